@@ -1,0 +1,3 @@
+#include "app/PlayerApp.h"
+
+bool CPlayerApp::OnInit() { return false; }

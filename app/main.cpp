@@ -1,0 +1,3 @@
+#include "app/PlayerApp.h"
+
+wxIMPLEMENT_APP(CPlayerApp);
