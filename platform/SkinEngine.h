@@ -36,3 +36,30 @@ wxDECLARE_EVENT(wxEVT_SKIN_ITEM, wxCommandEvent);
 
 // The item message's number, kept for whoever logs or forwards it.
 constexpr int kSkinItemMessage = 6324;
+
+// What the engine was told, for start-up checks and tests.
+#include <string>
+#include <vector>
+
+namespace zorbel::skin {
+
+struct Hsb {
+    int hue = 0;
+    int saturation = 0;
+    int brightness = 0;
+};
+
+Hsb CurrentHsb();
+// Folders asked for, in order, and those whose resources actually loaded.
+std::vector<std::string> RequestedFolders();
+std::vector<std::string> LoadedFolders();
+bool MenuSkinEnabled();
+bool HookSkinEnabled();
+// The element a window was subclassed with; empty when never subclassed.
+std::string ElementOf(wxWindow* window);
+// A sub-item's current value on a window; empty when never set.
+std::string SubItemValue(wxWindow* window, const std::string& subItem);
+// Forgets everything (tests only).
+void ResetForTests();
+
+}  // namespace zorbel::skin
