@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs the whole test suite:
+# unit tests without a display, window tests under a virtual X server.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+build=${ZORBEL_BUILD_DIR:-build}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2
+
+cd "$build"
+echo "== unit tests (no display)"
+env -u DISPLAY -u WAYLAND_DISPLAY ctest -L unit --output-on-failure -j2
+echo "== window tests (Xvfb)"
+# One at a time: each starts its own WebKit processes, and two cores are all we have.
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest -L window --output-on-failure
