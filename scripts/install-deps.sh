@@ -11,6 +11,7 @@ packages=(
   liblzma-dev zlib1g-dev
   libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-utils openbox imagemagick
+  fonts-wqy-microhei
   curl ca-certificates
 )
 # The machine may carry its own Node.js with npm bundled; only fall back to Debian's when absent.
