@@ -1,3 +1,39 @@
 #include "app/PlayerApp.h"
 
-bool CPlayerApp::OnInit() { return false; }
+#include <cstdlib>
+
+#include "app/StartupSequence.h"
+#include "platform/VelaPfcSystem.h"
+
+CPlayerApp::CPlayerApp() {
+    // The instance rule and the window tools speak X11; under Wayland this runs on XWayland.
+    // The toolkit reads the variable when it starts, which is after the app object exists.
+    setenv("GDK_BACKEND", "x11", 1);
+}
+
+bool CPlayerApp::OnInit() {
+    // The command line is not read, so the base class's parsing is not called.
+    InitInstance();
+    return true;
+}
+
+int CPlayerApp::OnRun() { return 0; }
+
+int CPlayerApp::OnExit() { return ExitInstance(); }
+
+bool CPlayerApp::InitInstance() {
+    // The marker and the instance claim are named after the executable.
+    const std::string exeName = CStartupSequence::ExecutableName();
+    if (!exeName.empty()) SetAppName(wxString::FromUTF8(exeName));
+
+    CStartupSequence sequence(std::string(GetAppName().utf8_str()));
+    sequence.Run();
+    return false;
+}
+
+int CPlayerApp::ExitInstance() {
+    // COM has no counterpart here; what remains is the process-wide location service.
+    delete PfcSystem;
+    PfcSystem = nullptr;
+    return wxApp::OnExit();
+}

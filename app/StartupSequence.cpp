@@ -1,0 +1,120 @@
+#include "app/StartupSequence.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include <wx/app.h>
+#include <wx/dialog.h>
+
+#include "app/CatalogFiles.h"
+#include "app/CatalogSql.h"
+#include "app/DbVelaLite.h"
+#include "app/SqlStatement.h"
+#include "mainwnd/PlimDlg.h"
+#include "platform/HostConfig.h"
+#include "platform/MessageBox.h"
+#include "platform/SkinEngine.h"
+#include "platform/VelaPfcSystem.h"
+#include "platform/x11/SingleInstance.h"
+
+CVelaPfcSystem* PfcSystem = nullptr;
+std::string SkinTexture;
+
+namespace {
+
+const char* const kSkinFolders[] = {"Themes/Zorbel", "Themes/ZorbelPlim", "Themes/changeskin"};
+
+}  // namespace
+
+CStartupSequence::CStartupSequence(std::string exeName)
+    : m_strExeName(std::move(exeName)),
+      m_instanceFinder([](const std::string& name) {
+          return zorbel::x11::CSingleInstance::AnotherInstanceRuns(name);
+      }),
+      m_dialogFactory([] { return std::unique_ptr<wxDialog>(new CPlimDlg(nullptr)); }) {}
+
+CStartupSequence::~CStartupSequence() = default;
+
+void CStartupSequence::SetInstanceFinder(InstanceFinder finder) {
+    m_instanceFinder = std::move(finder);
+}
+
+void CStartupSequence::SetDialogFactory(DialogFactory factory) {
+    m_dialogFactory = std::move(factory);
+}
+
+std::string CStartupSequence::ExecutableName() {
+    std::error_code error;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : exe.stem().string();
+}
+
+CStartupSequence::Outcome CStartupSequence::Run() {
+    // Nothing else happens when another instance runs: no skin, no catalog.
+    if (m_instanceFinder && m_instanceFinder(m_strExeName)) return Outcome::kOtherInstance;
+
+    // The control container of the original framework has no counterpart: web views need no
+    // set-up of their own before a window hosts them.
+
+    for (const char* folder : kSkinFolders) SkinDLL_LoadSkinResourceFromFolder(folder, kSkinPassword);
+    SkinDLL_Menu_EnableSkin(1);
+    SkinDLL_EnableHookSkin(1);
+
+    CurrentUserId.clear();
+
+    std::unique_ptr<wxDialog> mainDialog = m_dialogFactory();
+    wxTheApp->SetTopWindow(mainDialog.get());
+
+    if (PfcSystem == nullptr) PfcSystem = new CVelaPfcSystem();
+
+    int hue = 0;
+    int saturation = 0;
+    int brightness = 0;
+    if (!ReadSavedAppearance(&hue, &saturation, &brightness)) {
+        ReportDataFailure();
+        // The main window was never shown; it goes without ever appearing.
+        wxTheApp->SetTopWindow(nullptr);
+        mainDialog.reset();
+        return Outcome::kDataFailure;
+    }
+
+    SkinDLL_SetHSB(hue, saturation, brightness);
+    // COM has no counterpart here: the web views need no per-thread initialisation.
+    mainDialog->ShowModal();
+    wxTheApp->SetTopWindow(nullptr);
+    mainDialog.reset();
+    return Outcome::kRan;
+}
+
+bool CStartupSequence::ReadSavedAppearance(int* hue, int* saturation, int* brightness) {
+    const std::string dbPath = zorbel::files::CatalogPath(PfcSystem->GetDbPath(CurrentUserId));
+    std::error_code error;
+    if (!std::filesystem::exists(dbPath, error)) return false;
+
+    auto* db = new CDbVelaLite();
+    if (!db->Open(dbPath.c_str(), zorbel::files::kCatalogKey)) {
+        delete db;
+        return false;
+    }
+
+    SkinTexture.clear();
+    *hue = *saturation = *brightness = 0;
+    // The last matching row wins; a statement that fails yields no rows and the zeros stand.
+    CSqlStatement* statement = db->Prepare(zorbel::sql::SqlSkinRowsFor(CurrentUserId));
+    while (statement != nullptr && statement->NextRow()) {
+        *hue = statement->ColumnInt(zorbel::sql::kSkinHue);
+        *saturation = statement->ColumnInt(zorbel::sql::kSkinSaturation);
+        *brightness = statement->ColumnInt(zorbel::sql::kSkinBrightness);
+        SkinTexture = statement->ColumnText(zorbel::sql::kSkinTexture);
+    }
+    delete statement;
+    delete db;
+    return true;
+}
+
+void CStartupSequence::ReportDataFailure() {
+    const std::string siteName =
+        zorbel::HostConfig::Load(zorbel::files::SettingsPath(PfcSystem->GetExePath())).vendorSiteName;
+    zorbel::AppMessageBox(nullptr, "CODE:1002，程序数据被损坏，请联系" + siteName + "解决！",
+                          kDataFailureCaption, zorbel::kMbIconError | zorbel::kMbOk);
+}
