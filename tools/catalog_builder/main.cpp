@@ -4,10 +4,8 @@
 //   zorbel-catalog-builder --synthetic N --out FILE [--key K] [--web-base URL]
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "tools/catalog_builder/CatalogBuilder.h"
