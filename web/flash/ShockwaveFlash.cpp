@@ -1,0 +1,143 @@
+#include "web/flash/ShockwaveFlash.h"
+
+#include <wx/sizer.h>
+#include <wx/webview.h>
+
+#include "web/WebHostSite.h"
+#include "web/flash/FlashHostMessage.h"
+#include "web/flash/FlashSchemePaths.h"
+#include "web/flash/FlashUriScheme.h"
+
+namespace zorbel {
+namespace {
+constexpr const char* kMessageHandler = "zorbelFlash";
+constexpr const char* kHostPage = "host.html";
+}  // namespace
+
+CShockwaveFlash::CShockwaveFlash() = default;
+
+CShockwaveFlash::CShockwaveFlash(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size) {
+    Create(parent, id, pos, size);
+}
+
+CShockwaveFlash::~CShockwaveFlash() {
+    if (!m_strMovieUri.empty()) FlashUriScheme::Instance().RemoveMovie(m_strMovieUri);
+}
+
+bool CShockwaveFlash::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size) {
+    if (!wxPanel::Create(parent, id, pos, size, wxBORDER_NONE | wxTAB_TRAVERSAL)) return false;
+    SetBackgroundColour(*wxBLACK);
+    CreateView();
+    return true;
+}
+
+void CShockwaveFlash::CreateView() {
+    FlashUriScheme::Instance().Register();
+    m_pView = wxWebView::New(this, wxID_ANY, wxWebViewDefaultURLStr, wxDefaultPosition, GetClientSize(),
+                             wxWebViewBackendDefault, wxBORDER_NONE);
+    if (!m_pView) return;
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(m_pView, 1, wxEXPAND);
+    SetSizer(sizer);
+    web::ApplyHostBehaviours(m_pView);
+    m_pView->EnableContextMenu(false);
+    m_pView->AddScriptMessageHandler(kMessageHandler);
+    m_pView->Bind(wxEVT_WEBVIEW_SCRIPT_MESSAGE_RECEIVED, &CShockwaveFlash::OnScriptMessage, this);
+    m_pView->LoadURL(FlashSchemePaths::UriFor(kHostPage));
+}
+
+void CShockwaveFlash::RunScript(const std::string& script) {
+    if (m_pView) m_pView->RunScriptAsync(wxString::FromUTF8(script));
+}
+
+void CShockwaveFlash::LoadMovie(int /*layer*/, const std::string& url) {
+    if (!m_strMovieUri.empty()) {
+        FlashUriScheme::Instance().RemoveMovie(m_strMovieUri);
+        m_strMovieUri.clear();
+    }
+    ++m_nLoadId;
+    m_strMoviePath = url;
+    m_bMovieLoaded = false;
+    m_bFirstFrameShown = false;
+    m_bLoadPending = false;
+    m_nTotalFrames = kNoFrames;
+    m_nCurrentFrame = 0;
+    m_bPlaying = true;
+
+    PreparedMovie movie = FlashMoviePreparer::PrepareFile(url);
+    m_mode = movie.mode;
+    if (!movie.ok()) {
+        // Nothing to show: the previous movie goes, the player stays for the next one.
+        m_mode = FrameControlMode::None;
+        RunScript("zorbelHost.unload(" + std::to_string(m_nLoadId) + ");");
+        return;
+    }
+    m_nPendingFrames = movie.header.frameCount;
+    m_strMovieUri = FlashUriScheme::Instance().AddMovie(std::move(movie.bytes));
+    m_bLoadPending = true;
+    if (m_bPlayerReady) SendLoad();
+}
+
+void CShockwaveFlash::SendLoad() {
+    if (!m_bLoadPending) return;
+    m_bLoadPending = false;
+    const char* mode = m_mode == FrameControlMode::Callbacks ? "callbacks" : "menu";
+    RunScript("zorbelHost.load(" + std::to_string(m_nLoadId) + ", '" + m_strMovieUri + "', '" + mode + "', " +
+              std::to_string(m_nPendingFrames) + ", " + (m_bPlaying ? "true" : "false") + ");");
+}
+
+void CShockwaveFlash::Play() {
+    m_bPlaying = true;
+    if (m_bPlayerReady) RunScript("zorbelHost.play();");
+}
+
+void CShockwaveFlash::Stop() {
+    m_bPlaying = false;
+    if (m_bPlayerReady) RunScript("zorbelHost.stop();");
+}
+
+void CShockwaveFlash::Rewind() { FrameNum(0); }
+
+void CShockwaveFlash::FrameNum(int frame) {
+    if (!m_bMovieLoaded || m_nTotalFrames <= 0) return;
+    if (frame < 0) frame = 0;
+    if (frame >= m_nTotalFrames) frame = m_nTotalFrames - 1;
+    // Reported at once, so that a status line polled right after the seek agrees with it.
+    m_nCurrentFrame = frame;
+    RunScript("zorbelHost.gotoFrame(" + std::to_string(frame) + ");");
+}
+
+int CShockwaveFlash::TotalFrames() const { return m_bMovieLoaded ? m_nTotalFrames : kNoFrames; }
+
+int CShockwaveFlash::CurrentFrame() const { return m_bMovieLoaded ? m_nCurrentFrame : 0; }
+
+void CShockwaveFlash::OnScriptMessage(wxWebViewEvent& event) {
+    HandleMessage(event.GetString().utf8_string());
+}
+
+void CShockwaveFlash::HandleMessage(const std::string& json) {
+    FlashHostMessage m;
+    if (!FlashHostMessage::Parse(json, m)) return;
+    if (m.type == "ready") {
+        m_bPlayerReady = true;
+        SendLoad();
+        return;
+    }
+    if (m.id != m_nLoadId || m_strMovieUri.empty()) return;  // a report about an earlier movie
+    if (m.type == "loaded") {
+        m_bMovieLoaded = true;
+        m_nTotalFrames = m_nPendingFrames;
+    } else if (m.type == "frame") {
+        if (m_bMovieLoaded && m.frame >= 0) m_nCurrentFrame = m.frame;
+    } else if (m.type == "shown") {
+        if (!m_bFirstFrameShown) {
+            m_bFirstFrameShown = true;
+            if (m_onFirstFrame) m_onFirstFrame();
+        }
+    } else if (m.type == "error") {
+        m_bMovieLoaded = false;
+        m_nTotalFrames = kNoFrames;
+    }
+}
+
+}  // namespace zorbel

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include <wx/panel.h>
+
+#include "web/flash/FlashMoviePreparer.h"
+
+class wxWebView;
+class wxWebViewEvent;
+
+namespace zorbel {
+
+// The movie control: a web view running the Ruffle player on our own page. It is meant to be
+// created once and reused for every movie, since the player takes about two seconds to become
+// ready; a movie loaded before then is queued and shown once the player is ready.
+//
+// Frames are counted from 0, as the Flash control counts them. Calls never throw; without a
+// movie (or with a damaged one) TotalFrames is -9999 and the other calls do nothing.
+class CShockwaveFlash : public wxPanel {
+public:
+    static constexpr int kNoFrames = -9999;
+
+    CShockwaveFlash();
+    CShockwaveFlash(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
+                    const wxSize& size = wxDefaultSize);
+    ~CShockwaveFlash() override;
+
+    bool Create(wxWindow* parent, wxWindowID id, const wxPoint& pos = wxDefaultPosition,
+                const wxSize& size = wxDefaultSize);
+
+    // Loads the movie file at url (a local path) into the player; layer is accepted for the
+    // Flash control's signature and ignored (there is only the root movie).
+    void LoadMovie(int layer, const std::string& url);
+    void Play();
+    // Halts the movie at the current frame.
+    void Stop();
+    // Goes to the first frame; playing goes on if it was playing.
+    void Rewind();
+    // Goes to a frame (0-based); playing goes on if it was playing.
+    void FrameNum(int frame);
+    // Frame count of the loaded movie, or -9999 while nothing is loaded or the movie is damaged.
+    int TotalFrames() const;
+    // The frame shown (0-based); 0 without a movie.
+    int CurrentFrame() const;
+
+    // Beyond the Flash control: state for the player panel, tests and measurements.
+    bool IsPlayerReady() const { return m_bPlayerReady; }
+    bool IsMovieLoaded() const { return m_bMovieLoaded; }
+    bool IsFirstFrameShown() const { return m_bFirstFrameShown; }
+    bool IsPlaying() const { return m_bPlaying; }
+    FrameControlMode ControlMode() const { return m_mode; }
+    const std::string& MoviePath() const { return m_strMoviePath; }
+    wxWebView* WebView() const { return m_pView; }
+    // Called once per movie when its first frame is on screen.
+    void SetFirstFrameHandler(std::function<void()> handler) { m_onFirstFrame = std::move(handler); }
+
+private:
+    void CreateView();
+    void OnScriptMessage(wxWebViewEvent& event);
+    void HandleMessage(const std::string& json);
+    void SendLoad();
+    void RunScript(const std::string& script);
+
+    wxWebView* m_pView = nullptr;
+    bool m_bPlayerReady = false;
+    bool m_bMovieLoaded = false;
+    bool m_bFirstFrameShown = false;
+    bool m_bPlaying = true;
+    bool m_bLoadPending = false;
+    int m_nLoadId = 0;
+    int m_nTotalFrames = kNoFrames;
+    int m_nPendingFrames = 0;   // frame count from the header, valid once the player has the movie
+    int m_nCurrentFrame = 0;
+    FrameControlMode m_mode = FrameControlMode::None;
+    std::string m_strMoviePath;
+    std::string m_strMovieUri;
+    std::function<void()> m_onFirstFrame;
+};
+
+}  // namespace zorbel

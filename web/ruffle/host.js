@@ -1,0 +1,281 @@
+// The movie control's page: one Ruffle player, reused for every movie, driven by the program
+// through zorbelHost.* calls and reporting back through the "zorbelFlash" message handler.
+(function () {
+  "use strict";
+
+  function post(msg) {
+    try {
+      window.webkit.messageHandlers.zorbelFlash.postMessage(JSON.stringify(msg));
+    } catch (e) {
+      // Outside the program (a plain browser) there is nobody to tell.
+    }
+  }
+
+  window.RufflePlayer = window.RufflePlayer || {};
+  window.RufflePlayer.config = {
+    autoplay: "on",
+    unmuteOverlay: "hidden",
+    splashScreen: false,
+    letterbox: "on",
+    allowScriptAccess: true,
+    polyfills: false,
+    warnOnUnsupportedContent: false,
+    showSwfDownload: false,
+    // The timeline items of the menu are our only handle on movies without the frame action;
+    // the menu itself never shows (hidden below, right clicks blocked).
+    contextMenu: "on",
+    logLevel: "error",
+  };
+
+  // The user never sees the player's own overlays, splash or menu.
+  const kHiddenParts = "#play-button, #unmute-overlay, #splash-screen, #context-menu-overlay, " +
+    "#panic, #message-overlay, #hardware-acceleration-modal, #volume-controls-modal, " +
+    "#clipboard-modal, #save-manager { display: none !important; }";
+
+  // A right click never reaches the player: its menu is ours alone to open.
+  ["contextmenu", "pointerdown", "pointerup", "mousedown", "mouseup", "auxclick"].forEach(function (type) {
+    window.addEventListener(type, function (e) {
+      if (e.isTrusted && (type === "contextmenu" || e.button === 2)) {
+        e.stopImmediatePropagation();
+        e.preventDefault();
+      }
+    }, true);
+  });
+
+  // Menu captions of the timeline items in the languages we give the player, lower-case.
+  const kMenuCaptions = {
+    play: ["play", "播放"],
+    rewind: ["rewind", "后退", "倒带", "回到开头"],
+    forward: ["forward", "前进", "向前"],
+    back: ["back", "后退", "返回", "向后"],
+  };
+
+  const S = {
+    player: null,
+    ready: false,
+    id: 0,                 // the load being shown
+    mode: "none",          // "callbacks" | "menu" | "none"
+    loaded: false,
+    shown: false,
+    total: 0,
+    frameRate: 12,
+    playing: true,         // what the program last asked for
+    base: 0,               // estimated frame (0-based) at 'since'
+    since: 0,
+    lastFrame: -1,
+    rootStopped: false,
+  };
+
+  function hideParts(player) {
+    if (!player.shadowRoot || player.shadowRoot.getElementById("zorbel-hide")) return;
+    const style = document.createElement("style");
+    style.id = "zorbel-hide";
+    style.textContent = kHiddenParts;
+    player.shadowRoot.appendChild(style);
+  }
+
+  function hasCallbacks() {
+    return S.player && typeof S.player.zorbelCurrentFrame === "function";
+  }
+
+  // Opens the player's menu by script and clicks the timeline item; returns whether it was there.
+  function menuCommand(which) {
+    const p = S.player;
+    if (!p || !p.shadowRoot) return false;
+    const wasPaused = !p.isPlaying;
+    if (wasPaused) p.play();  // the player lists the movie's items only while it runs
+    p.dispatchEvent(new MouseEvent("contextmenu", { bubbles: true, cancelable: true, clientX: 1, clientY: 1 }));
+    const items = p.shadowRoot.querySelectorAll("#context-menu .menu-item");
+    let done = false;
+    for (const item of items) {
+      const caption = (item.textContent || "").trim().toLowerCase();
+      if (kMenuCaptions[which].indexOf(caption) >= 0 && !item.classList.contains("disabled")) {
+        item.click();
+        done = true;
+        break;
+      }
+    }
+    if (!done && p.shadowRoot.getElementById("context-menu-overlay")) {
+      // Close the menu that found no item.
+      document.documentElement.click();
+    }
+    if (wasPaused) p.pause();
+    return done;
+  }
+
+  function estimatedFrame() {
+    if (S.total <= 0) return 0;
+    let f = S.base;
+    if (S.playing && !S.rootStopped) f += Math.floor((performance.now() - S.since) * S.frameRate / 1000);
+    return S.total > 0 ? f % S.total : f;
+  }
+
+  function currentFrame() {
+    if (S.mode === "callbacks" && hasCallbacks()) {
+      const f = Number(S.player.zorbelCurrentFrame());
+      return isFinite(f) && f >= 1 ? f - 1 : 0;
+    }
+    return estimatedFrame();
+  }
+
+  function report() {
+    if (!S.loaded) return;
+    if (!S.shown && (S.mode !== "callbacks" || hasCallbacks())) {
+      S.shown = true;
+      if (!S.playing && S.mode === "callbacks") S.player.zorbelGotoAndStop(1);
+      post({ t: "shown", id: S.id });
+    }
+    const f = currentFrame();
+    if (f !== S.lastFrame) {
+      S.lastFrame = f;
+      post({ t: "frame", id: S.id, frame: f });
+    }
+  }
+
+  function makePlayer() {
+    const stage = document.getElementById("stage");
+    while (stage.firstChild) stage.removeChild(stage.firstChild);
+    const player = window.RufflePlayer.newest().createPlayer();
+    stage.appendChild(player);
+    hideParts(player);
+    player.addEventListener("loadedmetadata", function () {
+      if (player !== S.player || S.pendingId !== S.id) return;
+      const m = player.metadata || {};
+      S.loaded = true;
+      S.frameRate = m.frameRate > 0 ? m.frameRate : 12;
+      S.since = performance.now();
+      post({ t: "loaded", id: S.id, numFrames: m.numFrames, frameRate: m.frameRate,
+             swfVersion: m.swfVersion, as3: !!m.isActionScript3 });
+      if (!S.playing) applyStop();
+    });
+    return player;
+  }
+
+  function applyStop() {
+    if (S.mode === "callbacks" && hasCallbacks()) {
+      S.player.zorbelStop();
+    } else {
+      S.base = estimatedFrame();
+      S.since = performance.now();
+      S.player.pause();
+    }
+  }
+
+  const host = {
+    // Loads a movie from our scheme. mode: "callbacks" when the frame action is in it.
+    load: function (id, url, mode, total, playing) {
+      S.id = id;
+      S.pendingId = id;
+      S.mode = mode;
+      S.loaded = false;
+      S.shown = false;
+      S.total = total;
+      S.base = 0;
+      S.lastFrame = -1;
+      S.rootStopped = false;
+      S.playing = playing;
+      fetch(url).then(function (r) {
+        if (!r.ok) throw new Error("status " + r.status);
+        return r.arrayBuffer();
+      }).then(function (data) {
+        if (id !== S.id) return;
+        return S.player.ruffle().load({ data: data, swfFileName: "movie.swf", allowScriptAccess: true });
+      }).catch(function (e) {
+        if (id === S.id) post({ t: "error", id: id, message: String(e && e.message || e) });
+      });
+    },
+    // Shows nothing: the movie is gone (or could not be read).
+    unload: function (id) {
+      S.id = id;
+      S.mode = "none";
+      S.loaded = false;
+      S.shown = false;
+      S.total = 0;
+      if (S.player) S.player.ruffle().load({ data: warmUpMovie(), swfFileName: "blank.swf" }).catch(function () {});
+    },
+    play: function () {
+      if (!S.player || !S.loaded) { S.playing = true; return; }
+      if (S.mode === "callbacks" && hasCallbacks()) {
+        S.player.zorbelPlay();
+        S.player.play();
+      } else {
+        if (!S.playing || S.rootStopped) S.since = performance.now();
+        S.player.play();
+        if (S.rootStopped && menuCommand("play")) S.rootStopped = false;
+      }
+      S.playing = true;
+    },
+    stop: function () {
+      if (!S.player || !S.loaded) { S.playing = false; return; }
+      if (S.playing) applyStop();
+      S.playing = false;
+    },
+    // Goes to a 0-based frame and keeps the play state.
+    gotoFrame: function (frame) {
+      if (!S.player || !S.loaded) return;
+      if (frame < 0) frame = 0;
+      if (S.total > 0 && frame >= S.total) frame = S.total - 1;
+      if (S.mode === "callbacks" && hasCallbacks()) {
+        if (S.playing) S.player.zorbelGotoAndPlay(frame + 1);
+        else S.player.zorbelGotoAndStop(frame + 1);
+      } else {
+        // The menu moves one frame at a time: back to the start, then forward.
+        menuCommand("rewind");
+        for (let i = 0; i < frame; i++) {
+          if (!menuCommand("forward")) break;
+        }
+        S.rootStopped = true;
+        S.base = frame;
+        S.since = performance.now();
+        if (S.playing && menuCommand("play")) S.rootStopped = false;
+      }
+      S.lastFrame = -1;
+      report();
+    },
+    currentFrame: currentFrame,
+    state: function () {
+      return JSON.stringify({ id: S.id, mode: S.mode, loaded: S.loaded, shown: S.shown,
+                              callbacks: hasCallbacks(), playing: S.playing, isPlaying: !!(S.player && S.player.isPlaying),
+                              frame: currentFrame(), ready: S.ready });
+    },
+    menuCaptions: function () {
+      const p = S.player;
+      const wasPaused = !p.isPlaying;
+      if (wasPaused) p.play();
+      p.dispatchEvent(new MouseEvent("contextmenu", { bubbles: true, cancelable: true, clientX: 1, clientY: 1 }));
+      const items = Array.from(p.shadowRoot.querySelectorAll("#context-menu .menu-item")).map(function (i) { return i.textContent; });
+      document.documentElement.click();
+      if (wasPaused) p.pause();
+      return JSON.stringify(items);
+    },
+  };
+  window.zorbelHost = host;
+
+  // A blank one-frame movie compiles the player's code before the first real movie arrives.
+  function warmUpMovie() {
+    const bytes = [0x46, 0x57, 0x53, 10, 0, 0, 0, 0,
+                   0x00,                 // empty stage rectangle (5-bit field sizes of 0)
+                   0x00, 0x0C, 0x01, 0x00,  // 12 fps, 1 frame
+                   0x40, 0x00,           // ShowFrame
+                   0x00, 0x00];          // End
+    bytes[4] = bytes.length;
+    return new Uint8Array(bytes).buffer;
+  }
+
+  window.addEventListener("DOMContentLoaded", function () {
+    S.player = makePlayer();
+    let announced = false;
+    function announce() {
+      if (announced) return;
+      announced = true;
+      S.ready = true;
+      post({ t: "ready" });
+    }
+    S.player.addEventListener("loadedmetadata", announce, { once: true });
+    S.player.ruffle().load({ data: warmUpMovie(), swfFileName: "blank.swf" }).catch(announce);
+    setInterval(function () {
+      if (S.player) hideParts(S.player);
+      report();
+    }, 40);
+  });
+})();
