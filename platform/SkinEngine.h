@@ -5,6 +5,7 @@
 // colours. Strings are UTF-8. No caller uses a result, so none is returned.
 
 #include <wx/event.h>
+#include <wx/gdicmn.h>
 #include <wx/treebase.h>
 
 class wxWindow;
@@ -59,6 +60,16 @@ bool HookSkinEnabled();
 std::string ElementOf(wxWindow* window);
 // A sub-item's current value on a window; empty when never set.
 std::string SubItemValue(wxWindow* window, const std::string& subItem);
+// Whether a sub-item is drawn now; `eventItem` names the item it belongs to, if any.
+bool SubItemVisible(wxWindow* window, const std::string& subItem,
+                    const std::string& eventItem = std::string());
+// Where an item of a window's element lies (client coordinates); empty when unknown.
+wxRect ItemRect(wxWindow* window, const std::string& item);
+// A tree item's "item.name" label and its draw-item element; empty when never set.
+std::string TreeItemLabel(wxTreeCtrl* tree, const wxTreeItemId& item);
+std::string TreeItemElement(wxTreeCtrl* tree, const wxTreeItemId& item);
+// Whether the hook gave a top-level window the default window look.
+bool HasDefaultLook(wxWindow* window);
 // Forgets everything (tests only).
 void ResetForTests();
 

@@ -3,78 +3,92 @@
 #include <wx/treectrl.h>
 #include <wx/window.h>
 
-#include <map>
-#include <mutex>
+#include "platform/skin/SkinManager.h"
 
 wxDEFINE_EVENT(wxEVT_SKIN_ITEM, wxCommandEvent);
 
 namespace {
 
-struct EngineState {
-    zorbel::skin::Hsb hsb;
-    std::vector<std::string> requested;
-    std::vector<std::string> loaded;
-    bool menuSkin = false;
-    bool hookSkin = false;
-    std::map<wxWindow*, std::string> elements;
-    std::map<wxWindow*, std::map<std::string, std::string>> subItems;
-};
-
-EngineState& State() {
-    static EngineState state;
-    return state;
-}
+using zorbel::skin::SkinManager;
 
 std::string Str(const char* s) { return s ? std::string(s) : std::string(); }
 
 }  // namespace
 
-void SkinDLL_LoadSkinResourceFromFolder(const char* folder, const char* /*password*/) {
-    State().requested.push_back(Str(folder));
+void SkinDLL_LoadSkinResourceFromFolder(const char* folder, const char* password) {
+    SkinManager::Get().LoadFolder(Str(folder), Str(password));
 }
 
-void SkinDLL_Menu_EnableSkin(int enable) { State().menuSkin = enable != 0; }
-void SkinDLL_EnableHookSkin(int enable) { State().hookSkin = enable != 0; }
+void SkinDLL_Menu_EnableSkin(int enable) { SkinManager::Get().SetMenuSkin(enable != 0); }
+
+void SkinDLL_EnableHookSkin(int enable) { SkinManager::Get().SetHookSkin(enable != 0); }
 
 void SkinDLL_SetHSB(int hue, int saturation, int brightness) {
-    State().hsb = {hue, saturation, brightness};
+    SkinManager::Get().SetHsb({hue, saturation, brightness});
 }
 
 void SkinDLL_SubclassWindow(wxWindow* window, const char* element) {
-    if (window) State().elements[window] = Str(element);
+    SkinManager::Get().Subclass(window, Str(element));
 }
 
 void SkinDLL_DirectUI_SetSubItemValue(wxWindow* window, const char* subItem, const char* value,
-                                      int /*redraw*/) {
-    if (window) State().subItems[window][Str(subItem)] = Str(value);
+                                      int redraw) {
+    SkinManager::Get().SetValue(window, Str(subItem), Str(value), redraw != 0);
 }
 
-void SkinDLL_DirectUI_SetSubItemVisible(wxWindow*, const char*, int, int) {}
-void SkinDLL_DirectUI_SetEventItemSubItemVisible(wxWindow*, const char*, const char*, int, int) {}
-void SkinDLL_TreeCtrl_SetDrawItemSkin(wxTreeCtrl*, const wxTreeItemId&, const char*, int) {}
-void SkinDLL_TreeCtrl_SetDrawItemSubItemValue(wxTreeCtrl*, const wxTreeItemId&, const char*,
-                                              const char*, int) {}
+void SkinDLL_DirectUI_SetSubItemVisible(wxWindow* window, const char* subItem, int show,
+                                        int /*hide*/) {
+    // The second flag is always the opposite of the first; the first decides.
+    SkinManager::Get().SetVisible(window, Str(subItem), show != 0);
+}
+
+void SkinDLL_DirectUI_SetEventItemSubItemVisible(wxWindow* window, const char* eventItem,
+                                                 const char* subItem, int show, int /*redraw*/) {
+    SkinManager::Get().SetVisible(window, Str(eventItem) + "/" + Str(subItem), show != 0);
+}
+
+void SkinDLL_TreeCtrl_SetDrawItemSkin(wxTreeCtrl* tree, const wxTreeItemId& item,
+                                      const char* element, int /*reserved*/) {
+    SkinManager::Get().SetTreeItemElement(tree, item, Str(element));
+}
+
+void SkinDLL_TreeCtrl_SetDrawItemSubItemValue(wxTreeCtrl* tree, const wxTreeItemId& item,
+                                              const char* subItem, const char* text,
+                                              int /*reserved*/) {
+    SkinManager::Get().SetTreeItemValue(tree, item, Str(subItem), Str(text));
+}
 
 namespace zorbel::skin {
 
-Hsb CurrentHsb() { return State().hsb; }
-std::vector<std::string> RequestedFolders() { return State().requested; }
-std::vector<std::string> LoadedFolders() { return State().loaded; }
-bool MenuSkinEnabled() { return State().menuSkin; }
-bool HookSkinEnabled() { return State().hookSkin; }
-
-std::string ElementOf(wxWindow* window) {
-    auto it = State().elements.find(window);
-    return it == State().elements.end() ? std::string() : it->second;
-}
+Hsb CurrentHsb() { return SkinManager::Get().GetHsb(); }
+std::vector<std::string> RequestedFolders() { return SkinManager::Get().Requested(); }
+std::vector<std::string> LoadedFolders() { return SkinManager::Get().Loaded(); }
+bool MenuSkinEnabled() { return SkinManager::Get().MenuSkin(); }
+bool HookSkinEnabled() { return SkinManager::Get().HookSkin(); }
+std::string ElementOf(wxWindow* window) { return SkinManager::Get().ElementOf(window); }
 
 std::string SubItemValue(wxWindow* window, const std::string& subItem) {
-    auto w = State().subItems.find(window);
-    if (w == State().subItems.end()) return {};
-    auto it = w->second.find(subItem);
-    return it == w->second.end() ? std::string() : it->second;
+    return SkinManager::Get().Value(window, subItem);
 }
 
-void ResetForTests() { State() = EngineState(); }
+bool SubItemVisible(wxWindow* window, const std::string& subItem, const std::string& eventItem) {
+    return SkinManager::Get().ItemVisible(window, subItem, eventItem);
+}
+
+wxRect ItemRect(wxWindow* window, const std::string& item) {
+    return SkinManager::Get().ItemRect(window, item);
+}
+
+std::string TreeItemLabel(wxTreeCtrl* tree, const wxTreeItemId& item) {
+    return SkinManager::Get().TreeItemValue(tree, item, "item.name");
+}
+
+std::string TreeItemElement(wxTreeCtrl* tree, const wxTreeItemId& item) {
+    return SkinManager::Get().TreeItemElement(tree, item);
+}
+
+bool HasDefaultLook(wxWindow* window) { return SkinManager::Get().IsHooked(window); }
+
+void ResetForTests() { SkinManager::Get().Reset(); }
 
 }  // namespace zorbel::skin

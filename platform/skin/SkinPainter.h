@@ -1,0 +1,54 @@
+#pragma once
+
+#include <wx/bitmap.h>
+#include <wx/colour.h>
+#include <wx/gdicmn.h>
+#include <wx/string.h>
+
+#include <map>
+#include <string>
+#include <tuple>
+
+#include "platform/SkinEngine.h"
+#include "platform/skin/SkinDescription.h"
+
+class wxDC;
+class wxGraphicsContext;
+
+namespace zorbel::skin {
+
+// Draws one element or item after its style: a rounded box with a flat or vertical gradient
+// fill and a border, an optional picture (SVG or PNG from the skin's folder) and a caption,
+// all shifted by the global hue/saturation/brightness. Pictures are rendered once per size and
+// shift and kept.
+class SkinPainter {
+public:
+    static SkinPainter& Get();
+
+    // Box, picture and text laid out after the style's "layout" (center, top, left).
+    void Draw(wxGraphicsContext* gc, const wxRect& rect, const SkinStyle& style,
+              const std::string& folder, const wxString& text, const Hsb& hsb);
+    void DrawBox(wxGraphicsContext* gc, const wxRect& rect, const SkinStyle& style,
+                 const Hsb& hsb);
+    // The picture fitted into `rect` (keeping its proportions) or, with "tile", repeated.
+    void DrawPicture(wxGraphicsContext* gc, const wxRect& rect, const SkinStyle& style,
+                     const std::string& folder, const std::string& picture, const Hsb& hsb);
+    void DrawText(wxGraphicsContext* gc, const wxRect& rect, const SkinStyle& style,
+                  const wxString& text, const Hsb& hsb);
+
+    wxColour Colour(const SkinStyle& style, const std::string& key, const Hsb& hsb,
+                    const wxColour& fallback = wxNullColour) const;
+    static int Number(const SkinStyle& style, const std::string& key, int fallback);
+    wxFont Font(const SkinStyle& style) const;
+
+    // A picture as drawn at the given size with the shift applied; null when missing.
+    wxBitmap Picture(const std::string& folder, const std::string& picture, wxSize size,
+                     const Hsb& hsb);
+    void ForgetPictures() { cache_.clear(); }
+
+private:
+    using Key = std::tuple<std::string, int, int, int, int, int>;
+    std::map<Key, wxBitmap> cache_;
+};
+
+}  // namespace zorbel::skin
