@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace zorbel::test {
+
+// The catalog's tables with the column positions the program reads, and the two views.
+// Enough for the database layer's tests and benchmarks; the shipped catalog comes from the
+// catalog builder.
+const char* CatalogSchemaSql();
+
+// Creates a database file at path (replacing any), enciphered with key at kdfIter rounds
+// when key is not null, runs CatalogSchemaSql() when withSchema, then extraSql. False with
+// the database's message in error on failure.
+bool CreateCatalog(const std::string& path, const char* key, const std::string& extraSql,
+                   std::string* error = nullptr, bool withSchema = true, int kdfIter = 4000);
+
+// Fills a catalog made by CreateCatalog with a synthetic catalog: typeCount types with
+// classesPerType classes each and titles spread evenly over the classes, names like
+// "标题 123". Class ids run from 1; class 4 exists when there are at least 4 classes.
+bool FillSyntheticCatalog(const std::string& path, const char* key, int typeCount,
+                          int classesPerType, int titles, std::string* error = nullptr);
+
+}  // namespace zorbel::test
