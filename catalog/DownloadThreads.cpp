@@ -1,0 +1,75 @@
+#include "catalog/DownloadThreads.h"
+
+#include <atomic>
+
+struct CDownloadThreads::Entry {
+    std::thread thread;
+    std::atomic<bool> done{false};
+};
+
+CDownloadThreads::CDownloadThreads() = default;
+
+CDownloadThreads::~CDownloadThreads()
+{
+    JoinAll();
+}
+
+void CDownloadThreads::Start(std::shared_ptr<DownloadUi> ui, DownloadOptions options,
+                             Finished finished)
+{
+    ReapFinished();
+    auto entry = std::make_shared<Entry>();
+    // The entry is in the list before the thread can finish, so ReapFinished always finds it.
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_threads.push_back(entry);
+    Entry* raw = entry.get();
+    entry->thread = std::thread([raw, ui = std::move(ui), options = std::move(options),
+                                 finished = std::move(finished)]() mutable {
+        DownloadResult result;
+        {
+            CDownloadWorker worker(*ui, std::move(options));
+            result = worker.Run();
+        }
+        ui.reset();
+        if (finished)
+            finished(result);
+        raw->done.store(true);
+    });
+}
+
+void CDownloadThreads::ReapFinished()
+{
+    std::list<std::shared_ptr<Entry>> ended;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        for (auto it = m_threads.begin(); it != m_threads.end();) {
+            if ((*it)->done.load()) {
+                ended.push_back(*it);
+                it = m_threads.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (auto& entry : ended)
+        entry->thread.join();
+}
+
+void CDownloadThreads::JoinAll()
+{
+    std::list<std::shared_ptr<Entry>> all;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        all.swap(m_threads);
+    }
+    for (auto& entry : all) {
+        if (entry->thread.joinable())
+            entry->thread.join();
+    }
+}
+
+std::size_t CDownloadThreads::Count() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_threads.size();
+}

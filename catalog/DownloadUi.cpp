@@ -1,0 +1,3 @@
+#include "catalog/DownloadUi.h"
+
+DownloadUi::~DownloadUi() = default;

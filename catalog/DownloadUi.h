@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What the download worker asks of the user interface: the status edit (its text is the
+// completion signal) and the progress bar. Every call comes from the worker thread.
+//
+// SetStatusText and SetProgressRange return only after the user interface has applied them
+// ("100%" runs the play step before the worker clears DownloadBusy). Progress position and
+// visibility may be applied later, but in order: each later call sees them applied, and the
+// latest value wins. None of the calls may block for good once AppExiting is set or the
+// window is gone.
+class DownloadUi {
+public:
+    virtual ~DownloadUi();
+
+    virtual void SetStatusText(const std::string& text) = 0;
+    virtual void SetProgressRange(std::uint64_t maximum) = 0;
+    virtual void SetProgressPos(std::uint64_t position) = 0;
+    virtual void ShowProgress(bool show) = 0;
+};
