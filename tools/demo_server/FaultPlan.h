@@ -1,0 +1,34 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace zorbel::demo {
+
+// The misbehaviour asked for by "/_fault/<kind>[/<arg>]" prefixes in front of a path. Prefixes
+// stack; waits add up, every other kind keeps the last value given.
+class FaultPlan {
+public:
+    // Strips every leading fault prefix from rawPath into plan and leaves the rest in rest.
+    // Returns false with a reason for an unknown kind or a missing or out-of-range argument.
+    static bool Parse(const std::string& rawPath, FaultPlan& plan, std::string& rest,
+                      std::string& error);
+
+    bool ChangesTransfer() const;
+
+    std::chrono::milliseconds delay{0};
+    bool chunked = false;
+    std::optional<std::uint64_t> shortBytes;
+    std::optional<std::uint64_t> cutBytes;
+    std::optional<std::uint64_t> tricklePer100ms;
+    std::optional<std::uint64_t> syntheticSize;
+    int status = 0;
+
+    // Limits that keep a typo from tying the server up for hours.
+    static constexpr std::uint64_t kMaxDelayMs = 600000;
+    static constexpr std::uint64_t kMaxSyntheticSize = 64ull << 30;
+};
+
+} // namespace zorbel::demo

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "tools/demo_server/BodySource.h"
+#include "tools/demo_server/FaultPlan.h"
+
+#include <httplib.h>
+
+#include <memory>
+#include <string>
+
+namespace zorbel::demo {
+
+class StopSignal;
+
+// What a route answers, before any misbehaviour is applied.
+struct Reply {
+    int status = 200;
+    std::string contentType;
+    std::shared_ptr<BodySource> body;
+};
+
+// Puts a reply into the server library's response, streamed, with the transfer faults of the
+// plan (chunked, short, cut, trickle) applied while the body goes out.
+class ReplySender {
+public:
+    static void Send(const Reply& reply, const FaultPlan& plan, std::shared_ptr<StopSignal> stop,
+                     const httplib::Request& req, httplib::Response& res);
+
+    static constexpr std::size_t kPieceSize = 64 * 1024;
+};
+
+} // namespace zorbel::demo
