@@ -9,7 +9,7 @@ packages=(
   libsqlcipher-dev sqlcipher
   libcurl4-openssl-dev libpugixml-dev libcpp-httplib-dev
   liblzma-dev zlib1g-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils openbox imagemagick
   fonts-wqy-microhei
   curl ca-certificates

@@ -106,7 +106,8 @@ bool FillSyntheticCatalog(const std::string& path, const char* key, int typeCoun
     }
     for (int t = 0; ok && classCount > 0 && t < titles; ++t) {
         const std::string name = "标题 " + std::to_string(t);
-        sqlite3_bind_int(file, 1, t % classCount + 1);
+        // Titles come class by class, as a catalog is put together.
+        sqlite3_bind_int(file, 1, static_cast<int>(static_cast<long long>(t) * classCount / titles) + 1);
         sqlite3_bind_text(file, 2, name.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_int(file, 3, t % 97);
         ok = sqlite3_step(file) == SQLITE_DONE && sqlite3_reset(file) == SQLITE_OK;

@@ -16,8 +16,8 @@ bool CreateCatalog(const std::string& path, const char* key, const std::string& 
                    std::string* error = nullptr, bool withSchema = true, int kdfIter = 4000);
 
 // Fills a catalog made by CreateCatalog with a synthetic catalog: typeCount types with
-// classesPerType classes each and titles spread evenly over the classes, names like
-// "标题 123". Class ids run from 1; class 4 exists when there are at least 4 classes.
+// classesPerType classes each and titles shared evenly among the classes, class by class,
+// named like "标题 123". Class ids run from 1; class 4 exists when there are at least 4 classes.
 bool FillSyntheticCatalog(const std::string& path, const char* key, int typeCount,
                           int classesPerType, int titles, std::string* error = nullptr);
 
