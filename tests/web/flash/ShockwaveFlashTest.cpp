@@ -1,0 +1,192 @@
+// The movie control under a virtual display: one control, created once and reused for every
+// movie as the player panel does, fed with movies written by the tests.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+
+#include <wx/frame.h>
+#include <wx/webview.h>
+
+#include "tests/support/WindowTestSupport.h"
+#include "tests/web/flash/TestMovie.h"
+#include "web/flash/FlashUriScheme.h"
+#include "web/flash/ShockwaveFlash.h"
+
+namespace zorbel {
+namespace {
+
+using namespace std::chrono_literals;
+using test::PumpFor;
+using test::PumpUntil;
+
+class ShockwaveFlashTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        FlashUriScheme::Instance().SetFilesFolder(std::string(ZORBEL_APP_DIR) + "/ruffle");
+        s_folder = std::filesystem::temp_directory_path() / ("flash-window-" + std::to_string(getpid()));
+        std::filesystem::create_directories(s_folder);
+        s_frame = new wxFrame(nullptr, wxID_ANY, "movie", wxDefaultPosition, wxSize(400, 300));
+        s_flash = new CShockwaveFlash(s_frame, 1000, wxPoint(0, 0), wxSize(400, 300));
+        s_frame->Show();
+        // Before the player is ready: nothing loaded, nothing to count.
+        s_totalBeforeAnyMovie = s_flash->TotalFrames();
+    }
+    static void TearDownTestSuite() {
+        s_frame->Destroy();
+        PumpFor(200ms);
+        std::filesystem::remove_all(s_folder);
+    }
+
+    static std::string WriteMovie(const std::string& name, const test::TestMovieSpec& spec) {
+        std::string path = (s_folder / name).string();
+        test::WriteFileBytes(path, test::MakeTestMovie(spec));
+        return path;
+    }
+    // Loads a movie and waits until the player has it on screen.
+    static bool LoadAndWait(const std::string& path) {
+        s_flash->LoadMovie(0, path);
+        return PumpUntil([] { return s_flash->IsFirstFrameShown(); }, 60s);
+    }
+    // The frame the page sees right now (0-based), asked synchronously.
+    static int PageFrame() {
+        wxString out;
+        if (!s_flash->WebView()->RunScript("zorbelHost.currentFrame()", &out)) return -1;
+        long v = -1;
+        out.ToLong(&v);
+        return static_cast<int>(v);
+    }
+    static std::string PageState() {
+        wxString out;
+        s_flash->WebView()->RunScript("zorbelHost.state()", &out);
+        return out.utf8_string();
+    }
+
+    static inline std::filesystem::path s_folder;
+    static inline wxFrame* s_frame = nullptr;
+    static inline CShockwaveFlash* s_flash = nullptr;
+    static inline int s_totalBeforeAnyMovie = 0;
+};
+
+TEST_F(ShockwaveFlashTest, TotalFramesComesFromTheHeaderOnceLoaded) {
+    EXPECT_EQ(s_totalBeforeAnyMovie, CShockwaveFlash::kNoFrames);
+    test::TestMovieSpec spec;
+    spec.frames = 60;
+    spec.compression = 'C';
+    std::string path = WriteMovie("sixty.swf", spec);
+    // Queued before the player is ready; nothing to count yet.
+    s_flash->LoadMovie(0, path);
+    EXPECT_EQ(s_flash->TotalFrames(), CShockwaveFlash::kNoFrames);
+    ASSERT_TRUE(PumpUntil([] { return s_flash->IsFirstFrameShown(); }, 60s)) << PageState();
+    EXPECT_EQ(s_flash->TotalFrames(), 60);
+    EXPECT_EQ(s_flash->ControlMode(), FrameControlMode::Callbacks);
+}
+
+TEST_F(ShockwaveFlashTest, CurrentFrameAdvancesWhilePlayingAndHoldsWhenStopped) {
+    test::TestMovieSpec spec;
+    spec.frames = 200;
+    spec.frameRate = 24;
+    ASSERT_TRUE(LoadAndWait(WriteMovie("play.swf", spec)));
+    s_flash->Play();
+    int start = s_flash->CurrentFrame();
+    ASSERT_TRUE(PumpUntil([&] { return s_flash->CurrentFrame() >= start + 3; }, 20s)) << PageState();
+
+    s_flash->Stop();
+    PumpFor(300ms);
+    int held = s_flash->CurrentFrame();
+    PumpFor(600ms);
+    EXPECT_EQ(s_flash->CurrentFrame(), held);
+    EXPECT_EQ(PageFrame(), held);
+
+    s_flash->Play();
+    EXPECT_TRUE(PumpUntil([&] { return s_flash->CurrentFrame() > held; }, 20s));
+}
+
+TEST_F(ShockwaveFlashTest, FrameNumLandsOnTheFrameAsked) {
+    test::TestMovieSpec spec;
+    spec.frames = 250;
+    ASSERT_TRUE(LoadAndWait(WriteMovie("seek.swf", spec)));
+    s_flash->Stop();
+    s_flash->FrameNum(124);
+    EXPECT_EQ(s_flash->CurrentFrame(), 124);
+    ASSERT_TRUE(PumpUntil([] { return PageFrame() == 124; }, 10s)) << PageState();
+    PumpFor(300ms);
+    EXPECT_EQ(PageFrame(), 124);
+    EXPECT_EQ(s_flash->CurrentFrame(), 124);
+
+    // Seeking while playing lands there and plays on from it.
+    s_flash->Play();
+    s_flash->FrameNum(200);
+    ASSERT_TRUE(PumpUntil([] { return PageFrame() >= 200; }, 10s));
+    EXPECT_TRUE(PumpUntil([] { return PageFrame() > 201; }, 10s));
+
+    // Past the end: the last frame.
+    s_flash->Stop();
+    s_flash->FrameNum(100000);
+    EXPECT_TRUE(PumpUntil([] { return PageFrame() == 249; }, 10s));
+}
+
+TEST_F(ShockwaveFlashTest, RewindReturnsToTheFirstFrame) {
+    test::TestMovieSpec spec;
+    spec.frames = 120;
+    spec.frameRate = 30;
+    ASSERT_TRUE(LoadAndWait(WriteMovie("rewind.swf", spec)));
+    s_flash->Play();
+    ASSERT_TRUE(PumpUntil([] { return s_flash->CurrentFrame() >= 5; }, 20s));
+    // What the player panel's stop button does.
+    s_flash->Rewind();
+    s_flash->Stop();
+    EXPECT_TRUE(PumpUntil([] { return PageFrame() == 0; }, 10s)) << PageState();
+    PumpFor(300ms);
+    EXPECT_EQ(s_flash->CurrentFrame(), 0);
+    EXPECT_EQ(PageFrame(), 0);
+}
+
+TEST_F(ShockwaveFlashTest, DamagedOrMissingMoviesGiveNoFramesAndTheControlStaysUsable) {
+    test::TestMovieSpec spec;
+    std::vector<uint8_t> bytes = test::MakeTestMovie(spec);
+    bytes.resize(bytes.size() / 2);
+    std::string damaged = (s_folder / "damaged.swf").string();
+    test::WriteFileBytes(damaged, bytes);
+    std::string junk = (s_folder / "junk.swf").string();
+    test::WriteFileBytes(junk, {'n', 'o', 't', ' ', 'a', ' ', 'm', 'o', 'v', 'i', 'e'});
+
+    for (const std::string& path : {damaged, junk, (s_folder / "missing.swf").string()}) {
+        s_flash->LoadMovie(0, path);
+        PumpFor(500ms);
+        EXPECT_EQ(s_flash->TotalFrames(), CShockwaveFlash::kNoFrames) << path;
+        EXPECT_EQ(s_flash->CurrentFrame(), 0) << path;
+        s_flash->Play();
+        s_flash->FrameNum(3);
+        s_flash->Rewind();
+        s_flash->Stop();
+        PumpFor(100ms);
+        EXPECT_EQ(s_flash->TotalFrames(), CShockwaveFlash::kNoFrames) << path;
+    }
+    spec.frames = 8;
+    EXPECT_TRUE(LoadAndWait(WriteMovie("after-damage.swf", spec)));
+    EXPECT_EQ(s_flash->TotalFrames(), 8);
+}
+
+TEST_F(ShockwaveFlashTest, MoviesWithoutTheFrameActionFollowTheClockAndRewindThroughTheMenu) {
+    test::TestMovieSpec spec;
+    spec.frames = 90;
+    spec.frameRate = 24;
+    spec.actionScript3 = true;
+    ASSERT_TRUE(LoadAndWait(WriteMovie("as3.swf", spec)));
+    EXPECT_EQ(s_flash->ControlMode(), FrameControlMode::TimelineMenu);
+    EXPECT_EQ(s_flash->TotalFrames(), 90);
+    s_flash->Play();
+    ASSERT_TRUE(PumpUntil([] { return s_flash->CurrentFrame() >= 3; }, 20s)) << PageState();
+    s_flash->Stop();
+    PumpFor(300ms);
+    int held = s_flash->CurrentFrame();
+    PumpFor(500ms);
+    EXPECT_EQ(s_flash->CurrentFrame(), held);
+    s_flash->Rewind();
+    EXPECT_TRUE(PumpUntil([] { return s_flash->CurrentFrame() == 0 && PageFrame() == 0; }, 10s));
+}
+
+}  // namespace
+}  // namespace zorbel
