@@ -14,6 +14,22 @@
 
 wxDEFINE_EVENT(wxEVT_TRAY_NOTIFY, wxCommandEvent);
 
+void CResourceMenu::AppendResourceItem(int resourceId, const wxString& text) {
+    const int itemId = kFirstItemId + static_cast<int>(m_resourceIds.size());
+    m_resourceIds.push_back(resourceId);
+    if (resourceId == 0) AppendSeparator();
+    else Append(itemId, text);
+}
+
+int CResourceMenu::GetResourceId(size_t pos) const {
+    return pos < m_resourceIds.size() ? m_resourceIds[pos] : 0;
+}
+
+int CResourceMenu::ResourceIdOf(int itemId) const {
+    if (itemId < kFirstItemId) return 0;
+    return GetResourceId(static_cast<size_t>(itemId - kFirstItemId));
+}
+
 bool CResourceMenu::SetDefaultItem(int pos) {
     if (pos < 0 || static_cast<size_t>(pos) >= GetMenuItemCount()) return false;
     wxMenuItem* item = FindItemByPosition(pos);
@@ -42,6 +58,9 @@ public:
         Bind(wxEVT_MENU, &TrayIcon::OnMenu, this);
     }
 
+    // The menu being shown, whose item ids are turned back into command ids.
+    void SetShownMenu(CResourceMenu* menu) { m_menu = menu; }
+
     // Cut off from its owner once removed: the object itself goes away only later.
     void Detach() { m_owner = nullptr; }
 
@@ -62,10 +81,14 @@ private:
         if (m_owner) m_owner->Deliver(kRightButtonUp);
     }
     void OnMenu(wxCommandEvent& event) {
-        if (m_owner) m_owner->ForwardCommand(event.GetId());
+        if (!m_owner) return;
+        // An id that is no item of the shown menu is taken as a command id already.
+        int id = m_menu ? m_menu->ResourceIdOf(event.GetId()) : 0;
+        m_owner->ForwardCommand(id ? id : event.GetId());
     }
 
     CSystemIcon* m_owner;
+    CResourceMenu* m_menu = nullptr;
 };
 
 CSystemIcon::CSystemIcon() = default;
@@ -99,14 +122,22 @@ void CSystemIcon::RemoveIcon() {
     }
 }
 
+wxTaskBarIcon* CSystemIcon::GetTaskBarIcon() const { return m_shown ? m_tray.get() : nullptr; }
+
 long CSystemIcon::HandleIconMessage(int iconId, long mouseMessage) {
     if (iconId != m_iconId) return 0;
     if ((mouseMessage & 0xFFFF) != kRightButtonUp) return 1;
     std::unique_ptr<CResourceMenu> menu = BuildIconMenu(m_iconId);
     if (!menu) return 0;
-    // The chosen item arrives at the owner as wxEVT_MENU (see ForwardCommand).
-    if (m_tray) m_tray->PopupMenu(menu.get());
-    else if (wxWindow* owner = m_owner.get()) owner->PopupMenu(menu.get());
+    // The chosen item arrives at the owner as wxEVT_MENU with its command id.
+    if (m_tray) {
+        m_tray->SetShownMenu(menu.get());
+        m_tray->PopupMenu(menu.get());
+        if (m_tray) m_tray->SetShownMenu(nullptr);
+    } else if (wxWindow* owner = m_owner.get()) {
+        int chosen = owner->GetPopupMenuSelectionFromUser(*menu);
+        if (chosen != wxID_NONE) ForwardCommand(menu->ResourceIdOf(chosen));
+    }
     return 1;
 }
 
@@ -116,8 +147,7 @@ std::unique_ptr<CResourceMenu> CSystemIcon::LoadMenu(int menuId) {
     auto menu = std::make_unique<CResourceMenu>();
     for (size_t i = 0; i < resource->count; ++i) {
         const zorbel::res::MenuItemResource& item = resource->items[i];
-        if (item.id == 0) menu->AppendSeparator();
-        else menu->Append(item.id, wxString::FromUTF8(item.text));
+        menu->AppendResourceItem(item.id, item.id ? wxString::FromUTF8(item.text) : wxString());
     }
     return menu;
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <wx/bmpbndl.h>
 #include <wx/event.h>
@@ -20,15 +21,26 @@ wxDECLARE_EVENT(wxEVT_TRAY_NOTIFY, wxCommandEvent);
 #define EVT_TRAY_NOTIFY(message, fn) \
     wx__DECLARE_EVT1(wxEVT_TRAY_NOTIFY, message, wxCommandEventHandler(fn))
 
-// A popup menu built from a menu resource, which knows its default (bold) item.
+// A popup menu built from a menu resource, which knows its default (bold) item. The resource's
+// command ids (32777...) lie above what the toolkit accepts for menu items, so the items carry
+// ids of their own and the menu turns a chosen item back into its resource id.
 class CResourceMenu : public wxMenu {
 public:
+    // Appends an item for resource command resourceId (0: a separator).
+    void AppendResourceItem(int resourceId, const wxString& text);
+    // The resource id of the item at pos, or of the item with the toolkit id itemId; 0 when
+    // there is none (or it is a separator).
+    int GetResourceId(size_t pos) const;
+    int ResourceIdOf(int itemId) const;
+
     // The item at position pos becomes the default one and is shown in bold.
     bool SetDefaultItem(int pos);
     // Position of the default item, or -1.
     int GetDefaultItem() const { return m_defaultPos; }
 
 private:
+    static constexpr int kFirstItemId = 100;
+    std::vector<int> m_resourceIds;
     int m_defaultPos = -1;
 };
 
@@ -56,6 +68,8 @@ public:
     virtual long HandleIconMessage(int iconId, long mouseMessage);
 
     bool IsShown() const { return m_shown; }
+    // The toolkit's icon while shown, else null.
+    wxTaskBarIcon* GetTaskBarIcon() const;
 
     // The popup of the menu resource menuId; null when there is no such resource.
     static std::unique_ptr<CResourceMenu> LoadMenu(int menuId);
