@@ -124,9 +124,9 @@ ReadResult ReadFile(const std::string& path, std::string& text)
     text.clear();
     std::error_code ec;
     fs::file_status st = fs::status(path, ec);
-    if (ec || !fs::exists(st))
-        return fs::exists(st) ? ReadResult::Failed : ReadResult::Missing;
-    if (!fs::is_regular_file(st))
+    if (st.type() == fs::file_type::not_found)
+        return ReadResult::Missing;
+    if (ec || !fs::is_regular_file(st))
         return ReadResult::Failed;
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)

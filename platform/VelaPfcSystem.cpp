@@ -103,7 +103,7 @@ std::string CVelaPfcSystem::GetDbPath(const std::string& /*userId*/)
 {
     std::string base;
     const char* xdg = std::getenv("XDG_DATA_HOME");
-    // The base directory specification ignores relative values.
+    // XDG base directories must be absolute; a relative value is ignored.
     if (xdg && xdg[0] == '/') {
         base = xdg;
     } else {

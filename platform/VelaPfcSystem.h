@@ -18,8 +18,9 @@ public:
     // ~/.local/share/Zorbel/. The folder is created when missing, and when it holds no
     // "ZorbelPlim.dat" yet, the catalog and "Velaone.dll" shipped in the executable folder's
     // data/ are copied into it first; an existing catalog is never replaced. The path is
-    // returned even when that fails, so that the caller finds no catalog there and says so.
-    // Every user id shares the one folder (the program only ever passes the empty one).
+    // returned even when that fails, so that the caller finds no catalog there and says so;
+    // it is empty only when there is no home folder at all. Every user id shares the one
+    // folder (the program only ever passes the empty one).
     std::string GetDbPath(const std::string& userId);
 
     // Tests are not the program's executable: they name the folder that GetExePath reports
