@@ -1,0 +1,73 @@
+#include "catalog/DownloadWorkerStart.h"
+
+#include "catalog/DownloadState.h"
+#include "catalog/DownloadThreads.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Never destroyed: a thread object must not be destroyed while joinable, and a static
+// destructor would run after the toolkit is gone. StopDownloadWorkers joins them.
+CDownloadThreads& Threads()
+{
+    static CDownloadThreads* threads = new CDownloadThreads;
+    return *threads;
+}
+
+// Bridges of the workers started so far. The last coalescing one is reused while it serves
+// the same window (each bridge watches its window's destruction once). User-interface
+// thread only.
+struct Bridges {
+    std::shared_ptr<CWindowDownloadUi> reusable;
+    std::vector<std::weak_ptr<CWindowDownloadUi>> all;
+};
+
+Bridges& StartedBridges()
+{
+    static auto* bridges = new Bridges;
+    return *bridges;
+}
+
+}  // namespace
+
+void StartDownloadWorker(wxWindow* owner, DownloadOptions options,
+                         CWindowDownloadUi::ProgressDelivery delivery)
+{
+    Bridges& bridges = StartedBridges();
+    const bool coalesced = delivery == CWindowDownloadUi::ProgressDelivery::Coalesced;
+    std::shared_ptr<CWindowDownloadUi> bridge;
+    if (coalesced && bridges.reusable && bridges.reusable->Serves(owner)) {
+        bridge = bridges.reusable;
+    } else {
+        bridge = std::make_shared<CWindowDownloadUi>(owner, delivery);
+        if (coalesced)
+            bridges.reusable = bridge;
+        bridges.all.erase(std::remove_if(bridges.all.begin(), bridges.all.end(),
+                                         [](const auto& weak) { return weak.expired(); }),
+                          bridges.all.end());
+        bridges.all.push_back(bridge);
+    }
+    Threads().Start(bridge, std::move(options));
+}
+
+void StopDownloadWorkers()
+{
+    AppExiting = 1;
+    Bridges& bridges = StartedBridges();
+    for (const auto& weak : bridges.all) {
+        if (auto bridge = weak.lock())
+            bridge->Close();
+    }
+    bridges.all.clear();
+    bridges.reusable.reset();
+    Threads().JoinAll();
+}
+
+std::size_t DownloadWorkerCount()
+{
+    Threads().ReapFinished();
+    return Threads().Count();
+}

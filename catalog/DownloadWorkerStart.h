@@ -1,0 +1,26 @@
+#pragma once
+
+#include "catalog/DownloadWorker.h"
+#include "catalog/WindowDownloadUi.h"
+
+class wxWindow;
+
+// Starting and ending download workers from the user-interface thread.
+//
+// Item activation, after setting DownloadUrl and CurrentTitlePath and showing the progress
+// bar, calls StartDownloadWorker with the main window; the worker reports to that window's
+// status edit (1028) and progress bar (1027). A worker started while another runs ends at
+// once, touching nothing.
+void StartDownloadWorker(wxWindow* owner, DownloadOptions options = DownloadOptions(),
+                         CWindowDownloadUi::ProgressDelivery delivery =
+                             CWindowDownloadUi::ProgressDelivery::Coalesced);
+
+// At exit, on the user-interface thread, once the main window's exit path has run: sets
+// AppExiting, releases every worker waiting on the user-interface thread, and joins the
+// workers, which delete their temporary files and end within a fraction of a second (a
+// stalled server included). Call it before the toolkit is cleaned up (the application's
+// OnExit). A later StartDownloadWorker works again once AppExiting is cleared.
+void StopDownloadWorkers();
+
+// Workers started and not yet joined.
+std::size_t DownloadWorkerCount();
