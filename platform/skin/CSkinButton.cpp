@@ -98,8 +98,18 @@ wxSize CSkinButton::DoGetBestSize() const {
 
 void CSkinButton::OnPaint(wxPaintEvent&) {
     wxAutoBufferedPaintDC dc(this);
+    DrawTo(dc);
+}
+
+void CSkinButton::SetLook(bool hover, bool pressed) {
+    m_hover = hover;
+    m_pressed = pressed;
+    Refresh();
+}
+
+void CSkinButton::DrawTo(wxDC& dc) {
     const wxSize size = GetClientSize();
-    std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(dc));
+    std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::CreateFromUnknownDC(dc));
     if (!gc) return;
     SkinManager& manager = SkinManager::Get();
     std::string folder;

@@ -26,6 +26,11 @@ public:
     // What a click does, without the mouse.
     void Click();
 
+    // Draws the button as it looks now; the paint handler and off-screen renders use it.
+    void DrawTo(wxDC& dc);
+    // Shows the hover/pressed look without a mouse (previews of every state).
+    void SetLook(bool hover, bool pressed);
+
     void SetLabel(const wxString& label) override;
     wxString GetLabel() const override { return m_label; }
     bool AcceptsFocus() const override;

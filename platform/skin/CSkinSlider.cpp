@@ -62,11 +62,12 @@ wxRect CSkinSlider::TrackRect() const {
     const SkinNode* thumb = node ? node->FindItem("item.thumb") : nullptr;
     const SkinNode* track = node ? node->FindItem("item.track") : nullptr;
     const int thumbWidth = thumb && thumb->rect ? thumb->rect->w : 16;
-    if (track && track->rect)
-        return wxRect(zorbel::skin::Place(*track->rect, {0, 0, size.x, size.y}).x,
-                      zorbel::skin::Place(*track->rect, {0, 0, size.x, size.y}).y,
-                      zorbel::skin::Place(*track->rect, {0, 0, size.x, size.y}).w,
-                      zorbel::skin::Place(*track->rect, {0, 0, size.x, size.y}).h);
+    if (track && track->rect) {
+        // The track keeps its height and sits in the middle of the control.
+        const auto placed = zorbel::skin::Place(*track->rect, {0, 0, size.x, size.y});
+        const int h = std::max(2, track->rect->h);
+        return wxRect(placed.x, (size.y - h) / 2, std::max(1, placed.w), h);
+    }
     return wxRect(thumbWidth / 2, size.y / 2 - 3, std::max(1, size.x - thumbWidth), 6);
 }
 
@@ -105,7 +106,11 @@ void CSkinSlider::Move(int value, wxEventType type) {
 
 void CSkinSlider::OnPaint(wxPaintEvent&) {
     wxAutoBufferedPaintDC dc(this);
-    std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(dc));
+    DrawTo(dc);
+}
+
+void CSkinSlider::DrawTo(wxDC& dc) {
+    std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::CreateFromUnknownDC(dc));
     if (!gc) return;
     SkinManager& manager = SkinManager::Get();
     manager.PaintParentBehind(this, gc.get());

@@ -21,6 +21,8 @@ public:
     int GetMax() const { return m_max; }
     bool AcceptsFocus() const override { return wxControl::AcceptsFocus(); }
 
+    void DrawTo(wxDC& dc);
+
     // The track in client coordinates and the thumb's centre for the current value.
     wxRect TrackRect() const;
     wxPoint ThumbCentre() const;

@@ -48,7 +48,8 @@ bool IsColourAttribute(const std::string& name) {
 bool IsNumberAttribute(const std::string& name) {
     return name == "radius" || name == "border-width" || name == "font-size" ||
            name == "picture-size" || name == "padding" || name == "alpha" || name == "bold" ||
-           name == "underline" || name == "tile" || name == "row-height" || name == "fixed";
+           name == "underline" || name == "tile" || name == "row-height" || name == "fixed" ||
+           name == "stretch";
 }
 
 bool ReadStyle(const pugi::xml_node& node, SkinStyle& style, std::string& error) {

@@ -2,6 +2,7 @@
 
 #include <wx/app.h>
 #include <wx/dcclient.h>
+#include <wx/dcmemory.h>
 #include <wx/eventfilter.h>
 #include <wx/graphics.h>
 #include <wx/imaglist.h>
@@ -13,6 +14,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform/skin/CSkinButton.h"
+#include "platform/skin/CSkinSlider.h"
 #include "platform/skin/SkinPainter.h"
 
 namespace zorbel::skin {
@@ -521,7 +524,8 @@ void SkinManager::PaintTree(wxTreeCtrl* tree, wxGraphicsContext* gc) {
                     SkinStyle content = style;
                     for (const char* key : {"fill", "fill2", "border", "shadow"}) content.erase(key);
                     content["layout"] = "left";
-                    const int indent = std::max(4, r.x - 6);
+                    // Room on the left for the arrow even on the outermost level.
+                    const int indent = std::max(20, r.x - 6);
                     if (branch) {
                         // An arrow where the tree's own expand button is hit.
                         gc->SetPen(*wxTRANSPARENT_PEN);
@@ -573,6 +577,23 @@ void SkinManager::PaintParentBehind(wxWindow* child, wxGraphicsContext* gc) {
     gc->SetBrush(wxBrush(parent ? parent->GetBackgroundColour() : child->GetBackgroundColour()));
     gc->SetPen(*wxTRANSPARENT_PEN);
     gc->DrawRectangle(0, 0, size.x, size.y);
+}
+
+void SkinManager::Render(wxWindow* window, wxMemoryDC& dc) {
+    if (auto* button = dynamic_cast<CSkinButton*>(window)) {
+        button->DrawTo(dc);
+        return;
+    }
+    if (auto* slider = dynamic_cast<CSkinSlider*>(window)) {
+        slider->DrawTo(dc);
+        return;
+    }
+    std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(dc));
+    if (!gc) return;
+    if (auto* tree = wxDynamicCast(window, wxTreeCtrl))
+        PaintTree(tree, gc.get());
+    else
+        PaintWindow(window, gc.get(), window->GetClientSize());
 }
 
 void SkinManager::RefreshAll() {

@@ -14,6 +14,7 @@
 #include "platform/skin/SkinDescription.h"
 
 class wxDC;
+class wxMemoryDC;
 class wxGraphicsContext;
 class wxMouseEvent;
 class wxTreeCtrl;
@@ -74,6 +75,9 @@ public:
     void PaintTree(wxTreeCtrl* tree, wxGraphicsContext* gc);
     // What the parent shows behind a self-painted control, so rounded corners sit on it.
     void PaintParentBehind(wxWindow* child, wxGraphicsContext* gc);
+
+    // Draws a window as its paint handler would, into any DC (off-screen checks, previews).
+    void Render(wxWindow* window, wxMemoryDC& dc);
 
     void RefreshAll();
     void Reset();

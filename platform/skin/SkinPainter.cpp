@@ -6,6 +6,7 @@
 #include <wx/graphics.h>
 #include <wx/image.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -49,7 +50,10 @@ wxColour SkinPainter::Colour(const SkinStyle& style, const std::string& key, con
     if (!c) return fallback;
     // "fixed" colours (e.g. the preset swatches of the skin panel) show what they choose.
     if (Attr(style, "fixed") != "1") c = ShiftHsb(*c, hsb.hue, hsb.saturation, hsb.brightness);
-    return wxColour(c->r, c->g, c->b, static_cast<unsigned char>(Number(style, "alpha", 255)));
+    // "alpha" makes fills see-through (buttons on the title band); lines and text stay solid.
+    const bool isFill = key == "fill" || key == "fill2";
+    const int alpha = isFill ? std::clamp(Number(style, "alpha", 255), 0, 255) : 255;
+    return wxColour(c->r, c->g, c->b, static_cast<unsigned char>(alpha));
 }
 
 wxFont SkinPainter::Font(const SkinStyle& style) const {
@@ -75,6 +79,18 @@ wxBitmap SkinPainter::Picture(const std::string& folder, const std::string& pict
         if (picture.size() > 4 && picture.compare(picture.size() - 4, 4, ".svg") == 0) {
             wxBitmapBundle bundle = wxBitmapBundle::FromSVGFile(path, size);
             if (bundle.IsOk()) image = bundle.GetBitmap(size).ConvertToImage();
+            // The rasteriser hands back premultiplied colours; wxImage wants them straight,
+            // or every half-transparent edge and pattern turns dark.
+            if (image.IsOk() && image.HasAlpha()) {
+                unsigned char* rgb = image.GetData();
+                const unsigned char* alpha = image.GetAlpha();
+                const long n = long(image.GetWidth()) * image.GetHeight();
+                for (long i = 0; i < n; ++i, rgb += 3) {
+                    const int a = alpha[i];
+                    if (a == 0 || a == 255) continue;
+                    for (int c = 0; c < 3; ++c) rgb[c] = static_cast<unsigned char>(std::min(255, rgb[c] * 255 / a));
+                }
+            }
         } else {
             image.LoadFile(path);
             if (image.IsOk() && image.GetSize() != size)
@@ -132,6 +148,12 @@ void SkinPainter::DrawPicture(wxGraphicsContext* gc, const wxRect& rect, const S
                               const std::string& folder, const std::string& picture,
                               const Hsb& hsb) {
     if (rect.IsEmpty() || picture.empty()) return;
+    if (Number(style, "stretch", 0)) {
+        // Drawn at its own size and stretched: gradient strips such as the hue track.
+        wxBitmap bmp = Picture(folder, picture, wxSize(std::max(rect.width, 1), std::max(rect.height, 1)), hsb);
+        if (bmp.IsOk()) gc->DrawBitmap(bmp, rect.x, rect.y, rect.width, rect.height);
+        return;
+    }
     const int tile = Number(style, "tile", 0);
     if (tile > 0) {
         wxBitmap bmp = Picture(folder, picture, wxSize(tile, tile), hsb);
@@ -173,7 +195,7 @@ void SkinPainter::Draw(wxGraphicsContext* gc, const wxRect& rect, const SkinStyl
     const std::string layout = Attr(style, "layout");
     const int pad = Number(style, "padding", 0);
     wxRect inner = wxRect(rect).Deflate(pad);
-    if (picture.empty() || Number(style, "tile", 0) > 0) {
+    if (picture.empty() || Number(style, "tile", 0) > 0 || Number(style, "stretch", 0)) {
         DrawPicture(gc, rect, style, folder, picture, hsb);
         DrawText(gc, inner, style, text, hsb);
         return;
