@@ -41,7 +41,7 @@ int MapState(unsigned long window) {
     CX11Display::PushErrorTrap();
     Status ok = XGetWindowAttributes(CX11Display::Get(), window, &attributes);
     CX11Display::PopErrorTrap();
-    return ok ? attributes.map_state : IsUnmapped;
+    return ok ? attributes.map_state : -1;
 }
 
 class SecondStartTest : public ::testing::Test {
@@ -138,6 +138,7 @@ TEST_F(SecondStartTest, MinimisedMainWindowIsRestored) {
     // Minimising needs a window manager; start one when the display has none.
     ChildProcess windowManager;
     Atom check = XInternAtom(CX11Display::Get(), "_NET_SUPPORTING_WM_CHECK", False);
+    // The property outlives a manager that was killed; its window does not.
     auto hasWindowManager = [&] {
         Atom type = None;
         int format = 0;
@@ -145,8 +146,9 @@ TEST_F(SecondStartTest, MinimisedMainWindowIsRestored) {
         unsigned char* data = nullptr;
         XGetWindowProperty(CX11Display::Get(), CX11Display::Root(), check, 0, 1, False,
                            XA_WINDOW, &type, &format, &count, &after, &data);
+        Window checkWindow = count == 1 ? reinterpret_cast<Window*>(data)[0] : None;
         if (data != nullptr) XFree(data);
-        return count == 1;
+        return checkWindow != None && MapState(checkWindow) != -1;
     };
     if (!hasWindowManager()) {
         if (access("/usr/bin/openbox", X_OK) != 0) GTEST_SKIP() << "no window manager";
@@ -168,7 +170,33 @@ TEST_F(SecondStartTest, MinimisedMainWindowIsRestored) {
         EXPECT_TRUE(first.IsShown());
         first.Hide();
     }
-    windowManager.Kill();
+    windowManager.Terminate();
+}
+
+TEST_F(SecondStartTest, ClosingTheMainWindowEndsTheProgramWithStatusZero) {
+    ScratchFolder dataHome;
+    ScratchFolder configHome;
+    ASSERT_TRUE(WithCatalog(dataHome));
+    ChildProcess program;
+    ASSERT_TRUE(program.Start(zorbel::test::ProgramPath(), EnvFor(dataHome, configHome)));
+    const unsigned long window = WaitForInstanceWindow();
+    ASSERT_NE(window, 0u);
+
+    // What a window manager sends when the user closes the window.
+    Display* display = CX11Display::Get();
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = window;
+    close.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    close.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &close);
+    XSync(display, False);
+
+    int status = -1;
+    ASSERT_TRUE(program.WaitForExit(kExitGuard, &status)) << "the program did not end";
+    EXPECT_EQ(status, 0);
 }
 
 TEST_F(SecondStartTest, WindowOfAnotherProgramWithOtherMarkerValueIsNoInstance) {

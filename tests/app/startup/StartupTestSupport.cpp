@@ -101,6 +101,12 @@ void ChildProcess::Kill() {
     m_pid = -1;
 }
 
+void ChildProcess::Terminate() {
+    if (m_pid <= 0) return;
+    kill(m_pid, SIGTERM);
+    if (!WaitForExit(std::chrono::seconds(10), nullptr)) Kill();
+}
+
 std::string ProgramPath() { return std::string(ZORBEL_APP_DIR) + "/zorbel"; }
 
 }  // namespace zorbel::test

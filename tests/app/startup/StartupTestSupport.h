@@ -46,6 +46,8 @@ public:
     // The exit status of an ended child (128 + signal when killed); -1 while it runs.
     int ExitStatus() const { return m_exitStatus; }
     void Kill();
+    // Asks the child to end (SIGTERM) and reaps it; kills it when it does not end in time.
+    void Terminate();
 
 private:
     void Reaped(int status);
