@@ -275,14 +275,14 @@ SwfMatrix ActorMatrix(const Actor& a, double t) {
   return SwfMatrix::Make(x * kTwips, y * kTwips, scale, kTau * t * a.spins);
 }
 
-std::vector<uint8_t> BuildWithDetail(const DemoMovieSpec& spec, int blades) {
-  Random rnd(spec.seed);
-  const Palette& palette = kPalettes[Mix(spec.seed, 11) % (sizeof kPalettes / sizeof kPalettes[0])];
-  const int w = spec.width, h = spec.height;
+std::vector<uint8_t> BuildWithDetail(const DemoMoviePlan& plan, int blades) {
+  Random rnd(plan.seed);
+  const Palette& palette = kPalettes[Mix(plan.seed, 11) % (sizeof kPalettes / sizeof kPalettes[0])];
+  const int w = plan.width, h = plan.height;
 
-  SwfMovieWriter movie(spec.version, w, h, spec.frameRateFixed);
+  SwfMovieWriter movie(plan.version, w, h, plan.frameRateFixed);
   movie.Tag(SwfMovieWriter::kTagFileAttributes,
-            SwfMovieWriter::FileAttributesBody(spec.actionScript3));
+            SwfMovieWriter::FileAttributesBody(plan.actionScript3));
   movie.Tag(SwfMovieWriter::kTagSetBackgroundColor,
             SwfMovieWriter::BackgroundBody(palette.skyBottom));
 
@@ -330,16 +330,16 @@ std::vector<uint8_t> BuildWithDetail(const DemoMovieSpec& spec, int blades) {
   }
 
   // Its own stream, so that more grass leaves the rest of the picture as it was.
-  Random grass(Mix(spec.seed, 20));
+  Random grass(Mix(plan.seed, 20));
   const uint16_t meadow = define(Meadow(w, h, palette, grass, blades));
 
   const int figures = rnd.Range(3, 5);
   std::vector<Actor> figureActors;
   for (int i = 0; i < figures; ++i) {
-    const SwfRgba& colour = palette.figures[(i + Mix(spec.seed, 12)) % 5];
+    const SwfRgba& colour = palette.figures[(i + Mix(plan.seed, 12)) % 5];
     double r = 24 + rnd.Range(0, 24);
     Actor a;
-    switch ((i + Mix(spec.seed, 13)) % 4) {
+    switch ((i + Mix(plan.seed, 13)) % 4) {
       case 0: a.characterId = define(Star(r, colour, rnd)); a.spins = rnd.Range(1, 2); break;
       case 1: a.characterId = define(Ball(r, colour)); a.spins = 0; break;
       case 2: a.characterId = define(Flower(r, colour, rnd)); a.spins = -rnd.Range(1, 2); break;
@@ -401,8 +401,8 @@ std::vector<uint8_t> BuildWithDetail(const DemoMovieSpec& spec, int blades) {
   for (const Actor& a : figureActors) placed.push_back({depth++, a});
   placed.push_back({depth++, wheel});
 
-  for (uint16_t f = 0; f < spec.frameCount; ++f) {
-    const double t = double(f) / spec.frameCount;
+  for (uint16_t f = 0; f < plan.frameCount; ++f) {
+    const double t = double(f) / plan.frameCount;
     if (f == 0) {
       for (const auto& s : statics) {
         movie.Tag(SwfMovieWriter::kTagPlaceObject2,
@@ -415,53 +415,53 @@ std::vector<uint8_t> BuildWithDetail(const DemoMovieSpec& spec, int blades) {
                 SwfMovieWriter::PlaceBody(d, f == 0 ? a.characterId : 0, ActorMatrix(a, t),
                                           a.tintStrength > 0 ? &tint : nullptr));
     }
-    if (f + 1 == spec.frameCount && !spec.actionScript3) {
-      if (spec.lastFrameAction == DemoFrameAction::StopAtEnd) {
+    if (f + 1 == plan.frameCount && !plan.actionScript3) {
+      if (plan.lastFrameAction == DemoFrameAction::StopAtEnd) {
         movie.Tag(SwfMovieWriter::kTagDoAction, {0x07, 0x00});  // stop
-      } else if (spec.lastFrameAction == DemoFrameAction::LoopToStart) {
+      } else if (plan.lastFrameAction == DemoFrameAction::LoopToStart) {
         // gotoAndPlay(1): go to frame index 0, play
         movie.Tag(SwfMovieWriter::kTagDoAction, {0x81, 0x02, 0x00, 0x00, 0x00, 0x06, 0x00});
       }
     }
     movie.ShowFrame();
   }
-  return movie.Finish(spec.compressed);
+  return movie.Finish(plan.compressed);
 }
 
 }  // namespace
 
-DemoMovieSpec DemoMovie::SpecFor(const std::string& fileId) {
-  DemoMovieSpec spec;
+DemoMoviePlan DemoMovie::PlanFor(const std::string& fileId) {
+  DemoMoviePlan plan;
   const uint32_t h = Fnv1a(fileId);
-  spec.seed = h;
-  spec.frameCount = uint16_t(60 + Mix(h, 1) % 541);
+  plan.seed = h;
+  plan.frameCount = uint16_t(60 + Mix(h, 1) % 541);
   unsigned rate = 12 + Mix(h, 2) % 19;
-  spec.frameRateFixed = uint16_t(rate << 8);
-  if (rate < 30 && Mix(h, 3) % 4 == 0) spec.frameRateFixed |= 0x80;  // a half frame more
-  spec.compressed = Mix(h, 4) % 3 == 0;
-  spec.actionScript3 = Mix(h, 5) % 8 == 0;
-  spec.version = spec.actionScript3 ? 10 : uint8_t(8 + Mix(h, 6) % 3);
+  plan.frameRateFixed = uint16_t(rate << 8);
+  if (rate < 30 && Mix(h, 3) % 4 == 0) plan.frameRateFixed |= 0x80;  // a half frame more
+  plan.compressed = Mix(h, 4) % 3 == 0;
+  plan.actionScript3 = Mix(h, 5) % 8 == 0;
+  plan.version = plan.actionScript3 ? 10 : uint8_t(8 + Mix(h, 6) % 3);
   if (Mix(h, 7) % 4 == 0) {
-    spec.width = 640;
-    spec.height = 480;
+    plan.width = 640;
+    plan.height = 480;
   }
-  if (!spec.actionScript3) {
+  if (!plan.actionScript3) {
     switch (Mix(h, 8) % 3) {
-      case 0: spec.lastFrameAction = DemoFrameAction::None; break;
-      case 1: spec.lastFrameAction = DemoFrameAction::StopAtEnd; break;
-      default: spec.lastFrameAction = DemoFrameAction::LoopToStart; break;
+      case 0: plan.lastFrameAction = DemoFrameAction::None; break;
+      case 1: plan.lastFrameAction = DemoFrameAction::StopAtEnd; break;
+      default: plan.lastFrameAction = DemoFrameAction::LoopToStart; break;
     }
   }
-  return spec;
+  return plan;
 }
 
-std::vector<uint8_t> DemoMovie::Build(const DemoMovieSpec& spec) {
-  // More grass until the file is big enough; the same spec always takes the same steps.
+std::vector<uint8_t> DemoMovie::Build(const DemoMoviePlan& plan) {
+  // More grass until the file is big enough; the same title always takes the same steps.
   int blades = 60;
-  std::vector<uint8_t> bytes = BuildWithDetail(spec, blades);
+  std::vector<uint8_t> bytes = BuildWithDetail(plan, blades);
   while (!bytes.empty() && bytes.size() < kMinimumSize && blades < 4000) {
     blades += 120;
-    bytes = BuildWithDetail(spec, blades);
+    bytes = BuildWithDetail(plan, blades);
   }
   return bytes;
 }

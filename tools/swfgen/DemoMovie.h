@@ -14,7 +14,7 @@ enum class DemoFrameAction {
 };
 
 // What a title's movie looks like from outside; everything follows from the file id.
-struct DemoMovieSpec {
+struct DemoMoviePlan {
   uint32_t seed = 0;
   uint8_t version = 8;
   int width = 550;   // pixels
@@ -34,9 +34,9 @@ class DemoMovie {
   // download counts as missing.
   static constexpr size_t kMinimumSize = 8 * 1024 + 512;
 
-  static DemoMovieSpec SpecFor(const std::string& fileId);
+  static DemoMoviePlan PlanFor(const std::string& fileId);
   // Empty only if compression fails.
-  static std::vector<uint8_t> Build(const DemoMovieSpec& spec);
+  static std::vector<uint8_t> Build(const DemoMoviePlan& plan);
 };
 
 }  // namespace zorbel::swfgen

@@ -45,7 +45,7 @@ MovieFilesResult MovieFiles::WriteTitles(const std::vector<DemoTitle>& titles,
                                          const std::string& folder) {
   MovieFilesResult result;
   for (const DemoTitle& title : titles) {
-    std::vector<uint8_t> movie = DemoMovie::Build(DemoMovie::SpecFor(title.fileId));
+    std::vector<uint8_t> movie = DemoMovie::Build(DemoMovie::PlanFor(title.fileId));
     if (movie.empty()) {
       result.message = "cannot build the movie of \"" + title.name + "\"";
       return result;

@@ -25,7 +25,7 @@ using zorbel::SwfHeader;
 using zorbel::SwfTag;
 using zorbel::swfgen::DemoFrameAction;
 using zorbel::swfgen::DemoMovie;
-using zorbel::swfgen::DemoMovieSpec;
+using zorbel::swfgen::DemoMoviePlan;
 using zorbel::swfgen::DemoSeed;
 using zorbel::swfgen::MovieFiles;
 using zorbel::swfgen::UnavailableMovie;
@@ -382,18 +382,18 @@ std::vector<std::string> SomeIds() {
 const Bytes& Built(const std::string& id) {
   static std::map<std::string, Bytes> cache;
   auto it = cache.find(id);
-  if (it == cache.end()) it = cache.emplace(id, DemoMovie::Build(DemoMovie::SpecFor(id))).first;
+  if (it == cache.end()) it = cache.emplace(id, DemoMovie::Build(DemoMovie::PlanFor(id))).first;
   return it->second;
 }
 
 // ---------------------------------------------------------------------------------------
 
-TEST(DemoMovieSpec, StaysInRangeAndVaries) {
+TEST(DemoMoviePlan, StaysInRangeAndVaries) {
   std::set<uint16_t> frameCounts;
   std::set<uint16_t> rates;
   int compressed = 0, as3 = 0, stops = 0, loops = 0, plain = 0;
   for (int i = 0; i < 600; ++i) {
-    DemoMovieSpec s = DemoMovie::SpecFor(std::to_string(i));
+    DemoMoviePlan s = DemoMovie::PlanFor(std::to_string(i));
     EXPECT_GE(s.frameCount, 60);
     EXPECT_LE(s.frameCount, 600);
     EXPECT_GE(s.frameRateFixed, 12 << 8);
@@ -421,40 +421,40 @@ TEST(DemoMovieSpec, StaysInRangeAndVaries) {
   EXPECT_GT(loops, 50);
   EXPECT_GT(plain, 50);
 
-  DemoMovieSpec a = DemoMovie::SpecFor("42"), b = DemoMovie::SpecFor("42");
+  DemoMoviePlan a = DemoMovie::PlanFor("42"), b = DemoMovie::PlanFor("42");
   EXPECT_EQ(a.seed, b.seed);
   EXPECT_EQ(a.frameCount, b.frameCount);
-  EXPECT_NE(DemoMovie::SpecFor("42").seed, DemoMovie::SpecFor("43").seed);
+  EXPECT_NE(DemoMovie::PlanFor("42").seed, DemoMovie::PlanFor("43").seed);
 }
 
 TEST(DemoMovieBuild, HeadersSayWhatWasAskedAndFilesAreBigEnough) {
   for (const std::string& id : SomeIds()) {
     SCOPED_TRACE("file id " + id);
-    DemoMovieSpec spec = DemoMovie::SpecFor(id);
+    DemoMoviePlan plan = DemoMovie::PlanFor(id);
     const Bytes& movie = Built(id);
     ASSERT_FALSE(movie.empty());
     EXPECT_GE(movie.size(), DemoMovie::kMinimumSize);
-    EXPECT_EQ(movie[0], spec.compressed ? 'C' : 'F');
+    EXPECT_EQ(movie[0], plan.compressed ? 'C' : 'F');
     EXPECT_EQ(movie[1], 'W');
     EXPECT_EQ(movie[2], 'S');
     auto h = SwfHeader::Read(movie);
     ASSERT_TRUE(h.ok()) << h.message;
-    EXPECT_EQ(h.header.version, spec.version);
-    EXPECT_EQ(h.header.frameCount, spec.frameCount);
-    EXPECT_EQ(h.header.frameRateFixed, spec.frameRateFixed);
-    EXPECT_DOUBLE_EQ(h.header.stageWidth, spec.width);
-    EXPECT_DOUBLE_EQ(h.header.stageHeight, spec.height);
+    EXPECT_EQ(h.header.version, plan.version);
+    EXPECT_EQ(h.header.frameCount, plan.frameCount);
+    EXPECT_EQ(h.header.frameRateFixed, plan.frameRateFixed);
+    EXPECT_DOUBLE_EQ(h.header.stageWidth, plan.width);
+    EXPECT_DOUBLE_EQ(h.header.stageHeight, plan.height);
     EXPECT_EQ(h.header.stageTwips.xMin, 0);
     EXPECT_EQ(h.header.stageTwips.yMin, 0);
-    if (!spec.compressed) {
+    if (!plan.compressed) {
       EXPECT_EQ(h.header.fileLength, movie.size());
     }
   }
 }
 
-TEST(DemoMovieBuild, SameSpecGivesTheSameBytes) {
+TEST(DemoMovieBuild, SameTitleGivesTheSameBytes) {
   for (const char* id : {"1", "7", "33", "小星星"}) {
-    EXPECT_EQ(DemoMovie::Build(DemoMovie::SpecFor(id)), Built(id)) << id;
+    EXPECT_EQ(DemoMovie::Build(DemoMovie::PlanFor(id)), Built(id)) << id;
   }
   EXPECT_NE(Built("1"), Built("2"));
 }
@@ -462,11 +462,11 @@ TEST(DemoMovieBuild, SameSpecGivesTheSameBytes) {
 TEST(DemoMovieBuild, CompressedMoviesInflateToTheirUncompressedTwin) {
   int checked = 0;
   for (const std::string& id : SomeIds()) {
-    DemoMovieSpec spec = DemoMovie::SpecFor(id);
-    if (!spec.compressed) continue;
+    DemoMoviePlan plan = DemoMovie::PlanFor(id);
+    if (!plan.compressed) continue;
     const Bytes& cws = Built(id);
-    spec.compressed = false;
-    Bytes fws = DemoMovie::Build(spec);
+    plan.compressed = false;
+    Bytes fws = DemoMovie::Build(plan);
     auto inflated = SwfHeader::DecompressMovie(cws);
     ASSERT_TRUE(inflated.ok()) << id << ": " << inflated.message;
     EXPECT_EQ(inflated.bytes, fws) << id;
@@ -479,10 +479,10 @@ TEST(DemoMovieBuild, CompressedMoviesInflateToTheirUncompressedTwin) {
 TEST(DemoMovieBuild, EveryTagDecodesAndFramesMatchTheHeader) {
   for (const std::string& id : SomeIds()) {
     SCOPED_TRACE("file id " + id);
-    DemoMovieSpec spec = DemoMovie::SpecFor(id);
+    DemoMoviePlan plan = DemoMovie::PlanFor(id);
     Walk w = CheckMovie(Built(id));
     ASSERT_EQ(w.error, "");
-    EXPECT_EQ(w.frames, spec.frameCount);
+    EXPECT_EQ(w.frames, plan.frameCount);
     EXPECT_EQ(w.tags.front().code, SwfHeader::kTagFileAttributes);
   }
 }
@@ -491,28 +491,28 @@ TEST(DemoMovieBuild, FrameActionsSitOnTheLastFrame) {
   bool sawStop = false, sawLoop = false, sawAs3 = false;
   for (const std::string& id : SomeIds()) {
     SCOPED_TRACE("file id " + id);
-    DemoMovieSpec spec = DemoMovie::SpecFor(id);
+    DemoMoviePlan plan = DemoMovie::PlanFor(id);
     const Bytes& movie = Built(id);
     Walk w = CheckMovie(movie);
     ASSERT_EQ(w.error, "");
     auto as3 = SwfHeader::IsActionScript3(movie);
     ASSERT_TRUE(as3.ok());
-    EXPECT_EQ(as3.actionScript3, spec.actionScript3);
-    switch (spec.actionScript3 ? DemoFrameAction::None : spec.lastFrameAction) {
+    EXPECT_EQ(as3.actionScript3, plan.actionScript3);
+    switch (plan.actionScript3 ? DemoFrameAction::None : plan.lastFrameAction) {
       case DemoFrameAction::None:
         EXPECT_EQ(w.doActions, 0);
-        sawAs3 |= spec.actionScript3;
+        sawAs3 |= plan.actionScript3;
         break;
       case DemoFrameAction::StopAtEnd:
         ASSERT_EQ(w.doActions, 1);
         EXPECT_EQ(Hex(w.actionBodies[0]), "0700");  // stop, end
-        EXPECT_EQ(w.actionFrames[0], spec.frameCount - 1);
+        EXPECT_EQ(w.actionFrames[0], plan.frameCount - 1);
         sawStop = true;
         break;
       case DemoFrameAction::LoopToStart:
         ASSERT_EQ(w.doActions, 1);
         EXPECT_EQ(Hex(w.actionBodies[0]), "810200000006" "00");  // goto frame 0, play, end
-        EXPECT_EQ(w.actionFrames[0], spec.frameCount - 1);
+        EXPECT_EQ(w.actionFrames[0], plan.frameCount - 1);
         sawLoop = true;
         break;
     }
