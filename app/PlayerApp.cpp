@@ -32,7 +32,7 @@ bool CPlayerApp::InitInstance() {
 }
 
 int CPlayerApp::ExitInstance() {
-    // COM has no counterpart here; what remains is the process-wide location service.
+    // Nothing to uninitialise (no COM here); the process-wide location service goes.
     delete PfcSystem;
     PfcSystem = nullptr;
     return wxApp::OnExit();

@@ -45,18 +45,24 @@ void CStartupSequence::SetDialogFactory(DialogFactory factory) {
 
 std::string CStartupSequence::ExecutableName() {
     std::error_code error;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : exe.stem().string();
+    std::string exe = std::filesystem::read_symlink("/proc/self/exe", error).string();
+    if (error) return std::string();
+    // An executable replaced on disk (an update) while it runs keeps its name with this tail.
+    const std::string deleted = " (deleted)";
+    if (exe.size() > deleted.size() &&
+        exe.compare(exe.size() - deleted.size(), deleted.size(), deleted) == 0)
+        exe.resize(exe.size() - deleted.size());
+    return std::filesystem::path(exe).stem().string();
 }
 
 CStartupSequence::Outcome CStartupSequence::Run() {
     // Nothing else happens when another instance runs: no skin, no catalog.
     if (m_instanceFinder && m_instanceFinder(m_strExeName)) return Outcome::kOtherInstance;
 
-    // The control container of the original framework has no counterpart: web views need no
-    // set-up of their own before a window hosts them.
+    // No control container to enable: web views need no set-up before a window hosts them.
 
-    for (const char* folder : kSkinFolders) SkinDLL_LoadSkinResourceFromFolder(folder, kSkinPassword);
+    for (const char* folder : kSkinFolders)
+        SkinDLL_LoadSkinResourceFromFolder(folder, kSkinPassword);
     SkinDLL_Menu_EnableSkin(1);
     SkinDLL_EnableHookSkin(1);
 
@@ -79,7 +85,7 @@ CStartupSequence::Outcome CStartupSequence::Run() {
     }
 
     SkinDLL_SetHSB(hue, saturation, brightness);
-    // COM has no counterpart here: the web views need no per-thread initialisation.
+    // No COM to initialise: the web views need no per-thread set-up.
     mainDialog->ShowModal();
     wxTheApp->SetTopWindow(nullptr);
     mainDialog.reset();
@@ -113,8 +119,8 @@ bool CStartupSequence::ReadSavedAppearance(int* hue, int* saturation, int* brigh
 }
 
 void CStartupSequence::ReportDataFailure() {
-    const std::string siteName =
-        zorbel::HostConfig::Load(zorbel::files::SettingsPath(PfcSystem->GetExePath())).vendorSiteName;
+    const std::string settingsPath = zorbel::files::SettingsPath(PfcSystem->GetExePath());
+    const std::string siteName = zorbel::HostConfig::Load(settingsPath).vendorSiteName;
     zorbel::AppMessageBox(nullptr, "CODE:1002，程序数据被损坏，请联系" + siteName + "解决！",
                           kDataFailureCaption, zorbel::kMbIconError | zorbel::kMbOk);
 }

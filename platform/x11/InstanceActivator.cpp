@@ -30,11 +30,10 @@ void BringForward(wxTopLevelWindow* window) {
 GdkFilterReturn OnXEvent(GdkXEvent* xevent, GdkEvent*, gpointer data) {
     auto* event = static_cast<XEvent*>(xevent);
     if (event->type != ClientMessage) return GDK_FILTER_CONTINUE;
-    Display* display = CX11Display::Get();
-    if (display == nullptr ||
-        event->xclient.message_type !=
-            XInternAtom(display, CInstanceActivator::kRequestAtom, False))
-        return GDK_FILTER_CONTINUE;
+    // Every client message of the window passes here; ask the server for the atom once.
+    static Atom requestAtom =
+        XInternAtom(CX11Display::Get(), CInstanceActivator::kRequestAtom, False);
+    if (event->xclient.message_type != requestAtom) return GDK_FILTER_CONTINUE;
     auto* window = static_cast<wxTopLevelWindow*>(data);
     if (Listeners().count(window) != 0) {
         // Showing a window may run its initialisation; do that outside the X event dispatch.

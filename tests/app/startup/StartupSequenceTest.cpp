@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <memory>
@@ -210,6 +211,22 @@ TEST_F(StartupSequenceTest, OtherInstanceEndsStartupBeforeAnythingElse) {
     EXPECT_TRUE(zorbel::test::ShownBoxes().empty());
     // The data folder was not even looked at (looking at it creates it).
     EXPECT_TRUE(dataHome_.IsEmpty());
+}
+
+TEST_F(StartupSequenceTest, DefaultRuleFindsTheMarkedWindowAndAsksItToComeForward) {
+    const std::string name = "zorbel_startup_wiring_" + std::to_string(getpid());
+    CPlimDlg running;
+    running.Show();
+    ASSERT_TRUE(zorbel::x11::CInstanceMarker::Set(&running, name));
+    running.Hide();
+
+    CStartupSequence sequence(name);
+    EXPECT_EQ(sequence.Run(), CStartupSequence::Outcome::kOtherInstance);
+
+    EXPECT_TRUE(zorbel::test::PumpUntil([&] { return running.IsShown(); }));
+    EXPECT_TRUE(zorbel::skin::RequestedFolders().empty());
+    EXPECT_TRUE(dataHome_.IsEmpty());
+    running.Hide();
 }
 
 TEST(ExecutableNameTest, IsTheBaseNameOfThisProgram) {
