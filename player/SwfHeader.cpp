@@ -142,7 +142,7 @@ bool Inflate(const SwfMovieHeader& header, const uint8_t* data, size_t size, siz
     // liblzma's .lzma ("alone") decoder expects the properties followed by the 64-bit
     // uncompressed size; the movie stores its properties after the compressed length
     // instead and no size. Knowing the size lets the decoder stop with or without an end
-    // marker.
+    // marker. The compressed length is not relied on: the data's own end decides.
     uint8_t alone[13];
     std::memcpy(alone, data + kSignatureSize + 4, 5);
     uint64_t body = claimedBody;
