@@ -44,6 +44,21 @@ int MapState(unsigned long window) {
     return ok ? attributes.map_state : -1;
 }
 
+// The window the window manager reports as active; 0 when none.
+Window ActiveWindow() {
+    Display* display = CX11Display::Get();
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, CX11Display::Root(),
+                       XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 0, 1, False,
+                       XA_WINDOW, &type, &format, &count, &after, &data);
+    Window active = count == 1 ? reinterpret_cast<Window*>(data)[0] : 0;
+    if (data != nullptr) XFree(data);
+    return active;
+}
+
 class SecondStartTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -87,7 +102,10 @@ protected:
         ScratchFolder dataHome;
         ScratchFolder configHome;
         ChildProcess second;
-        ASSERT_TRUE(second.Start(zorbel::test::ProgramPath(), EnvFor(dataHome, configHome)));
+        auto env = EnvFor(dataHome, configHome);
+        // The program must choose X11 itself: there is no Wayland display here.
+        env["GDK_BACKEND"] = "wayland";
+        ASSERT_TRUE(second.Start(zorbel::test::ProgramPath(), env));
         int status = -1;
         ASSERT_TRUE(second.WaitForExit(kExitGuard, &status)) << "second start did not end";
         EXPECT_EQ(status, 0);
@@ -168,6 +186,9 @@ TEST_F(SecondStartTest, MinimisedMainWindowIsRestored) {
 
         EXPECT_TRUE(zorbel::test::PumpUntil([&] { return !first.IsIconized(); }));
         EXPECT_TRUE(first.IsShown());
+        // And it is the active window again.
+        const Window xwindow = CInstanceMarker::XWindowOf(&first);
+        EXPECT_TRUE(zorbel::test::PumpUntil([&] { return ActiveWindow() == xwindow; }));
         first.Hide();
     }
     windowManager.Terminate();
