@@ -42,12 +42,13 @@
     }, true);
   });
 
-  // Menu captions of the timeline items in the languages we give the player, lower-case.
+  // Captions of the timeline items in the languages we give the player (zh-CN, en-US), lower-case.
+  // In Chinese "后退" is Rewind and "返回" is Back.
   const kMenuCaptions = {
     play: ["play", "播放"],
-    rewind: ["rewind", "后退", "倒带", "回到开头"],
-    forward: ["forward", "前进", "向前"],
-    back: ["back", "后退", "返回", "向后"],
+    rewind: ["rewind", "后退"],
+    forward: ["forward", "前进"],
+    back: ["back", "返回"],
   };
 
   const S = {
@@ -74,8 +75,19 @@
     player.shadowRoot.appendChild(style);
   }
 
+  // The callbacks stay defined on the element from an earlier movie; they count only once the
+  // current movie's frame action has registered them again (the old ones answer null).
   function hasCallbacks() {
-    return S.player && typeof S.player.zorbelCurrentFrame === "function";
+    if (S.callbacksSeen) return true;
+    if (!S.loaded || !S.player || typeof S.player.zorbelTotalFrames !== "function") return false;
+    let total = null;
+    try {
+      total = S.player.zorbelTotalFrames();
+    } catch (e) {
+      total = null;
+    }
+    S.callbacksSeen = typeof total === "number" && total > 0;
+    return S.callbacksSeen;
   }
 
   // Opens the player's menu by script and clicks the timeline item; returns whether it was there.
@@ -103,10 +115,55 @@
     return done;
   }
 
+  // The menu moves the root timeline one frame at a time: back to the start, then forward.
+  // A long way is walked in slices so the page stays responsive, and a newer target (the seek
+  // bar sends many while dragged) takes over the walk: further on it goes on from where the walk
+  // is, further back it starts again from the first frame.
+  const seek = { target: -1, at: -1, running: false };
+  const kForwardSlice = 25;
+
+  function menuSeek(frame) {
+    seek.target = frame;
+    S.base = frame;                 // what the program is told from now on
+    S.since = performance.now();
+    S.lastFrame = -1;
+    report();
+    if (!seek.running) {
+      seek.running = true;
+      setTimeout(seekStep, 0);
+    }
+  }
+
+  function seekStep() {
+    if (!S.loaded || S.mode !== "menu") { seek.running = false; return; }
+    if (seek.at < 0 || seek.target < seek.at) {
+      menuCommand("rewind");
+      S.rootStopped = true;
+      seek.at = 0;
+    }
+    let steps = 0;
+    while (seek.at < seek.target && steps < kForwardSlice) {
+      if (!menuCommand("forward")) { seek.target = seek.at; break; }
+      seek.at++;
+      steps++;
+    }
+    if (seek.at < seek.target) {
+      setTimeout(seekStep, 0);
+      return;
+    }
+    seek.running = false;
+    S.base = seek.at;
+    S.since = performance.now();
+    if (S.playing) {
+      if (menuCommand("play")) S.rootStopped = false;
+      seek.at = -1;                 // once playing, where the timeline is is only estimated
+    }
+  }
+
   function estimatedFrame() {
     if (S.total <= 0) return 0;
     let f = S.base;
-    if (S.playing && !S.rootStopped) f += Math.floor((performance.now() - S.since) * S.frameRate / 1000);
+    if (S.playing && !S.rootStopped && !seek.running) f += Math.floor((performance.now() - S.since) * S.frameRate / 1000);
     return S.total > 0 ? f % S.total : f;
   }
 
@@ -122,7 +179,12 @@
     if (!S.loaded) return;
     if (!S.shown && (S.mode !== "callbacks" || hasCallbacks())) {
       S.shown = true;
+      // Asked to stay stopped before the movie came: it shows its first frame and holds there.
       if (!S.playing && S.mode === "callbacks") S.player.zorbelGotoAndStop(1);
+      if (!S.playing && S.mode === "menu" && menuCommand("rewind")) {
+        S.rootStopped = true;
+        S.base = 0;
+      }
       post({ t: "shown", id: S.id });
     }
     const f = currentFrame();
@@ -146,7 +208,6 @@
       S.since = performance.now();
       post({ t: "loaded", id: S.id, numFrames: m.numFrames, frameRate: m.frameRate,
              swfVersion: m.swfVersion, as3: !!m.isActionScript3 });
-      if (!S.playing) applyStop();
     });
     return player;
   }
@@ -173,7 +234,10 @@
       S.base = 0;
       S.lastFrame = -1;
       S.rootStopped = false;
+      S.callbacksSeen = false;
       S.playing = playing;
+      seek.target = -1;
+      seek.at = -1;
       fetch(url).then(function (r) {
         if (!r.ok) throw new Error("status " + r.status);
         return r.arrayBuffer();
@@ -187,6 +251,7 @@
     // Shows nothing: the movie is gone (or could not be read).
     unload: function (id) {
       S.id = id;
+      S.callbacksSeen = false;
       S.mode = "none";
       S.loaded = false;
       S.shown = false;
@@ -200,6 +265,7 @@
         S.player.play();
       } else {
         if (!S.playing || S.rootStopped) S.since = performance.now();
+        seek.at = -1;
         S.player.play();
         if (S.rootStopped && menuCommand("play")) S.rootStopped = false;
       }
@@ -219,20 +285,15 @@
         if (S.playing) S.player.zorbelGotoAndPlay(frame + 1);
         else S.player.zorbelGotoAndStop(frame + 1);
       } else {
-        // The menu moves one frame at a time: back to the start, then forward.
-        menuCommand("rewind");
-        for (let i = 0; i < frame; i++) {
-          if (!menuCommand("forward")) break;
-        }
-        S.rootStopped = true;
-        S.base = frame;
-        S.since = performance.now();
-        if (S.playing && menuCommand("play")) S.rootStopped = false;
+        menuSeek(frame);
+        return;
       }
       S.lastFrame = -1;
       report();
     },
     currentFrame: currentFrame,
+    // One timeline item of the player's menu ("play", "rewind", "forward", "back").
+    menu: function (which) { return kMenuCaptions[which] ? menuCommand(which) : false; },
     state: function () {
       return JSON.stringify({ id: S.id, mode: S.mode, loaded: S.loaded, shown: S.shown,
                               callbacks: hasCallbacks(), playing: S.playing, isPlaying: !!(S.player && S.player.isPlaying),

@@ -11,6 +11,7 @@
 
 #include "tests/support/WindowTestSupport.h"
 #include "tests/web/flash/TestMovie.h"
+#include "web/flash/FlashMoviePreparer.h"
 #include "web/flash/FlashUriScheme.h"
 #include "web/flash/ShockwaveFlash.h"
 
@@ -57,6 +58,16 @@ protected:
         out.ToLong(&v);
         return static_cast<int>(v);
     }
+    // After a stop: until the page has run the command and its last report has arrived, i.e. the
+    // control's frame, the page's frame and the page's frame a moment later all agree.
+    static bool WaitUntilSettled() {
+        return PumpUntil([] {
+            int page = PageFrame();
+            if (page != s_flash->CurrentFrame()) return false;
+            PumpFor(200ms);
+            return PageFrame() == page && s_flash->CurrentFrame() == page;
+        }, 20s);
+    }
     static std::string PageState() {
         wxString out;
         s_flash->WebView()->RunScript("zorbelHost.state()", &out);
@@ -93,7 +104,7 @@ TEST_F(ShockwaveFlashTest, CurrentFrameAdvancesWhilePlayingAndHoldsWhenStopped) 
     ASSERT_TRUE(PumpUntil([&] { return s_flash->CurrentFrame() >= start + 3; }, 20s)) << PageState();
 
     s_flash->Stop();
-    PumpFor(300ms);
+    ASSERT_TRUE(WaitUntilSettled());
     int held = s_flash->CurrentFrame();
     PumpFor(600ms);
     EXPECT_EQ(s_flash->CurrentFrame(), held);
@@ -180,12 +191,55 @@ TEST_F(ShockwaveFlashTest, MoviesWithoutTheFrameActionFollowTheClockAndRewindThr
     s_flash->Play();
     ASSERT_TRUE(PumpUntil([] { return s_flash->CurrentFrame() >= 3; }, 20s)) << PageState();
     s_flash->Stop();
-    PumpFor(300ms);
+    ASSERT_TRUE(WaitUntilSettled());
     int held = s_flash->CurrentFrame();
-    PumpFor(500ms);
+    PumpFor(600ms);
     EXPECT_EQ(s_flash->CurrentFrame(), held);
     s_flash->Rewind();
     EXPECT_TRUE(PumpUntil([] { return s_flash->CurrentFrame() == 0 && PageFrame() == 0; }, 10s));
+}
+
+
+// The timeline-menu path checked against the truth: an ActionScript 2 movie that has the frame
+// action is driven through the menu as if it had none, and its callbacks say where it really is.
+TEST_F(ShockwaveFlashTest, TimelineMenuSeeksLandExactly) {
+    test::TestMovieSpec spec;
+    spec.frames = 80;
+    ASSERT_TRUE(LoadAndWait(WriteMovie("menu-seek.swf", spec)));
+    PreparedMovie prepared = FlashMoviePreparer::Prepare(test::MakeTestMovie(spec));
+    ASSERT_EQ(prepared.mode, FrameControlMode::Callbacks);
+    std::string uri = FlashUriScheme::Instance().AddMovie(prepared.bytes);
+    // A load the control does not know about: its reports are ignored by the control.
+    s_flash->WebView()->RunScriptAsync("zorbelHost.load(900001, '" + uri + "', 'menu', 80, false);");
+    auto js = [](const char* code) {
+        wxString out;
+        s_flash->WebView()->RunScript(code, &out);
+        return out.utf8_string();
+    };
+    auto realFrame = [&js] { return js("(function(){var p=document.querySelector('#stage > *');"
+                                       "return typeof p.zorbelCurrentFrame==='function'?p.zorbelCurrentFrame():-1;})()"); };
+    ASSERT_TRUE(PumpUntil([&] {
+        std::string state = PageState();
+        return state.find("\"id\":900001") != std::string::npos && state.find("\"loaded\":true") != std::string::npos &&
+               std::atoi(realFrame().c_str()) >= 1;
+    }, 30s)) << PageState();
+
+    js("zorbelHost.gotoFrame(30)");
+    EXPECT_EQ(PageFrame(), 30);
+    EXPECT_TRUE(PumpUntil([&] { return realFrame() == "31"; }, 20s)) << realFrame();
+    js("zorbelHost.gotoFrame(10)");
+    EXPECT_TRUE(PumpUntil([&] { return realFrame() == "11"; }, 20s)) << realFrame();
+    PumpFor(300ms);
+    EXPECT_EQ(realFrame(), "11");  // stopped there
+    EXPECT_EQ(PageFrame(), 10);
+
+    js("zorbelHost.play()");
+    EXPECT_TRUE(PumpUntil([&] { return std::atoi(realFrame().c_str()) > 13; }, 20s)) << realFrame();
+    js("zorbelHost.gotoFrame(0)");
+    js("zorbelHost.stop()");
+    PumpFor(500ms);
+    EXPECT_EQ(PageFrame(), 0);
+    FlashUriScheme::Instance().RemoveMovie(uri);
 }
 
 }  // namespace
