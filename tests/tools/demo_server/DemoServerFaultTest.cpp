@@ -36,7 +36,7 @@ TEST_F(DemoServerFaults, DelayWaitsThenServes)
 {
     const HttpAnswer answer = HttpFetch::Get(Url("/_fault/delay/150/vudevu/fla/small.swf"));
     ASSERT_EQ(answer.code, CURLE_OK) << answer.error;
-    EXPECT_GE(answer.elapsed, 150ms);
+    EXPECT_GE(answer.ElapsedMs(), 150);
     EXPECT_EQ(answer.status, 200);
     EXPECT_TRUE(answer.body == m_small);
     // The log keeps the target as it came, prefix included.
@@ -102,7 +102,7 @@ TEST_F(DemoServerFaults, TrickleServesSlowlyButCompletely)
     EXPECT_EQ(answer.Header("content-length"), "5000");
     EXPECT_TRUE(answer.body == m_small);
     // Five pieces of 1000 bytes with a pause of 100 ms between each two.
-    EXPECT_GE(answer.elapsed, 400ms);
+    EXPECT_GE(answer.ElapsedMs(), 400);
 }
 
 TEST_F(DemoServerFaults, CutResetsTheConnection)
@@ -136,7 +136,7 @@ TEST_F(DemoServerFaults, PrefixesStack)
 {
     const HttpAnswer answer = HttpFetch::Get(Url("/_fault/delay/100/_fault/chunked/_fault/delay/50/vudevu/fla/small.swf"));
     ASSERT_EQ(answer.code, CURLE_OK) << answer.error;
-    EXPECT_GE(answer.elapsed, 150ms);
+    EXPECT_GE(answer.ElapsedMs(), 150);
     EXPECT_FALSE(answer.HasHeader("content-length"));
     EXPECT_TRUE(answer.body == m_small);
 

@@ -21,6 +21,10 @@ struct HttpAnswer {
     std::string error;
 
     bool HasHeader(const std::string& lowerName) const { return headers.count(lowerName) != 0; }
+    long long ElapsedMs() const
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+    }
     std::string Header(const std::string& lowerName) const;
 };
 
