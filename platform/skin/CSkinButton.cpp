@@ -174,7 +174,7 @@ void CSkinButton::OnMouse(wxMouseEvent& event) {
         if (AcceptsFocus()) SetFocus();
         m_pressed = true;
         m_hover = inside;
-        if (!HasCapture()) CaptureMouse();
+        if (!HasCapture() && IsShownOnScreen()) CaptureMouse();
         Refresh();
     } else if (type == wxEVT_LEFT_UP) {
         if (HasCapture()) ReleaseMouse();

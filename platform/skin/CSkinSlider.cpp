@@ -161,7 +161,7 @@ void CSkinSlider::OnMouse(wxMouseEvent& event) {
     if (type == wxEVT_LEFT_DOWN) {
         if (AcceptsFocus()) SetFocus();
         m_dragging = true;
-        if (!HasCapture()) CaptureMouse();
+        if (!HasCapture() && IsShownOnScreen()) CaptureMouse();
         Move(ValueAt(event.GetX()), wxEVT_SCROLL_THUMBTRACK);
     } else if (type == wxEVT_MOTION && m_dragging) {
         Move(ValueAt(event.GetX()), wxEVT_SCROLL_THUMBTRACK);

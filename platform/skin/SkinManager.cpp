@@ -269,7 +269,8 @@ bool SkinManager::ItemVisible(wxWindow* window, const std::string& item,
     if (it == windows_.end()) return false;
     const SkinNode* element = Element(it->second.element);
     if (!element) return false;
-    const SkinNode* node = element->FindItem(item);
+    const SkinNode* owner = parent.empty() ? element : element->FindItem(parent);
+    const SkinNode* node = owner ? owner->FindItem(item) : nullptr;
     if (!node) return false;
     const auto& visible = it->second.visible;
     if (!parent.empty()) {
