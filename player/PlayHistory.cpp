@@ -1,0 +1,170 @@
+#include "player/PlayHistory.h"
+
+#include <filesystem>
+#include <memory>
+#include <utility>
+
+#include "app/CatalogFiles.h"
+#include "app/CatalogSql.h"
+#include "app/DbVelaLite.h"
+#include "app/SqlStatement.h"
+#include "platform/HostConfig.h"
+#include "platform/MessageBoxStyle.h"
+
+namespace {
+
+using zorbel::sql::kFileClicks;
+using zorbel::sql::kFileId;
+using zorbel::sql::kRecordClicks;
+using zorbel::sql::kRecordFileId;
+
+// The catalog at path, opened with the catalog key; null when there is none to open.
+std::unique_ptr<CDbVelaLite> OpenCatalog(const std::string& path)
+{
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec))
+        return nullptr;
+    auto db = std::make_unique<CDbVelaLite>();
+    if (!db->Open(path, zorbel::files::kCatalogKey))
+        return nullptr;
+    return db;
+}
+
+// Rows of a query, handed one by one to onRow; the number of rows. An empty statement text
+// (a builder refused its values) is skipped and yields no row.
+template <typename OnRow>
+int ForEachRow(CDbVelaLite& db, const std::string& sql, OnRow onRow)
+{
+    if (sql.empty())
+        return 0;
+    std::unique_ptr<CSqlStatement> statement(db.Prepare(sql));
+    int rows = 0;
+    while (statement && statement->NextRow()) {
+        onRow(*statement);
+        ++rows;
+    }
+    return rows;
+}
+
+bool Execute(CDbVelaLite& db, const std::string& sql)
+{
+    return !sql.empty() && db.ExecuteSql(sql);
+}
+
+std::string Format(const char* before, const std::string& title, const char* after)
+{
+    return std::string(before) + title + after;
+}
+
+}  // namespace
+
+CPlayHistory::CPlayHistory() = default;
+
+CPlayHistory::CPlayHistory(std::string catalogPath) : m_strCatalogPath(std::move(catalogPath)) {}
+
+CPlayHistory::~CPlayHistory() = default;
+
+std::string CPlayHistory::CatalogFile() const
+{
+    return m_strCatalogPath.empty() ? zorbel::files::CatalogPath() : m_strCatalogPath;
+}
+
+CPlayHistory::FavoriteResult CPlayHistory::AddFavorite(
+    const std::string& title, const std::function<void(const FavoriteResult&)>& beforeUpdate)
+{
+    FavoriteResult result;
+    result.title = title;
+    std::unique_ptr<CDbVelaLite> db = OpenCatalog(CatalogFile());
+    if (!db) {
+        result.outcome = FavoriteOutcome::DataFailure;
+        return result;
+    }
+
+    // When several titles match, the last row decides.
+    std::string fileId;
+    ForEachRow(*db, zorbel::sql::SqlTitleByName(title),
+               [&](CSqlStatement& row) { fileId = row.ColumnText(kFileId); });
+
+    int clicks = 0;
+    const int favourites = ForEachRow(*db, zorbel::sql::SqlFavoriteOf(fileId), [&](CSqlStatement& row) {
+        fileId = row.ColumnText(kRecordFileId);
+        clicks = row.ColumnInt(kRecordClicks);
+    });
+    if (favourites > 0) {
+        result.outcome = FavoriteOutcome::AlreadyFavourite;
+        if (beforeUpdate)
+            beforeUpdate(result);
+        Execute(*db, zorbel::sql::SqlUpdateFavorite(clicks + 1, fileId));
+        return result;
+    }
+
+    const bool added = Execute(*db, zorbel::sql::SqlInsertFavorite(fileId, CurrentUserId));
+    result.outcome = added ? FavoriteOutcome::Added : FavoriteOutcome::AddFailed;
+    return result;
+}
+
+bool CPlayHistory::RecordPlay(const std::string& title)
+{
+    std::unique_ptr<CDbVelaLite> db = OpenCatalog(CatalogFile());
+    if (!db)
+        return false;
+
+    std::string fileId;
+    int clicks = 0;
+    const int titles = ForEachRow(*db, zorbel::sql::SqlTitleByName(title), [&](CSqlStatement& row) {
+        fileId = row.ColumnText(kFileId);
+        clicks = row.ColumnInt(kFileClicks);
+    });
+    if (titles > 0)
+        Execute(*db, zorbel::sql::SqlUpdateClicks(clicks + 1, fileId));
+
+    clicks = 0;
+    const int played = ForEachRow(*db, zorbel::sql::SqlPlayedOf(fileId), [&](CSqlStatement& row) {
+        fileId = row.ColumnText(kRecordFileId);
+        clicks = row.ColumnInt(kRecordClicks);
+    });
+    if (played > 0)
+        Execute(*db, zorbel::sql::SqlUpdatePlayed(clicks + 1, fileId));
+    else
+        Execute(*db, zorbel::sql::SqlInsertPlayed(fileId, CurrentUserId));
+    return true;
+}
+
+CPlayHistory::Notice CPlayHistory::FavoriteNotice(const FavoriteResult& result,
+                                                  const std::string& siteName)
+{
+    Notice notice;
+    notice.caption = kFavoriteCaption;
+    switch (result.outcome) {
+    case FavoriteOutcome::DataFailure:
+        return DataFailureNotice(siteName);
+    case FavoriteOutcome::AlreadyFavourite:
+        notice.text = Format("您已经为宝宝收藏过“", result.title, "”咯！");
+        notice.style = zorbel::kMbOk | zorbel::kMbIconInformation;
+        break;
+    case FavoriteOutcome::Added:
+        notice.text = Format("哇哇，成功为宝宝收藏“", result.title, "”咯！");
+        notice.style = zorbel::kMbOk | zorbel::kMbIconWarning;
+        break;
+    case FavoriteOutcome::AddFailed:
+        notice.text = Format("555~~~，为宝宝收藏“", result.title, "”没有成功哦！");
+        notice.style = zorbel::kMbOk | zorbel::kMbIconWarning;
+        break;
+    }
+    return notice;
+}
+
+CPlayHistory::Notice CPlayHistory::DataFailureNotice(const std::string& siteName)
+{
+    Notice notice;
+    notice.text = "CODE:1002，程序数据被损坏，请联系" + siteName + "解决！";
+    notice.caption = kDataFailureCaption;
+    notice.style = zorbel::kMbOk | zorbel::kMbIconError;
+    notice.ownedByPlayer = true;
+    return notice;
+}
+
+std::string CPlayHistory::VendorSiteName()
+{
+    return zorbel::HostConfig::Load(zorbel::files::SettingsPath()).vendorSiteName;
+}
