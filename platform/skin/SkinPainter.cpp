@@ -158,11 +158,14 @@ void SkinPainter::DrawPicture(wxGraphicsContext* gc, const wxRect& rect, const S
     if (tile > 0) {
         wxBitmap bmp = Picture(folder, picture, wxSize(tile, tile), hsb);
         if (!bmp.IsOk()) return;
+        // Saved and restored rather than reset: a reset would also drop the clip of the
+        // paint event and let this window draw over its siblings.
+        gc->PushState();
         gc->Clip(rect.x, rect.y, rect.width, rect.height);
         for (int y = rect.y; y < rect.GetBottom() + 1; y += tile)
             for (int x = rect.x; x < rect.GetRight() + 1; x += tile)
                 gc->DrawBitmap(bmp, x, y, tile, tile);
-        gc->ResetClip();
+        gc->PopState();
         return;
     }
     const int size = std::min(rect.width, rect.height);
@@ -183,9 +186,10 @@ void SkinPainter::DrawText(wxGraphicsContext* gc, const wxRect& rect, const Skin
     if (align == "left") x = rect.x + Number(style, "padding", 0);
     if (align == "right") x = rect.GetRight() + 1 - w - Number(style, "padding", 0);
     const double y = rect.y + (rect.height - h) / 2;
+    gc->PushState();
     gc->Clip(rect.x, rect.y, rect.width, rect.height);
     gc->DrawText(text, x, y);
-    gc->ResetClip();
+    gc->PopState();
 }
 
 void SkinPainter::Draw(wxGraphicsContext* gc, const wxRect& rect, const SkinStyle& style,

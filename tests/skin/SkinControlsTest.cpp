@@ -1,5 +1,7 @@
 // The skinned controls behave as the toolkit controls they stand in for.
-#include <wx/uiaction.h>
+#include <gdk/gdk.h>
+#include <gtk/gtk.h>
+#include <wx/panel.h>
 
 #include <vector>
 
@@ -170,4 +172,38 @@ TEST_F(SkinControlsTest, ShiftRepaintsEverySkinnedWindow) {
     slider->Bind(wxEVT_PAINT, [&](wxPaintEvent& e) { ++paints; e.Skip(); });
     SkinDLL_SetHSB(40, 10, 0);
     EXPECT_TRUE(zorbel::test::PumpUntil([&] { return paints >= 2; }));
+}
+
+TEST_F(SkinControlsTest, SiblingsOnASkinnedWindowDoNotPaintOverEachOther) {
+    // Each control paints the parent's look behind itself; that must stay inside the control.
+    auto* main = new wxPanel(frame, wxID_ANY, wxPoint(0, 0), frame->GetClientSize());
+    SkinDLL_SubclassWindow(main, "mainframe11");
+    SkinDLL_DirectUI_SetSubItemValue(main, "item.texture", "skin.texture22", 1);
+    auto* first = new CSkinButton(main, wxID_ANY, wxString::FromUTF8("宝宝每天玩一玩"),
+                                  wxPoint(8, 300), wxSize(200, 22), CSkinButton::Kind::Label, 0,
+                                  "item.text.link");
+    auto* second = new CSkinButton(main, wxID_ANY, wxString::FromUTF8("新游戏"), wxPoint(220, 300),
+                                   wxSize(120, 22), CSkinButton::Kind::Label, 0, "item.text.link");
+    frame->Show();
+    zorbel::test::PumpFor(std::chrono::milliseconds(300));
+    second->SetLook(true, false);
+    second->Update();
+    zorbel::test::PumpFor(std::chrono::milliseconds(300));
+
+    GdkWindow* window = gtk_widget_get_window(frame->GetHandle());
+    ASSERT_NE(window, nullptr);
+    GdkPixbuf* pixels = gdk_pixbuf_get_from_window(window, 8, 300, 200, 22);
+    ASSERT_NE(pixels, nullptr);
+    const int stride = gdk_pixbuf_get_rowstride(pixels);
+    const int channels = gdk_pixbuf_get_n_channels(pixels);
+    const guchar* data = gdk_pixbuf_get_pixels(pixels);
+    int ink = 0;
+    for (int y = 0; y < 22; ++y)
+        for (int x = 0; x < 120; ++x) {
+            const guchar* p = data + y * stride + x * channels;
+            ink += p[2] > 150 && p[0] < 100;
+        }
+    g_object_unref(pixels);
+    EXPECT_GT(ink, 30);
+    (void)first;
 }
