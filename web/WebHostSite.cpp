@@ -86,7 +86,8 @@ struct CWebHostSiteCallbacks {
     static gboolean Authenticate(WebKitWebView*, WebKitAuthenticationRequest* request,
                                  gpointer data) {
         if (!static_cast<CWebHostSite*>(data)->m_silent) return FALSE;
-        webkit_authentication_request_cancel(request);
+        // Going on without credentials shows the server's refusal page.
+        webkit_authentication_request_authenticate(request, nullptr);
         return TRUE;
     }
 

@@ -20,8 +20,9 @@ public:
     // The host of a view, or null when none is attached.
     static CWebHostSite* Of(wxWebView* view);
 
-    // With silent set, the engine shows no dialog of its own: authentication requests are
-    // cancelled and a page's print request is dropped. Script messages still reach the user.
+    // With silent set, the engine shows no dialog of its own: a request for a password goes on
+    // without one (the server's refusal page shows) and a page's print request is dropped.
+    // Script messages still reach the user.
     void SetSilent(bool silent) { m_silent = silent; }
     bool IsSilent() const { return m_silent; }
 

@@ -1,6 +1,7 @@
 // The browser wrapper and the host behaviours of every web view, on real WebKit views with
 // pages from temporary files.
 #include <gtest/gtest.h>
+#include <httplib.h>
 
 #include <gdk/gdk.h>
 #include <gdk/gdkkeysyms.h>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <wx/frame.h>
@@ -303,6 +305,38 @@ TEST_F(WebBrowserTest, BrowserKeysNeverReachThePage) {
     const std::string reached = Script("window.keys.join(',')");
     for (const char* withheld : {"f5", "C-o", "C-p", "C-n", "b"})
         EXPECT_EQ(reached.find(withheld), std::string::npos) << withheld << " in " << reached;
+}
+
+// A loopback server whose one page wants a password.
+class AuthServer {
+public:
+    AuthServer() {
+        server_.Get("/secret", [](const httplib::Request&, httplib::Response& res) {
+            res.status = 401;
+            res.set_header("WWW-Authenticate", "Basic realm=\"test\"");
+            res.set_content("<html><body>denied</body></html>", "text/html");
+        });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+    }
+    ~AuthServer() {
+        server_.stop();
+        thread_.join();
+    }
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/secret"; }
+
+private:
+    httplib::Server server_;
+    int port_ = 0;
+    std::thread thread_;
+};
+
+TEST_F(WebBrowserTest, SilentBrowserAsksForNoPassword) {
+    AuthServer server;
+    Browser().SetSilent(true);
+    // Without silent the engine would hold the load open behind its own password prompt.
+    ASSERT_TRUE(LoadAndWait(server.Url()));
+    EXPECT_EQ(Script("document.body.textContent"), "denied");
 }
 
 TEST(WebBrowserNeverCreated, EveryCallDoesNothing) {
