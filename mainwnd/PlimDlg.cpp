@@ -1,21 +1,206 @@
 #include "mainwnd/PlimDlg.h"
 
-#include <wx/app.h>
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <system_error>
 
+#include <wx/app.h>
+#include <wx/iconbndl.h>
+
+#include "app/CatalogFiles.h"
+#include "app/StartupSequence.h"
+#include "catalog/DownloadState.h"
+#include "mainwnd/OnlineCount.h"
+#include "mainwnd/PlimIds.h"
+#include "platform/HostConfig.h"
+#include "platform/MemoryTrim.h"
+#include "platform/MessageBox.h"
+#include "platform/SkinEngine.h"
+#include "platform/VelaspiderApp.h"
+#include "platform/templates/DialogTemplate.h"
+#include "platform/templates/TemplateBuilder.h"
 #include "platform/x11/InstanceMarker.h"
 
+using namespace zorbel::plim;
+
+CPlimDlg* MainDialog = nullptr;
+
 wxBEGIN_EVENT_TABLE(CPlimDlg, wxDialog)
-    EVT_INIT_DIALOG(CPlimDlg::OnInitDialog)
+    EVT_INIT_DIALOG(                       CPlimDlg::OnInitDialog)
+    EVT_SIZE(                              CPlimDlg::OnSize)
+    EVT_TIMER(kTimerAdRotation,            CPlimDlg::OnTimer)
+    EVT_TIMER(kTimerDeferredStartup,       CPlimDlg::OnTimer)
 wxEND_EVENT_TABLE()
 
-CPlimDlg::CPlimDlg(wxWindow* parent)
-    : wxDialog(parent, wxID_ANY, wxString::FromUTF8("儿童游戏-佐贝乐"), wxDefaultPosition,
-               wxDefaultSize, wxDEFAULT_DIALOG_STYLE | wxMINIMIZE_BOX | wxDIALOG_NO_PARENT) {}
+namespace {
 
-CPlimDlg::~CPlimDlg() = default;
+// No caption and no frame: the skin engine draws both. A window of its own in the task bar,
+// which the window manager may minimise.
+constexpr long kMainWindowStyle = wxBORDER_NONE | wxDIALOG_NO_PARENT | wxMINIMIZE_BOX;
+
+// The fetch's own limits, except where the defaults (set by tests) are shorter still.
+CVelaspiderApp::Options AdListFetchOptions() {
+    CVelaspiderApp::Options options = CVelaspiderApp::DefaultOptions();
+    const auto cap = [](long value, long limit) { return value > 0 ? std::min(value, limit) : limit; };
+    options.connectTimeoutMs = cap(options.connectTimeoutMs, CPlimDlg::kAdConnectTimeoutMs);
+    options.totalTimeoutMs = cap(options.totalTimeoutMs, CPlimDlg::kAdTotalTimeoutMs);
+    return options;
+}
+
+}  // namespace
+
+CPlimDlg::CPlimDlg(wxWindow* parent)
+    : m_timerAdRotation(this, kTimerAdRotation),
+      m_timerDeferredStartup(this, kTimerDeferredStartup) {
+    CreateMainWindow(parent);
+    m_hAppIcon = CSystemIcon::LoadAppIcon();
+    DownloadBusy = 0;
+    ReadSettings();
+}
+
+CPlimDlg::~CPlimDlg() {
+    m_timerAdRotation.Stop();
+    m_timerDeferredStartup.Stop();
+    // The controls go while the members that refer to them (browser, bound pointers) still
+    // exist; the panels and the skin dialog end with them, as children of this window.
+    DestroyChildren();
+    m_progress = nullptr;
+    m_treeQuick = nullptr;
+    m_treeCatalog = nullptr;
+    m_btnTab = nullptr;
+    // Nobody may reach a window that is gone through the process-wide pointer.
+    if (MainDialog == this) MainDialog = nullptr;
+}
+
+void CPlimDlg::CreateMainWindow(wxWindow* parent) {
+    const zorbel::templates::DialogTemplate* tmpl =
+        zorbel::templates::FindDialogTemplate(kTemplateId);
+    // The title comes in OnInitDialog, as the template's is empty.
+    Create(parent, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, kMainWindowStyle);
+    if (tmpl != nullptr) {
+        SetFont(zorbel::templates::TemplateFont(*tmpl));
+        const zorbel::templates::DialogUnits units(this, *tmpl);
+        SetClientSize(units.ToPixels(wxSize(tmpl->width, tmpl->height)));
+    }
+    Centre();
+}
+
+void CPlimDlg::ReadSettings() {
+    // PfcSystem does not exist yet: the settings file's path is found without it. A path too
+    // long for the settings buffer comes back empty and reads as a missing value.
+    const std::string settingsPath = zorbel::files::SettingsPath();
+    const zorbel::HostConfig hosts = zorbel::HostConfig::Load(settingsPath);
+    m_strShowAdUrl = hosts.webServer + kShowAdPage;
+
+    const std::string cacheFolder = zorbel::files::ReadCacheFolder(settingsPath);
+    if (cacheFolder.empty()) {
+        zorbel::AppMessageBox(nullptr,
+                              "CODE:1001，程序被损坏，请联系" + hosts.vendorSiteName + "解决！",
+                              kMessageCaption, zorbel::kMbOk);
+    }
+    m_strCacheFolder = cacheFolder;
+
+    // One level only: a missing parent makes later downloads fail, which they report.
+    std::error_code error;
+    if (!m_strCacheFolder.empty() && !std::filesystem::exists(m_strCacheFolder, error))
+        std::filesystem::create_directory(m_strCacheFolder, error);
+
+    LoadAdvertisements(hosts.webSite + kAdListPage);
+}
+
+void CPlimDlg::LoadAdvertisements(const std::string& url) {
+    try {
+        std::string text;
+        {
+            std::unique_ptr<CVelaspiderApp> spider(new CVelaspiderApp(AdListFetchOptions()));
+            text = spider->FetchPage(url);
+        }
+        if (text.empty()) return;
+        if (zorbel::mainwnd::AppendAdEntries(text, m_adEntries) == 0) return;
+        m_adCursor = 0;
+        m_strAdLink = m_adEntries.front().url;
+        m_bAdsLoaded = true;
+    } catch (...) {
+        // Entries read before the failure stay, but the list is never shown.
+    }
+}
 
 void CPlimDlg::OnInitDialog(wxInitDialogEvent& event) {
+    event.Skip();
+    // Every later showing of the window sends this again; the window is initialised once.
+    if (m_bInitialised) return;
+    m_bInitialised = true;
+
+    CreateControls();
+    DoDataExchange();
+
+    // The window manager owns the window menu here, and the resources carry no string 101
+    // for the about item: the menu stays as it is.
+
+    wxIconBundle icons;
+    for (int size : {16, 32, 48}) icons.AddIcon(m_hAppIcon.GetIcon(wxSize(size, size)));
+    SetIcons(icons);
+
+    SetTitle(wxString::FromUTF8(kWindowTitle));
+
     // A second start finds this window by the marker named after the executable.
     zorbel::x11::CInstanceMarker::Set(this, std::string(wxTheApp->GetAppName().utf8_str()));
+
+    LayoutChildren();
+    SkinControls();
+
+    // The thread's main window is this one.
+    SkinDLL_DirectUI_SetSubItemValue(this, "item.texture", SkinTexture.c_str(), 1);
+
+    if (wxWindow* browser = GetDlgItem(kIdBrowser)) browser->Hide();
+
+    ShowOnlineCount();
+
+    m_trayIcon.Create(this, kTrayMessage, kTrayTip, m_hAppIcon, kTrayIconId);
+
+    StartTimers();
+}
+
+void CPlimDlg::ShowOnlineCount() {
+    if (wxWindow* label = GetDlgItem(kIdOnlineLabel)) {
+        const std::string text =
+            zorbel::mainwnd::OnlineCountText(zorbel::mainwnd::NextOnlineCount());
+        label->SetLabel(wxString::FromUTF8(text));
+    }
+}
+
+void CPlimDlg::StartTimers() {
+    if (m_bAdsLoaded) m_timerAdRotation.Start(kTimerAdRotationMs);
+    m_timerDeferredStartup.Start(kTimerDeferredStartupMs);
+}
+
+void CPlimDlg::OnSize(wxSizeEvent& event) {
     event.Skip();
+    LayoutChildren();
+}
+
+void CPlimDlg::OnTimer(wxTimerEvent& event) {
+    switch (event.GetId()) {
+        case kTimerAdRotation:
+            RotateAdvertisement();
+            break;
+        case kTimerDeferredStartup:
+            // Fires once. The deferred start-up (updater, panels, first loads) hangs here.
+            m_timerDeferredStartup.Stop();
+            break;
+        default:
+            break;
+    }
+    event.Skip();
+}
+
+void CPlimDlg::RotateAdvertisement() {
+    if (m_adEntries.empty()) return;
+    if (m_adCursor >= m_adEntries.size()) m_adCursor = 0;
+    const AdEntry& entry = m_adEntries[m_adCursor];
+    m_strAdLink = entry.url;
+    if (wxWindow* link = GetDlgItem(kIdAdLink)) link->SetLabel(wxString::FromUTF8(entry.text));
+    ++m_adCursor;
+    zorbel::TrimWorkingSet();
 }

@@ -1,16 +1,118 @@
 #pragma once
 
-#include <wx/dialog.h>
+#include <cstddef>
+#include <string>
+#include <vector>
 
-// The main window. It runs modally and is the program's only event loop; when it closes, the
-// program ends. For now it is an empty dialog that carries the instance marker.
+#include <wx/bmpbndl.h>
+#include <wx/dialog.h>
+#include <wx/gdicmn.h>
+#include <wx/timer.h>
+
+#include "app/SystemIcon.h"
+#include "mainwnd/AdList.h"
+#include "web/WebBrowser2.h"
+
+class CDlgMovie;
+class CDlgPlayer;
+class CDlgShowAd;
+class CDlgSkin;
+class CSkinButton;
+class wxGauge;
+class wxTreeCtrl;
+
+// The main window: a borderless dialog drawn by the skin engine (template 103) that hosts the
+// category buttons, the two trees, the list tabs, the community browser, the download
+// progress, the online count and the advertisement link line, and owns the content panels.
+// The start-up sequence constructs it, then runs it modally; it is the program's only event
+// loop.
+//
+// Construction reads the settings file (cache folder), creates the cache folder and fetches
+// the advertisement list; the window's controls are made from the template when the window
+// is first initialised (shown), as a dialog's controls come with its first showing.
 class CPlimDlg : public wxDialog {
 public:
     explicit CPlimDlg(wxWindow* parent = nullptr);
     ~CPlimDlg() override;
+    CPlimDlg(const CPlimDlg&) = delete;
+    CPlimDlg& operator=(const CPlimDlg&) = delete;
+
+    // Places every child for the current client size: the list tabs, labels, progress bar,
+    // trees, browser and the content panels.
+    void LayoutChildren();
+
+    // A direct child control of this window by its template id; null when there is none.
+    // (Panels hold controls with the same ids; they are not searched.)
+    wxWindow* GetDlgItem(int id) const;
+
+    // One tick of the advertisement rotation: the link line shows the next entry and the
+    // link follows it, cycling through the list. Nothing happens when the list is empty.
+    void RotateAdvertisement();
+
+    const wxTimer& AdRotationTimer() const { return m_timerAdRotation; }
+    const wxTimer& DeferredStartupTimer() const { return m_timerDeferredStartup; }
+    // Whether OnInitDialog has run (it runs once, at the first showing).
+    bool IsInitialised() const { return m_bInitialised; }
+
+    static constexpr const char* kWindowTitle = "儿童游戏-佐贝乐";
+    static constexpr const char* kTrayTip = "佐贝乐儿童游戏";
+    static constexpr const char* kCaptionText = " 佐贝乐儿童游戏";
+    static constexpr const char* kMessageCaption = "佐贝乐.儿童游戏";
+    static constexpr const char* kAdListPage = "/ada.html";
+    static constexpr const char* kShowAdPage = "/plimad.asp?from=showad";
+    // The advertisement fetch holds up the whole start-up, so a dead or slow server is given
+    // up on quickly; options set for tests that are shorter still are kept.
+    static constexpr long kAdConnectTimeoutMs = 2000;
+    static constexpr long kAdTotalTimeoutMs = 4000;
+
+    // The members other parts of the main window read and drive, in declaration order.
+    std::string m_strAdLink;          // opened by a click on the link line 1040
+    bool m_bAdsLoaded = false;        // the list loaded with at least one entry: timer 1580
+    std::vector<AdEntry> m_adEntries; // document order, only appended to
+    std::size_t m_adCursor = 0;       // index of the entry the next rotation tick shows
+    wxBitmapBundle m_hAppIcon;        // window and tray icon
+    CDlgPlayer* m_pPlayerPanel = nullptr;
+    CDlgShowAd* m_pAdPanel = nullptr;
+    CDlgSkin* m_pSkinDlg = nullptr;
+    CDlgMovie* m_pMoviePanel = nullptr;
+    wxGauge* m_progress = nullptr;    // bound to 1027
+    CSystemIcon m_trayIcon;
+    int m_bMaximized = 0;             // filled the work area by the own maximise
+    wxRect m_rcRestore;               // rectangle before the own maximise
+    CWebBrowser2 m_browser;           // its view is control 1032
+    wxTreeCtrl* m_treeQuick = nullptr;   // bound to 1022
+    wxTreeCtrl* m_treeCatalog = nullptr; // bound to 1021
+    CSkinButton* m_btnTab = nullptr;     // bound to 1033
+    std::string m_strCacheFolder;     // the settings value, used as it stands
+    int m_nViewMode = 0;              // which content view shows (category switching)
+    std::string m_strShowAdUrl;       // the advertisement panel's page at start-up
+
+protected:
+    // Binds the controls to their members: 1027, 1021, 1022, 1033, then 1032.
+    virtual void DoDataExchange();
 
 private:
     void OnInitDialog(wxInitDialogEvent& event);
+    void OnSize(wxSizeEvent& event);
+    void OnTimer(wxTimerEvent& event);
+
+    // Construction steps.
+    void CreateMainWindow(wxWindow* parent);
+    void ReadSettings();
+    void LoadAdvertisements(const std::string& url);
+
+    // OnInitDialog steps.
+    void CreateControls();
+    void SkinControls();
+    void ShowOnlineCount();
+    void StartTimers();
+
+    wxTimer m_timerAdRotation;
+    wxTimer m_timerDeferredStartup;
+    bool m_bInitialised = false;
 
     wxDECLARE_EVENT_TABLE();
 };
+
+// The one main window, set when it is initialised; other windows show and hide it.
+extern CPlimDlg* MainDialog;
