@@ -53,9 +53,10 @@ std::string ExecutableFolder() {
 wxRect ToWx(const SkinPixelRect& r) { return wxRect(r.x, r.y, r.w, r.h); }
 SkinPixelRect FromWx(const wxRect& r) { return {r.x, r.y, r.width, r.height}; }
 
+// Never destroyed: wx keeps filters in a list that outlives every static object.
 SkinHookFilter& HookFilter() {
-    static SkinHookFilter filter;
-    return filter;
+    static SkinHookFilter* filter = new SkinHookFilter;
+    return *filter;
 }
 
 }  // namespace

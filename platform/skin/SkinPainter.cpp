@@ -146,8 +146,10 @@ void SkinPainter::DrawBox(wxGraphicsContext* gc, const wxRect& rect, const SkinS
 
 void SkinPainter::DrawPicture(wxGraphicsContext* gc, const wxRect& rect, const SkinStyle& style,
                               const std::string& folder, const std::string& picture,
-                              const Hsb& hsb) {
+                              const Hsb& shift) {
     if (rect.IsEmpty() || picture.empty()) return;
+    // "fixed" items (the choices of the skin panel) show what they choose, unshifted.
+    const Hsb hsb = Attr(style, "fixed") == "1" ? Hsb() : shift;
     if (Number(style, "stretch", 0)) {
         // Drawn at its own size and stretched: gradient strips such as the hue track.
         wxBitmap bmp = Picture(folder, picture, wxSize(std::max(rect.width, 1), std::max(rect.height, 1)), hsb);

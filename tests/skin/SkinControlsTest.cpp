@@ -179,10 +179,13 @@ TEST_F(SkinControlsTest, SiblingsOnASkinnedWindowDoNotPaintOverEachOther) {
     auto* main = new wxPanel(frame, wxID_ANY, wxPoint(0, 0), frame->GetClientSize());
     SkinDLL_SubclassWindow(main, "mainframe11");
     SkinDLL_DirectUI_SetSubItemValue(main, "item.texture", "skin.texture22", 1);
+    SkinDLL_DirectUI_SetSubItemValue(main, "item.text", " 佐贝乐儿童游戏", 1);
+    // Both sit on the footer, which the parent draws after its caption text.
+    const int footer = main->GetClientSize().y - 23;
     auto* first = new CSkinButton(main, wxID_ANY, wxString::FromUTF8("宝宝每天玩一玩"),
-                                  wxPoint(8, 300), wxSize(200, 22), CSkinButton::Kind::Label, 0,
+                                  wxPoint(8, footer), wxSize(200, 22), CSkinButton::Kind::Label, 0,
                                   "item.text.link");
-    auto* second = new CSkinButton(main, wxID_ANY, wxString::FromUTF8("新游戏"), wxPoint(220, 300),
+    auto* second = new CSkinButton(main, wxID_ANY, wxString::FromUTF8("新游戏"), wxPoint(220, footer),
                                    wxSize(120, 22), CSkinButton::Kind::Label, 0, "item.text.link");
     frame->Show();
     zorbel::test::PumpFor(std::chrono::milliseconds(300));
@@ -192,7 +195,7 @@ TEST_F(SkinControlsTest, SiblingsOnASkinnedWindowDoNotPaintOverEachOther) {
 
     GdkWindow* window = gtk_widget_get_window(frame->GetHandle());
     ASSERT_NE(window, nullptr);
-    GdkPixbuf* pixels = gdk_pixbuf_get_from_window(window, 8, 300, 200, 22);
+    GdkPixbuf* pixels = gdk_pixbuf_get_from_window(window, 8, footer, 200, 22);
     ASSERT_NE(pixels, nullptr);
     const int stride = gdk_pixbuf_get_rowstride(pixels);
     const int channels = gdk_pixbuf_get_n_channels(pixels);
