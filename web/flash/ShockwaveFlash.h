@@ -18,6 +18,20 @@ namespace zorbel {
 //
 // Frames are counted from 0, as the Flash control counts them. Calls never throw; without a
 // movie (or with a damaged one) TotalFrames is -9999 and the other calls do nothing.
+//
+// How exact the frames are depends on the movie (see ControlMode):
+// - ActionScript 1/2 movies of version 8 and later carry our frame action: the page reads
+//   _root._currentframe every 40 ms and seeks with gotoAndStop/gotoAndPlay, so seeks land on the
+//   frame asked and a stopped movie reports its frame exactly; while playing, CurrentFrame is at
+//   most one report (40 ms) behind.
+// - Other movies (ActionScript 3, or older versions, where the player hides flash.external) are
+//   moved with the player's timeline menu: seeks land exactly (rewind, then one frame forward at a
+//   time), but while playing the frame is estimated from the frame rate and the time played, which
+//   is wrong when the player falls behind or the movie jumps or stops by itself.
+// TotalFrames is the header's frame count once the player has the movie.
+//
+// CurrentFrame and TotalFrames answer from values the page reports, so they never wait on the
+// web process; the commands are sent without waiting.
 class CShockwaveFlash : public wxPanel {
 public:
     static constexpr int kNoFrames = -9999;

@@ -242,5 +242,45 @@ TEST_F(ShockwaveFlashTest, TimelineMenuSeeksLandExactly) {
     FlashUriScheme::Instance().RemoveMovie(uri);
 }
 
+TEST(FlashUriSchemeTest, AnswersWithPlayerFilesAndMoviesOnly) {
+    FlashUriScheme& scheme = FlashUriScheme::Instance();
+    scheme.SetFilesFolder(std::string(ZORBEL_APP_DIR) + "/ruffle");
+    scheme.Register();
+    scheme.Register();  // only the first registration acts; a second would abort in WebKit
+    EXPECT_TRUE(scheme.IsRegistered());
+
+    std::string type, file;
+    std::shared_ptr<const std::vector<uint8_t>> movie;
+    ASSERT_TRUE(scheme.Lookup("zorbel://app/ruffle.js", type, movie, file));
+    EXPECT_EQ(type, "text/javascript");
+    EXPECT_FALSE(movie);
+    EXPECT_TRUE(std::filesystem::is_regular_file(file));
+    ASSERT_TRUE(scheme.Lookup("zorbel://app/host.html", type, movie, file));
+    EXPECT_EQ(type, "text/html");
+    bool sawWasm = false;
+    for (const auto& entry : std::filesystem::directory_iterator(scheme.FilesFolder())) {
+        if (entry.path().extension() != ".wasm") continue;
+        ASSERT_TRUE(scheme.Lookup("zorbel://app/" + entry.path().filename().string(), type, movie, file));
+        EXPECT_EQ(type, "application/wasm");
+        sawWasm = true;
+    }
+    EXPECT_TRUE(sawWasm);
+
+    size_t before = scheme.MovieCount();
+    std::string uri = scheme.AddMovie({'F', 'W', 'S', 10});
+    ASSERT_TRUE(scheme.Lookup(uri, type, movie, file));
+    EXPECT_EQ(type, "application/x-shockwave-flash");
+    ASSERT_TRUE(movie);
+    EXPECT_EQ(movie->size(), 4u);
+    scheme.RemoveMovie(uri);
+    EXPECT_EQ(scheme.MovieCount(), before);
+    movie.reset();
+    EXPECT_FALSE(scheme.Lookup(uri, type, movie, file));
+    EXPECT_FALSE(scheme.Lookup("zorbel://app/movie/999999.swf", type, movie, file));
+    EXPECT_FALSE(scheme.Lookup("zorbel://app/../CMakeCache.txt", type, movie, file));
+    EXPECT_FALSE(scheme.Lookup("zorbel://app/missing.js", type, movie, file));
+    EXPECT_FALSE(scheme.Lookup("file:///etc/passwd", type, movie, file));
+}
+
 }  // namespace
 }  // namespace zorbel
