@@ -186,7 +186,10 @@ void SkinManager::StyleNative(wxWindow* window, const std::string& element) {
     wxColour fill = painter.Colour(node->style, "fill", hsb_);
     wxColour text = painter.Colour(node->style, "text-color", hsb_);
     if (fill.IsOk()) window->SetBackgroundColour(fill);
-    if (text.IsOk()) window->SetForegroundColour(text);
+    // Light text (meant for the coloured title band) would vanish on the toolkit's own
+    // background, so it is only taken together with the element's fill.
+    const bool readable = text.IsOk() && (fill.IsOk() || text.GetLuminance() < 0.6);
+    if (readable) window->SetForegroundColour(text);
 }
 
 void SkinManager::BindWindow(wxWindow* window) {

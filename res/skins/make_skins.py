@@ -230,6 +230,7 @@ def zorbel_xml():
         out.append('  <element name="button.system.%s" fill="#ffffff" alpha="60" radius="9" '
                    'picture="%s.svg" picture-size="18">\n' % (name, pic))
         out.append('    <state name="hover"%s/>\n    <state name="pressed" fill="%s" alpha="255"/>\n'
+                   '    <state name="focus" border="#fff59d" border-width="2"/>\n'
                    % (hover, SKY_DARK))
         out.append('  </element>\n')
     out.append('  <element name="item.btn.skin" fill="#ffffff" alpha="60" radius="9" picture="skin.svg" '
@@ -272,6 +273,7 @@ def plim_xml():
         out.append('  <element name="item.plim.btn.%s" fill="#ffffff" border="%s" border-width="3" radius="40" '
                    'picture="btn_%s.svg" picture-size="22" shadow="#b3e5fc">\n'
                    '    <state name="hover" fill="#e1f5fe"/>\n    <state name="pressed" fill="#b3e5fc"/>\n'
+                   '    <state name="focus" border="#ffb300"/>\n'
                    '    <state name="disabled" border="#cfd8dc" fill="#eceff1"/>\n  </element>\n'
                    % (name, SKY_LIGHT, name.lower()))
     out.append('</skin>\n')
@@ -328,7 +330,8 @@ def changeskin_xml():
             out.append('    <item name="item.fill" rect="9,0,-9,8" radius="4" fill="%s"/>\n' % fills[name])
         out.append('    <item name="item.thumb" rect="0,0,18,18" fill="#ffffff" border="%s" border-width="3" '
                    'radius="9" shadow="#90a4ae">\n' % SKY)
-        out.append('      <state name="hover" border="%s"/>\n      <state name="pressed" fill="#fff59d"/>\n'
+        out.append('      <state name="hover" border="%s"/>\n      <state name="focus" border="#ffb300"/>\n'
+                   '      <state name="pressed" fill="#fff59d"/>\n'
                    '    </item>\n  </element>\n' % SKY_DARK)
     out.append('</skin>\n')
     return "".join(out)

@@ -3,6 +3,8 @@
 #include <wx/button.h>
 #include <wx/dialog.h>
 #include <wx/panel.h>
+#include <wx/radiobut.h>
+#include <wx/stattext.h>
 #include <wx/treectrl.h>
 
 #include <cstdlib>
@@ -303,4 +305,17 @@ TEST_F(SkinWindowTest, HookGivesNewTopLevelWindowsTheDefaultLook) {
     hooked->Destroy();
     unhooked->Destroy();
     SkinDLL_EnableHookSkin(0);
+}
+
+TEST_F(SkinWindowTest, ToolkitControlsTakeOnlyReadableColours) {
+    auto* radio = new wxRadioButton(frame, wxID_ANY, "tool");
+    const wxColour before = radio->GetForegroundColour();
+    SkinDLL_SubclassWindow(radio, "tool.plim");  // white caption meant for the title band
+    EXPECT_EQ(radio->GetForegroundColour(), before);
+    auto* link = new wxStaticText(frame, wxID_ANY, "link");
+    SkinDLL_SubclassWindow(link, "item.text.link");
+    EXPECT_EQ(link->GetForegroundColour(), wxColour(0x02, 0x88, 0xd1));
+    // The shift recolours them too.
+    SkinDLL_SetHSB(120, 0, 0);
+    EXPECT_NE(link->GetForegroundColour(), wxColour(0x02, 0x88, 0xd1));
 }
