@@ -74,6 +74,13 @@ struct PendingCall {
 // Owned by the queued closure only, so that its end (run or dropped) releases the worker.
 template <typename LinkT>
 struct CallRelease {
+    CallRelease(std::shared_ptr<LinkT> l, std::shared_ptr<PendingCall> c)
+        : link(std::move(l)), call(std::move(c))
+    {
+    }
+    CallRelease(const CallRelease&) = delete;
+    CallRelease& operator=(const CallRelease&) = delete;
+
     std::shared_ptr<LinkT> link;
     std::shared_ptr<PendingCall> call;
     ~CallRelease()
@@ -129,8 +136,9 @@ void CWindowDownloadUi::Post(std::function<void(wxWindow*)> action, bool wait)
     if (!link->Usable() || !wxTheApp)
         return;
     auto call = std::make_shared<PendingCall>();
-    auto release = std::make_shared<CallRelease<Link>>(CallRelease<Link>{link, call});
-    wxTheApp->CallAfter([release, action = std::move(action)]() {
+    auto release = std::make_shared<CallRelease<Link>>(link, call);
+    // The closure holds the only reference, so its end, run or dropped, releases the wait.
+    wxTheApp->CallAfter([release = std::move(release), action = std::move(action)]() {
         const std::shared_ptr<Link>& l = release->link;
         if (l->Usable())
             action(l->owner);
@@ -205,3 +213,4 @@ void CWindowDownloadUi::PostProgress()
         },
         false);
 }
+

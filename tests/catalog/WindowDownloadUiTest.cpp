@@ -1,0 +1,182 @@
+#include "catalog/DownloadState.h"
+#include "catalog/DownloadWorkerStart.h"
+#include "catalog/WindowDownloadUi.h"
+#include "tests/catalog/DownloadFixture.h"
+#include "tests/support/WindowTestSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <wx/frame.h>
+#include <wx/gauge.h>
+#include <wx/panel.h>
+#include <wx/textctrl.h>
+#include <wx/thread.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using ::testing::ElementsAre;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct SeenText {
+    std::string text;
+    bool onUiThread;
+    int busy;
+    std::string titlePath;
+};
+
+// A frame holding what the worker talks to: a panel with the status edit and the progress bar.
+class WindowDownloadTest : public zorbel::test::DownloadFixture {
+protected:
+    void SetUp() override
+    {
+        DownloadFixture::SetUp();
+        m_frame = new wxFrame(nullptr, wxID_ANY, "download");
+        m_panel = new wxPanel(m_frame);
+        m_edit = new wxTextCtrl(m_panel, CWindowDownloadUi::kStatusEditId, "",
+                                wxPoint(0, 0), wxSize(12, 24));
+        m_edit->Hide();
+        m_edit->Disable();
+        m_gauge = new wxGauge(m_panel, CWindowDownloadUi::kProgressBarId, 100,
+                              wxPoint(20, 20), wxSize(116, 12));
+        m_gauge->Hide();
+        m_frame->Bind(wxEVT_TEXT, [this](wxCommandEvent& event) {
+            m_seen.push_back({event.GetString().utf8_string(), wxIsMainThread() != 0,
+                              DownloadBusy.load(), GetCurrentTitlePath()});
+        });
+        m_frame->Show();
+    }
+
+    void TearDown() override
+    {
+        if (m_frame)
+            m_frame->Destroy();
+        StopDownloadWorkers();
+        zorbel::test::PumpFor(50ms);
+        DownloadFixture::TearDown();
+    }
+
+    // Starts as item activation does: values set, progress bar shown, worker started.
+    void Start(const std::string& name, const std::string& prefix = "")
+    {
+        PrepareTitle(name, prefix);
+        m_gauge->Show();
+        StartDownloadWorker(m_panel, Options());
+    }
+
+    std::vector<std::string> Texts() const
+    {
+        std::vector<std::string> texts;
+        for (const SeenText& seen : m_seen)
+            texts.push_back(seen.text);
+        return texts;
+    }
+
+    wxFrame* m_frame = nullptr;
+    wxPanel* m_panel = nullptr;
+    wxTextCtrl* m_edit = nullptr;
+    wxGauge* m_gauge = nullptr;
+    std::vector<SeenText> m_seen;
+};
+
+TEST_F(WindowDownloadTest, ADownloadEndsWithOneHundredPercentOnTheWindowThread)
+{
+    const std::string bytes = AddTitle("song", 200000);
+    // Slow enough for the event loop to show positions between the first and the last byte.
+    Start("song", "/_fault/trickle/40000");
+    int maxGauge = 0;
+    ASSERT_TRUE(zorbel::test::PumpUntil(
+        [&] {
+            maxGauge = std::max(maxGauge, m_gauge->GetValue());
+            return DownloadWorkerCount() == 0;
+        },
+        60s));
+
+    ASSERT_THAT(Texts(), ElementsAre("0%", "100%"));
+    for (const SeenText& seen : m_seen)
+        EXPECT_TRUE(seen.onUiThread);
+    // The play step runs while the download still counts as running, with the final path.
+    EXPECT_EQ(m_seen[1].busy, 1);
+    EXPECT_EQ(m_seen[1].titlePath, CachePath("song.swf"));
+    EXPECT_EQ(DownloadBusy.load(), 0);
+    EXPECT_EQ(ReadFile(CachePath("song.swf")), bytes);
+    EXPECT_EQ(m_gauge->GetRange(), 200000);
+    EXPECT_GT(maxGauge, 0);
+    EXPECT_FALSE(m_gauge->IsShown());
+    EXPECT_EQ(m_gauge->GetValue(), 0);
+}
+
+TEST_F(WindowDownloadTest, AFailedDownloadHidesTheBarAndNeverSaysDone)
+{
+    AddTitle("story", 20000);
+    Start("story", "/_fault/short/9000");
+    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return DownloadWorkerCount() == 0; }, 60s));
+    zorbel::test::PumpFor(20ms);
+    EXPECT_THAT(Texts(), ElementsAre("0%"));
+    EXPECT_FALSE(m_gauge->IsShown());
+    EXPECT_EQ(m_gauge->GetValue(), 0);
+    EXPECT_THAT(CacheFiles(), ::testing::IsEmpty());
+    EXPECT_EQ(DownloadBusy.load(), 0);
+}
+
+TEST_F(WindowDownloadTest, LengthsBeyondTheGaugeRangeAreScaled)
+{
+    CWindowDownloadUi ui(m_panel);
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        ui.SetProgressRange(5000000000ull);
+        ui.SetProgressPos(4000000000ull);
+        ui.ShowProgress(true);
+        ui.SetStatusText("probe");
+        done = true;
+    });
+    const bool finished = zorbel::test::PumpUntil([&] { return done.load(); }, 60s);
+    worker.join();
+    ASSERT_TRUE(finished);
+    zorbel::test::PumpFor(20ms);
+    EXPECT_GT(m_gauge->GetRange(), 0);
+    EXPECT_NEAR(static_cast<double>(m_gauge->GetValue()) / m_gauge->GetRange(), 0.8, 0.001);
+    EXPECT_TRUE(m_gauge->IsShown());
+    EXPECT_THAT(Texts(), ElementsAre("probe"));
+}
+
+TEST_F(WindowDownloadTest, QuittingDuringADownloadNeitherHangsNorLeavesFiles)
+{
+    AddTitle("slow", 1 << 20);
+    Start("slow", "/_fault/trickle/2000");
+    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return m_gauge->GetValue() > 0; }, 60s));
+
+    // The exit path: flag, window gone, then the workers joined without the loop running.
+    AppExiting = 1;
+    m_frame->Destroy();
+    m_frame = nullptr;
+    StopDownloadWorkers();
+
+    EXPECT_EQ(DownloadWorkerCount(), 0u);
+    EXPECT_EQ(DownloadBusy.load(), 0);
+    EXPECT_THAT(CacheFiles(), ::testing::IsEmpty());
+    zorbel::test::PumpFor(50ms);
+}
+
+TEST_F(WindowDownloadTest, AWindowDestroyedWhileTheWorkerWaitsReleasesIt)
+{
+    const std::string bytes = AddTitle("game", 30000);
+    Start("game");
+    // No events are handled from here on: the worker waits for its "0%" until the panel goes.
+    std::this_thread::sleep_for(100ms);
+    m_panel->Destroy();
+    m_panel = nullptr;
+    const auto limit = std::chrono::steady_clock::now() + 60s;
+    while (DownloadWorkerCount() != 0 && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(DownloadWorkerCount(), 0u);
+    EXPECT_EQ(DownloadBusy.load(), 0);
+    EXPECT_EQ(ReadFile(CachePath("game.swf")), bytes);
+    zorbel::test::PumpFor(50ms);
+    EXPECT_TRUE(m_seen.empty());
+}
+
+}  // namespace
