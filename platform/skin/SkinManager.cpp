@@ -29,7 +29,14 @@ public:
         auto* window = wxDynamicCast(object, wxTopLevelWindow);
         if (!window) return Event_Skip;
         SkinManager& manager = SkinManager::Get();
-        if (manager.seenTopLevels_.insert(window).second) manager.HookWindow(window);
+        if (manager.seenTopLevels_.insert(window).second) {
+            // Forgotten when it goes, so a later window at the same address is new again.
+            window->Bind(wxEVT_DESTROY, [window](wxWindowDestroyEvent& e) {
+                e.Skip();
+                if (e.GetEventObject() == window) SkinManager::Get().seenTopLevels_.erase(window);
+            });
+            manager.HookWindow(window);
+        }
         return Event_Skip;
     }
 };
@@ -104,6 +111,8 @@ void SkinManager::SetHsb(Hsb hsb) {
     hsb_.hue = std::clamp(hsb.hue, -180, 180);
     hsb_.saturation = std::clamp(hsb.saturation, -100, 100);
     hsb_.brightness = std::clamp(hsb.brightness, -100, 100);
+    // Pictures are kept per shift; only the current shift's are worth keeping.
+    SkinPainter::Get().ForgetPictures();
     for (auto& [window, skin] : windows_)
         if (!skin.selfPainted && !skin.bound) StyleNative(window, skin.element);
     RefreshAll();

@@ -216,7 +216,7 @@ def lock(salt):
 def zorbel_xml():
     out = ['<?xml version="1.0" encoding="UTF-8"?>\n<skin name="Zorbel">\n', lock("zorbel-sky-1")]
     out.append('  <element name="mainframe11" fill="%s" border="%s" border-width="2">\n' % (PAPER, SKY_DARK))
-    out.append('    <item name="item.band" rect="0,0,0,124" fill="%s" fill2="%s"/>\n' % (SKY_LIGHT, SKY))
+    out.append('    <item name="item.band" rect="0,0,0,124" fill="%s" fill2="%s"/>\n' % ("#4fc3f7", "#0aa5ea"))
     out.append('    <item name="item.texture" rect="0,0,0,124" value-picture="1" tile="96"/>\n')
     out.append('    <item name="item.hill" rect="0,116,0,10" fill="#9ccc65"/>\n')
     out.append('    <item name="item.logo" rect="8,3,26,26" picture="logo.svg"/>\n')
