@@ -18,6 +18,16 @@ namespace {
 
 // How often a waiting worker looks at AppExiting, which nobody signals.
 constexpr std::chrono::milliseconds kExitPoll{20};
+// Positions during a transfer reach the bar at most this often; more would only load the
+// event loop with redraws nobody can see.
+constexpr std::chrono::milliseconds kProgressInterval{20};
+
+std::int64_t NowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 }  // namespace
 
@@ -33,6 +43,7 @@ struct CWindowDownloadUi::Link {
     std::atomic<std::uint64_t> pos{0};
     std::atomic<int> shown{-1};
     std::atomic<bool> progressQueued{false};
+    std::atomic<std::int64_t> lastProgressNs{0};
     // wxGauge takes an int range: lengths beyond INT_MAX are shifted down by this many bits.
     // User-interface thread only.
     unsigned shift = 0;
@@ -183,7 +194,10 @@ void CWindowDownloadUi::SetProgressPos(std::uint64_t position)
         return;
     }
     link->pos = position;
-    PostProgress();
+    // A reset is posted at once: nothing may follow it to carry it.
+    if (position == 0 || NowNs() - link->lastProgressNs.load() >=
+                             std::chrono::nanoseconds(kProgressInterval).count())
+        PostProgress();
 }
 
 void CWindowDownloadUi::ShowProgress(bool show)
@@ -193,8 +207,8 @@ void CWindowDownloadUi::ShowProgress(bool show)
         Post([link, show](wxWindow*) { link->ApplyShown(show); }, true);
         return;
     }
-    link->shown = show ? 1 : 0;
-    PostProgress();
+    if (link->shown.exchange(show ? 1 : 0) != (show ? 1 : 0))
+        PostProgress();
 }
 
 void CWindowDownloadUi::PostProgress()
@@ -202,6 +216,7 @@ void CWindowDownloadUi::PostProgress()
     const std::shared_ptr<Link> link = m_link;
     if (link->progressQueued.exchange(true))
         return;
+    link->lastProgressNs = NowNs();
     Post(
         [link](wxWindow*) {
             // Cleared before reading, so a value stored meanwhile queues a closure of its own.

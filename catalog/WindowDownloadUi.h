@@ -19,9 +19,10 @@ class wxWindow;
 class CWindowDownloadUi : public DownloadUi {
 public:
     enum class ProgressDelivery {
-        // Position and visibility: the latest values are handed over without waiting, at most
-        // one closure in the queue at a time (a round trip per 512 bytes caps the transfer
-        // rate at the event loop's pace).
+        // Position and visibility are handed over without waiting, latest value wins: at
+        // most one closure queued at a time, positions at most every 20 ms, changes of
+        // visibility and the reset to 0 at once. A waiting round trip per 512 bytes would cap
+        // the transfer at the event loop's pace.
         Coalesced,
         // Every call waits for the user-interface thread.
         Synchronous,

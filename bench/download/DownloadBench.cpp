@@ -32,6 +32,16 @@ struct Settings {
     std::uint64_t size = 64ull << 20;
     int runs = 3;
     bool synchronous = false;
+    bool core = false;
+};
+
+// The worker without a window: every call returns at once.
+class NullUi : public DownloadUi {
+public:
+    void SetStatusText(const std::string&) override {}
+    void SetProgressRange(std::uint64_t) override {}
+    void SetProgressPos(std::uint64_t) override {}
+    void ShowProgress(bool) override {}
 };
 
 double Median(std::vector<double> v)
@@ -69,6 +79,17 @@ public:
         Show();
     }
 
+    // The worker that just said "100%" clears DownloadBusy right after; a worker started
+    // before that would end at once, as a second download does.
+    void StartWhenIdle()
+    {
+        if (DownloadBusy.load() != 0) {
+            CallAfter([this] { StartWhenIdle(); });
+            return;
+        }
+        StartRun();
+    }
+
     void StartRun()
     {
         const TitleDownload title = TitleDownload::Prepare(m_cache, "big", m_url);
@@ -94,6 +115,7 @@ private:
         const bool ok = event.GetString() == "100%" &&
                         fs::file_size(GetCurrentTitlePath()) == m_settings.size;
         if (!ok) {
+            std::fprintf(stderr, "run ended with \"%s\"\n", event.GetString().utf8_str().data());
             m_results.failed = true;
             CallAfter([this] { Close(); });
             return;
@@ -103,7 +125,7 @@ private:
         std::printf("worker run %zu: %.3f s, %.1f MiB/s\n", rates.size(), seconds, rates.back());
         std::fflush(stdout);
         if (static_cast<int>(rates.size()) < m_settings.runs)
-            CallAfter([this] { StartRun(); });
+            CallAfter([this] { StartWhenIdle(); });
         else
             CallAfter([this] { Close(); });
     }
@@ -116,6 +138,7 @@ private:
         m_lastTick = now;
         // A run that ended without "100%" failed.
         if (DownloadBusy.load() == 0 && DownloadWorkerCount() == 0) {
+            std::fprintf(stderr, "the worker ended without \"100%%\"\n");
             m_timer.Stop();
             m_results.failed = true;
             Close();
@@ -141,12 +164,14 @@ int main(int argc, char** argv)
         const std::string arg = argv[i];
         if (arg == "--sync")
             settings.synchronous = true;
+        else if (arg == "--core")
+            settings.core = true;
         else if (arg.rfind("--size=", 0) == 0)
             settings.size = std::stoull(arg.substr(7));
         else if (arg.rfind("--runs=", 0) == 0)
             settings.runs = std::max(1, std::stoi(arg.substr(7)));
         else {
-            std::fprintf(stderr, "usage: %s [--size=BYTES] [--runs=N] [--sync]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--size=BYTES] [--runs=N] [--sync | --core]\n", argv[0]);
             return 2;
         }
     }
@@ -182,6 +207,32 @@ int main(int argc, char** argv)
         fs::remove(out);
         curlRates.push_back(Mib(settings.size) / seconds);
         std::printf("curl run %d: %.3f s, %.1f MiB/s\n", i + 1, seconds, curlRates.back());
+    }
+
+    if (settings.core) {
+        std::vector<double> rates;
+        for (int i = 0; i < settings.runs; ++i) {
+            const TitleDownload title = TitleDownload::Prepare((root / "cache").string(), "big", base);
+            SetDownloadUrl(title.url);
+            SetCurrentTitlePath(title.titlePath);
+            NullUi ui;
+            CDownloadWorker worker(ui);
+            const auto t0 = Clock::now();
+            const DownloadResult result = worker.Run();
+            const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+            if (result.outcome != DownloadOutcome::Completed) {
+                std::fprintf(stderr, "the worker's download failed: %s\n", result.detail.c_str());
+                return 1;
+            }
+            fs::remove(title.titlePath);
+            rates.push_back(Mib(settings.size) / seconds);
+            std::printf("worker (no window) run %d: %.3f s, %.1f MiB/s\n", i + 1, seconds, rates.back());
+        }
+        server.Stop();
+        fs::remove_all(root);
+        std::printf("median: curl %.1f MiB/s, worker without window %.1f MiB/s, ratio %.2f\n",
+                    Median(curlRates), Median(rates), Median(rates) / Median(curlRates));
+        return 0;
     }
 
     int wxArgc = 1;
