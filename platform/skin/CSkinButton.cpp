@@ -4,7 +4,9 @@
 #include <wx/graphics.h>
 #include <wx/renderer.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "platform/skin/SkinManager.h"
 #include "platform/skin/SkinPainter.h"
@@ -190,6 +192,26 @@ void CSkinButton::OnKey(wxKeyEvent& event) {
     const int key = event.GetKeyCode();
     if (key == WXK_SPACE || key == WXK_RETURN || key == WXK_NUMPAD_ENTER) {
         Click();
+        return;
+    }
+    if (m_kind == Kind::Radio && (key == WXK_LEFT || key == WXK_UP || key == WXK_RIGHT ||
+                                  key == WXK_DOWN)) {
+        // Arrows move the choice within the group, as with the toolkit's radio buttons.
+        const bool forward = key == WXK_RIGHT || key == WXK_DOWN;
+        std::vector<CSkinButton*> group;
+        for (wxWindow* sibling : GetParent()->GetChildren()) {
+            auto* other = dynamic_cast<CSkinButton*>(sibling);
+            if (other && other->m_kind == Kind::Radio && other->m_group == m_group &&
+                (other == this || (other->IsShown() && other->IsEnabled())))
+                group.push_back(other);
+        }
+        auto self = std::find(group.begin(), group.end(), this);
+        if (group.size() > 1 && self != group.end()) {
+            const size_t index = self - group.begin();
+            CSkinButton* next = group[(index + (forward ? 1 : group.size() - 1)) % group.size()];
+            next->SetFocus();
+            next->Click();
+        }
         return;
     }
     if (key == WXK_TAB) {

@@ -86,6 +86,26 @@ TEST_F(SkinControlsTest, RadioButtonsUncheckTheirOwnGroupOnly) {
     EXPECT_TRUE(tools[2]->GetValue());
 }
 
+TEST_F(SkinControlsTest, ArrowKeysMoveTheChoiceAcrossShownRadioButtons) {
+    std::vector<CSkinButton*> tools;
+    for (int i = 0; i < 4; ++i)
+        tools.push_back(new CSkinButton(frame, 1002 + i, "t", wxPoint(i * 80, 0), wxSize(78, 86),
+                                        CSkinButton::Kind::Radio, 1, "tool.yx"));
+    tools[1]->Hide();  // hidden category buttons are skipped
+    tools[0]->SetValue(true);
+    std::vector<int> ids;
+    frame->Bind(wxEVT_RADIOBUTTON, [&](wxCommandEvent& e) { ids.push_back(e.GetId()); });
+    Key(tools[0], WXK_RIGHT);
+    EXPECT_TRUE(tools[2]->GetValue());
+    EXPECT_FALSE(tools[0]->GetValue());
+    Key(tools[2], WXK_LEFT);
+    EXPECT_TRUE(tools[0]->GetValue());
+    Key(tools[0], WXK_LEFT);  // wraps to the last
+    EXPECT_TRUE(tools[3]->GetValue());
+    EXPECT_EQ(ids, (std::vector<int>{1004, 1002, 1005}));
+    EXPECT_FALSE(tools[1]->GetValue());
+}
+
 TEST_F(SkinControlsTest, CheckedStateChangesTheLook) {
     auto* tab = new CSkinButton(frame, wxID_ANY, "tab", wxPoint(0, 0), wxSize(76, 30),
                                 CSkinButton::Kind::Radio, 0, "radio.tab");
