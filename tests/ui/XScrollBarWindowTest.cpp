@@ -14,6 +14,7 @@
 
 #include "tests/support/WindowTestSupport.h"
 #include "ui/BitmapResource.h"
+#include "ui/MemDC.h"
 #include "ui/XScrollBar.h"
 #include "ui/XScrollPalette.h"
 
@@ -350,6 +351,41 @@ TEST_F(XScrollBarWindowTest, ThumbMarkersTakeTheirColours)
     m_bar->m_bHover = 1;
     EXPECT_EQ(At(Picture(), left + 1, 3), m_bar->m_crThumbHover);
     // Row 0 is under the frame; the grey edge marker is checked in the palette's own test.
+}
+
+TEST(MemDCTest, DrawsWithTheTargetsCoordinatesAndCopiesOnClosing)
+{
+    wxBitmap target(20, 10);
+    {
+        wxMemoryDC dc(target);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        {
+            CMemDC mem(&dc, wxRect(5, 2, 10, 4));
+            ASSERT_TRUE(mem.HasBitmap());
+            mem.SetPen(*wxTRANSPARENT_PEN);
+            mem.SetBrush(*wxRED_BRUSH);
+            mem.DrawRectangle(5, 2, 3, 4);
+            // Nothing reaches the target before the off-screen picture is closed.
+            wxColour before;
+            ASSERT_TRUE(dc.GetPixel(5, 2, &before));
+            EXPECT_EQ(before, *wxWHITE);
+        }
+        CMemDC empty(&dc, wxRect(0, 0, 0, 5));
+        EXPECT_FALSE(empty.HasBitmap());
+    }
+    const wxImage image = target.ConvertToImage();
+    auto at = [&](int x, int y) {
+        return MakeRgb(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
+    };
+    EXPECT_EQ(at(5, 2), MakeRgb(255, 0, 0));
+    EXPECT_EQ(at(7, 5), MakeRgb(255, 0, 0));
+    EXPECT_EQ(at(8, 3), MakeRgb(0, 0, 0));      // the rest of the rectangle starts black
+    EXPECT_EQ(at(14, 5), MakeRgb(0, 0, 0));
+    EXPECT_EQ(at(4, 2), MakeRgb(255, 255, 255));  // outside it nothing changes
+    EXPECT_EQ(at(15, 3), MakeRgb(255, 255, 255));
+    EXPECT_EQ(at(6, 1), MakeRgb(255, 255, 255));
+    EXPECT_EQ(at(6, 6), MakeRgb(255, 255, 255));
 }
 
 TEST(BitmapResourceTest, TrackAndThumbPicturesAreCarried)
