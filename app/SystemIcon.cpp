@@ -100,11 +100,13 @@ bool CSystemIcon::Create(wxWindow* owner, int callbackMessage, const std::string
     if (m_shown) RemoveIcon();
     m_shown = false;
     if (!owner) return false;
-    if (!wxTaskBarIcon::IsAvailable()) return false;
 
     m_owner = owner;
     m_callbackMessage = callbackMessage;
     m_iconId = iconId;
+    // Without a notification area the icon is not shown, as when the shell refuses it; the
+    // owner still has its icon id and menu.
+    if (!wxTaskBarIcon::IsAvailable()) return false;
     m_tray = std::make_unique<TrayIcon>(this);
     m_shown = m_tray->SetIcon(icon.IsOk() ? icon : LoadAppIcon(), wxString::FromUTF8(tip));
     if (!m_shown) m_tray.reset();

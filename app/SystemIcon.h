@@ -58,7 +58,8 @@ public:
     CSystemIcon& operator=(const CSystemIcon&) = delete;
 
     // Shows the icon with its tip; its notifications go to owner as wxEVT_TRAY_NOTIFY with the
-    // id callbackMessage. False (and nothing shown) without an owner or a notification area.
+    // id callbackMessage. False (and nothing shown) without an owner or a notification area;
+    // in the latter case the owner and id are kept, so HandleIconMessage still answers.
     bool Create(wxWindow* owner, int callbackMessage, const std::string& tip,
                 const wxBitmapBundle& icon, int iconId);
     // Removes the icon if it is shown; further calls do nothing.

@@ -100,8 +100,9 @@ TEST(SystemIconWithoutTray, CreateReportsFalseAndRemoveIsSafe) {
                                  CSystemIcon::LoadAppIcon(), kTrayId));
         EXPECT_FALSE(icon.IsShown());
         EXPECT_EQ(icon.GetTaskBarIcon(), nullptr);
-        // Nothing was registered, so no message is this icon's.
-        EXPECT_EQ(icon.HandleIconMessage(kTrayId, CSystemIcon::kRightButtonUp), 0);
+        // The icon keeps its id: other ids get 0, its own non-menu messages 1.
+        EXPECT_EQ(icon.HandleIconMessage(999, CSystemIcon::kRightButtonUp), 0);
+        EXPECT_EQ(icon.HandleIconMessage(kTrayId, CSystemIcon::kLeftButtonDown), 1);
         icon.RemoveIcon();
         icon.RemoveIcon();
     }
@@ -110,6 +111,8 @@ TEST(SystemIconWithoutTray, CreateReportsFalseAndRemoveIsSafe) {
     never.RemoveIcon();
     never.RemoveIcon();
     EXPECT_FALSE(never.Create(nullptr, kTrayMessage, "tip", wxBitmapBundle(), kTrayId));
+    // Without an owner nothing is recorded, so no message is this icon's.
+    EXPECT_EQ(never.HandleIconMessage(kTrayId, CSystemIcon::kRightButtonUp), 0);
 }
 
 TEST(SystemIcon, AppIconLoads) { EXPECT_TRUE(CSystemIcon::LoadAppIcon().IsOk()); }
