@@ -18,7 +18,7 @@ namespace zorbel {
 namespace {
 
 using test::MakeTestMovie;
-using test::TestMovieSpec;
+using test::TestMovieRecipe;
 
 struct ActionRecord {
     uint8_t code;
@@ -141,9 +141,9 @@ TEST(FrameControlActionTest, TagHeaderUsesShortAndLongForms) {
 }
 
 TEST(FlashMoviePreparerTest, InsertKeepsTheTagStreamValid) {
-    TestMovieSpec spec;
-    spec.frames = 5;
-    std::vector<uint8_t> movie = MakeTestMovie(spec);
+    TestMovieRecipe recipe;
+    recipe.frames = 5;
+    std::vector<uint8_t> movie = MakeTestMovie(recipe);
     SwfTagsResult before = SwfHeader::ListTags(movie);
     ASSERT_TRUE(before.ok());
     std::vector<uint8_t> tag = FrameControlAction::BuildTag();
@@ -180,16 +180,16 @@ TEST(FlashMoviePreparerTest, InsertKeepsTheTagStreamValid) {
 
 TEST(FlashMoviePreparerTest, InsertRefusesMoviesItCannotWalk) {
     std::vector<uint8_t> tag = FrameControlAction::BuildTag();
-    TestMovieSpec spec;
-    spec.frames = 0;  // no ShowFrame at all
-    std::vector<uint8_t> empty = MakeTestMovie(spec);
+    TestMovieRecipe recipe;
+    recipe.frames = 0;  // no ShowFrame at all
+    std::vector<uint8_t> empty = MakeTestMovie(recipe);
     std::vector<uint8_t> copy = empty;
     EXPECT_FALSE(FlashMoviePreparer::InsertBeforeFirstShowFrame(copy, tag).inserted);
     EXPECT_EQ(copy, empty);
 
     // A tag claiming more bytes than the movie has, before any frame.
-    spec.frames = 3;
-    std::vector<uint8_t> broken = MakeTestMovie(spec);
+    recipe.frames = 3;
+    std::vector<uint8_t> broken = MakeTestMovie(recipe);
     SwfTagsResult tags = SwfHeader::ListTags(broken);
     ASSERT_TRUE(tags.ok());
     size_t at = tags.tags[0].offset;
@@ -207,10 +207,10 @@ TEST(FlashMoviePreparerTest, InsertRefusesMoviesItCannotWalk) {
 }
 
 TEST(FlashMoviePreparerTest, PrepareChoosesTheFrameControl) {
-    TestMovieSpec spec;
-    spec.compression = 'C';
-    spec.frames = 7;
-    PreparedMovie as2 = FlashMoviePreparer::Prepare(MakeTestMovie(spec));
+    TestMovieRecipe recipe;
+    recipe.compression = 'C';
+    recipe.frames = 7;
+    PreparedMovie as2 = FlashMoviePreparer::Prepare(MakeTestMovie(recipe));
     ASSERT_TRUE(as2.ok()) << as2.message;
     EXPECT_EQ(as2.mode, FrameControlMode::Callbacks);
     EXPECT_EQ(as2.header.frameCount, 7);
@@ -218,17 +218,17 @@ TEST(FlashMoviePreparerTest, PrepareChoosesTheFrameControl) {
     EXPECT_EQ(std::string(as2.bytes.begin(), as2.bytes.begin() + 3), "FWS");
     EXPECT_TRUE(SwfHeader::ListTags(as2.bytes).ok());
 
-    spec.actionScript3 = true;
-    PreparedMovie as3 = FlashMoviePreparer::Prepare(MakeTestMovie(spec));
+    recipe.actionScript3 = true;
+    PreparedMovie as3 = FlashMoviePreparer::Prepare(MakeTestMovie(recipe));
     ASSERT_TRUE(as3.ok());
     EXPECT_TRUE(as3.actionScript3);
     EXPECT_EQ(as3.mode, FrameControlMode::TimelineMenu);
     EXPECT_EQ(as3.bytes.size(), as3.header.fileLength);  // untouched
 
-    spec.actionScript3 = false;
-    spec.version = FlashMoviePreparer::kMinExternalInterfaceVersion - 1;
-    spec.fileAttributes = false;
-    PreparedMovie old = FlashMoviePreparer::Prepare(MakeTestMovie(spec));
+    recipe.actionScript3 = false;
+    recipe.version = FlashMoviePreparer::kMinExternalInterfaceVersion - 1;
+    recipe.fileAttributes = false;
+    PreparedMovie old = FlashMoviePreparer::Prepare(MakeTestMovie(recipe));
     ASSERT_TRUE(old.ok());
     EXPECT_EQ(old.mode, FrameControlMode::TimelineMenu);
 }

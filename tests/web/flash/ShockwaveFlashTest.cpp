@@ -40,9 +40,9 @@ protected:
         std::filesystem::remove_all(s_folder);
     }
 
-    static std::string WriteMovie(const std::string& name, const test::TestMovieSpec& spec) {
+    static std::string WriteMovie(const std::string& name, const test::TestMovieRecipe& recipe) {
         std::string path = (s_folder / name).string();
-        test::WriteFileBytes(path, test::MakeTestMovie(spec));
+        test::WriteFileBytes(path, test::MakeTestMovie(recipe));
         return path;
     }
     // Loads a movie and waits until the player has it on screen.
@@ -82,10 +82,10 @@ protected:
 
 TEST_F(ShockwaveFlashTest, TotalFramesComesFromTheHeaderOnceLoaded) {
     EXPECT_EQ(s_totalBeforeAnyMovie, CShockwaveFlash::kNoFrames);
-    test::TestMovieSpec spec;
-    spec.frames = 60;
-    spec.compression = 'C';
-    std::string path = WriteMovie("sixty.swf", spec);
+    test::TestMovieRecipe recipe;
+    recipe.frames = 60;
+    recipe.compression = 'C';
+    std::string path = WriteMovie("sixty.swf", recipe);
     // Queued before the player is ready; nothing to count yet.
     s_flash->LoadMovie(0, path);
     EXPECT_EQ(s_flash->TotalFrames(), CShockwaveFlash::kNoFrames);
@@ -95,10 +95,10 @@ TEST_F(ShockwaveFlashTest, TotalFramesComesFromTheHeaderOnceLoaded) {
 }
 
 TEST_F(ShockwaveFlashTest, CurrentFrameAdvancesWhilePlayingAndHoldsWhenStopped) {
-    test::TestMovieSpec spec;
-    spec.frames = 200;
-    spec.frameRate = 24;
-    ASSERT_TRUE(LoadAndWait(WriteMovie("play.swf", spec)));
+    test::TestMovieRecipe recipe;
+    recipe.frames = 200;
+    recipe.frameRate = 24;
+    ASSERT_TRUE(LoadAndWait(WriteMovie("play.swf", recipe)));
     s_flash->Play();
     int start = s_flash->CurrentFrame();
     ASSERT_TRUE(PumpUntil([&] { return s_flash->CurrentFrame() >= start + 3; }, 20s)) << PageState();
@@ -115,9 +115,9 @@ TEST_F(ShockwaveFlashTest, CurrentFrameAdvancesWhilePlayingAndHoldsWhenStopped) 
 }
 
 TEST_F(ShockwaveFlashTest, FrameNumLandsOnTheFrameAsked) {
-    test::TestMovieSpec spec;
-    spec.frames = 250;
-    ASSERT_TRUE(LoadAndWait(WriteMovie("seek.swf", spec)));
+    test::TestMovieRecipe recipe;
+    recipe.frames = 250;
+    ASSERT_TRUE(LoadAndWait(WriteMovie("seek.swf", recipe)));
     s_flash->Stop();
     s_flash->FrameNum(124);
     EXPECT_EQ(s_flash->CurrentFrame(), 124);
@@ -139,10 +139,10 @@ TEST_F(ShockwaveFlashTest, FrameNumLandsOnTheFrameAsked) {
 }
 
 TEST_F(ShockwaveFlashTest, RewindReturnsToTheFirstFrame) {
-    test::TestMovieSpec spec;
-    spec.frames = 120;
-    spec.frameRate = 30;
-    ASSERT_TRUE(LoadAndWait(WriteMovie("rewind.swf", spec)));
+    test::TestMovieRecipe recipe;
+    recipe.frames = 120;
+    recipe.frameRate = 30;
+    ASSERT_TRUE(LoadAndWait(WriteMovie("rewind.swf", recipe)));
     s_flash->Play();
     ASSERT_TRUE(PumpUntil([] { return s_flash->CurrentFrame() >= 5; }, 20s));
     // What the player panel's stop button does.
@@ -155,8 +155,8 @@ TEST_F(ShockwaveFlashTest, RewindReturnsToTheFirstFrame) {
 }
 
 TEST_F(ShockwaveFlashTest, DamagedOrMissingMoviesGiveNoFramesAndTheControlStaysUsable) {
-    test::TestMovieSpec spec;
-    std::vector<uint8_t> bytes = test::MakeTestMovie(spec);
+    test::TestMovieRecipe recipe;
+    std::vector<uint8_t> bytes = test::MakeTestMovie(recipe);
     bytes.resize(bytes.size() / 2);
     std::string damaged = (s_folder / "damaged.swf").string();
     test::WriteFileBytes(damaged, bytes);
@@ -175,17 +175,17 @@ TEST_F(ShockwaveFlashTest, DamagedOrMissingMoviesGiveNoFramesAndTheControlStaysU
         PumpFor(100ms);
         EXPECT_EQ(s_flash->TotalFrames(), CShockwaveFlash::kNoFrames) << path;
     }
-    spec.frames = 8;
-    EXPECT_TRUE(LoadAndWait(WriteMovie("after-damage.swf", spec)));
+    recipe.frames = 8;
+    EXPECT_TRUE(LoadAndWait(WriteMovie("after-damage.swf", recipe)));
     EXPECT_EQ(s_flash->TotalFrames(), 8);
 }
 
 TEST_F(ShockwaveFlashTest, MoviesWithoutTheFrameActionFollowTheClockAndRewindThroughTheMenu) {
-    test::TestMovieSpec spec;
-    spec.frames = 90;
-    spec.frameRate = 24;
-    spec.actionScript3 = true;
-    ASSERT_TRUE(LoadAndWait(WriteMovie("as3.swf", spec)));
+    test::TestMovieRecipe recipe;
+    recipe.frames = 90;
+    recipe.frameRate = 24;
+    recipe.actionScript3 = true;
+    ASSERT_TRUE(LoadAndWait(WriteMovie("as3.swf", recipe)));
     EXPECT_EQ(s_flash->ControlMode(), FrameControlMode::TimelineMenu);
     EXPECT_EQ(s_flash->TotalFrames(), 90);
     s_flash->Play();
@@ -203,10 +203,10 @@ TEST_F(ShockwaveFlashTest, MoviesWithoutTheFrameActionFollowTheClockAndRewindThr
 // The timeline-menu path checked against the truth: an ActionScript 2 movie that has the frame
 // action is driven through the menu as if it had none, and its callbacks say where it really is.
 TEST_F(ShockwaveFlashTest, TimelineMenuSeeksLandExactly) {
-    test::TestMovieSpec spec;
-    spec.frames = 80;
-    ASSERT_TRUE(LoadAndWait(WriteMovie("menu-seek.swf", spec)));
-    PreparedMovie prepared = FlashMoviePreparer::Prepare(test::MakeTestMovie(spec));
+    test::TestMovieRecipe recipe;
+    recipe.frames = 80;
+    ASSERT_TRUE(LoadAndWait(WriteMovie("menu-seek.swf", recipe)));
+    PreparedMovie prepared = FlashMoviePreparer::Prepare(test::MakeTestMovie(recipe));
     ASSERT_EQ(prepared.mode, FrameControlMode::Callbacks);
     std::string uri = FlashUriScheme::Instance().AddMovie(prepared.bytes);
     // A load the control does not know about: its reports are ignored by the control.

@@ -39,33 +39,33 @@ std::vector<uint8_t> TestTag(uint16_t code, const std::vector<uint8_t>& body) {
     return out;
 }
 
-std::vector<uint8_t> MakeTestMovie(const TestMovieSpec& spec) {
+std::vector<uint8_t> MakeTestMovie(const TestMovieRecipe& recipe) {
     BitWriter rect;
     const int nbits = 16;
     rect.Bits(nbits, 5);
     rect.Bits(0, nbits);
-    rect.Bits(static_cast<uint32_t>(spec.widthPx * 20), nbits);
+    rect.Bits(static_cast<uint32_t>(recipe.widthPx * 20), nbits);
     rect.Bits(0, nbits);
-    rect.Bits(static_cast<uint32_t>(spec.heightPx * 20), nbits);
+    rect.Bits(static_cast<uint32_t>(recipe.heightPx * 20), nbits);
 
     std::vector<uint8_t> body = rect.bytes;
-    uint16_t rate = static_cast<uint16_t>(spec.frameRate * 256);
+    uint16_t rate = static_cast<uint16_t>(recipe.frameRate * 256);
     body.push_back(static_cast<uint8_t>(rate));
     body.push_back(static_cast<uint8_t>(rate >> 8));
-    body.push_back(static_cast<uint8_t>(spec.frames));
-    body.push_back(static_cast<uint8_t>(spec.frames >> 8));
+    body.push_back(static_cast<uint8_t>(recipe.frames));
+    body.push_back(static_cast<uint8_t>(recipe.frames >> 8));
 
     auto add = [&body](const std::vector<uint8_t>& tag) { body.insert(body.end(), tag.begin(), tag.end()); };
-    if (spec.fileAttributes) add(TestTag(69, {static_cast<uint8_t>(spec.actionScript3 ? 0x08 : 0x00), 0, 0, 0}));
+    if (recipe.fileAttributes) add(TestTag(69, {static_cast<uint8_t>(recipe.actionScript3 ? 0x08 : 0x00), 0, 0, 0}));
     add(TestTag(9, {0x33, 0x66, 0x99}));  // SetBackgroundColor
-    for (int i = 0; i < spec.frames; ++i) add(TestTag(1, {}));
+    for (int i = 0; i < recipe.frames; ++i) add(TestTag(1, {}));
     add(TestTag(0, {}));
 
     uint32_t length = static_cast<uint32_t>(8 + body.size());
-    std::vector<uint8_t> movie = {static_cast<uint8_t>(spec.compression), 'W', 'S', spec.version,
+    std::vector<uint8_t> movie = {static_cast<uint8_t>(recipe.compression), 'W', 'S', recipe.version,
                                   static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8),
                                   static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 24)};
-    if (spec.compression == 'C') {
+    if (recipe.compression == 'C') {
         uLongf size = compressBound(static_cast<uLong>(body.size()));
         std::vector<uint8_t> packed(size);
         compress2(packed.data(), &size, body.data(), static_cast<uLong>(body.size()), 9);

@@ -7,7 +7,7 @@
 namespace zorbel::test {
 
 // Small Flash movies written byte by byte for the movie control's tests.
-struct TestMovieSpec {
+struct TestMovieRecipe {
     uint8_t version = 10;
     uint16_t frames = 10;
     double frameRate = 12;
@@ -18,7 +18,7 @@ struct TestMovieSpec {
     int heightPx = 240;
 };
 
-std::vector<uint8_t> MakeTestMovie(const TestMovieSpec& spec);
+std::vector<uint8_t> MakeTestMovie(const TestMovieRecipe& recipe);
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // A tag record (header and body).
 std::vector<uint8_t> TestTag(uint16_t code, const std::vector<uint8_t>& body);
