@@ -3,7 +3,10 @@
 #include <wx/app.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
+#include <wx/dirdlg.h>
 #include <wx/eventfilter.h>
+#include <wx/filedlg.h>
+#include <wx/msgdlg.h>
 #include <wx/graphics.h>
 #include <wx/imaglist.h>
 #include <wx/toplevel.h>
@@ -170,6 +173,11 @@ void SkinManager::Subclass(wxWindow* window, const std::string& element) {
 
 void SkinManager::HookWindow(wxWindow* window) {
     if (!hookSkin_) return;
+    // The toolkit draws its own message, folder and file dialogs; there is nothing to paint.
+    // (C++ casts: these base classes carry no class info of their own for wxDynamicCast.)
+    if (dynamic_cast<wxMessageDialogBase*>(window) || dynamic_cast<wxDirDialogBase*>(window) ||
+        dynamic_cast<wxFileDialogBase*>(window))
+        return;
     auto it = windows_.find(window);
     if (it != windows_.end() && !it->second.element.empty()) return;
     WindowSkin& skin = Track(window);

@@ -2,6 +2,7 @@
 // the resource lock, tree labels and the creation hook.
 #include <wx/button.h>
 #include <wx/dialog.h>
+#include <wx/msgdlg.h>
 #include <wx/panel.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
@@ -302,6 +303,13 @@ TEST_F(SkinWindowTest, HookGivesNewTopLevelWindowsTheDefaultLook) {
     SkinDLL_SubclassWindow(hooked, "winTip");
     EXPECT_FALSE(zorbel::skin::HasDefaultLook(hooked));
     EXPECT_EQ(zorbel::skin::ElementOf(hooked), "winTip");
+    // The toolkit's own message dialogs are left alone.
+    auto* box = new wxMessageDialog(nullptr, "text", "caption");
+    wxShowEvent shown(box->GetId(), true);
+    shown.SetEventObject(box);
+    box->ProcessWindowEvent(shown);
+    EXPECT_FALSE(zorbel::skin::HasDefaultLook(box));
+    box->Destroy();
     hooked->Destroy();
     unhooked->Destroy();
     SkinDLL_EnableHookSkin(0);
