@@ -22,7 +22,7 @@ bool CWebBrowser2::Create(wxWindow* parent, int id, const wxRect& rect) {
     if (m_view.get() || !parent) return false;
     if (!wxWebView::IsBackendAvailable(wxWebViewBackendDefault)) return false;
     // No border: the page sits flat in its window.
-    wxWebView* view = wxWebView::New(parent, id, wxWebViewDefaultURLStr, rect.GetPosition(),
+    wxWebView* view = wxWebView::New(parent, id, wxString(), rect.GetPosition(),
                                      rect.GetSize(), wxWebViewBackendDefault, wxBORDER_NONE);
     if (!view) return false;
     zorbel::web::ApplyHostBehaviours(view);
@@ -74,14 +74,21 @@ bool CWebBrowser2::Raise(wxEventType type, const wxString& url, const wxString& 
 }
 
 void CWebBrowser2::OnNavigating(wxWebViewEvent& event) {
-    if (Raise(wxEVT_WB_BEFORE_NAVIGATE2, event.GetURL(), event.GetTarget())) event.Veto();
+    if (Raise(wxEVT_WB_BEFORE_NAVIGATE2, event.GetURL(), event.GetTarget())) {
+        event.Veto();
+        return;
+    }
+    m_begun = true;
 }
 
 void CWebBrowser2::OnNavigated(wxWebViewEvent& event) {
+    if (!m_begun) return;
+    m_committed = true;
     Raise(wxEVT_WB_NAVIGATE_COMPLETE2, event.GetURL(), event.GetTarget());
 }
 
 void CWebBrowser2::OnLoaded(wxWebViewEvent& event) {
+    if (!m_committed) return;
     Raise(wxEVT_WB_DOCUMENT_COMPLETE, event.GetURL(), event.GetTarget());
 }
 

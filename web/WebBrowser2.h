@@ -67,8 +67,8 @@ public:
     CWebBrowser2(const CWebBrowser2&) = delete;
     CWebBrowser2& operator=(const CWebBrowser2&) = delete;
 
-    // Creates the view (an empty page) in rect of parent; false when it cannot be created or
-    // the wrapper already has a view.
+    // Creates the view (an empty page, no events) in rect of parent; false when it cannot be
+    // created or the wrapper already has a view.
     bool Create(wxWindow* parent, int id, const wxRect& rect);
     void Navigate(const std::string& url);
     // Silent: the engine shows no dialog boxes of its own (see CWebHostSite::SetSilent).
@@ -91,4 +91,9 @@ private:
     void Unbind();
 
     wxWeakRef<wxWebView> m_view;
+    // The engine finishes an empty document of its own when the view is made; like a new
+    // browser control, the wrapper reports nothing before the first navigation has begun and
+    // been committed.
+    bool m_begun = false;
+    bool m_committed = false;
 };

@@ -149,6 +149,8 @@ TEST_F(WebBrowserTest, NavigationEventsArriveInOrderWithTheAddress) {
                                          "DocumentComplete"};
     EXPECT_EQ(frame_->KindsFor(url), expected);
     EXPECT_EQ(Browser().GetLocationURL(), url);
+    // The empty document the engine starts with is nobody's business.
+    EXPECT_EQ(frame_->events.size(), expected.size());
 }
 
 TEST_F(WebBrowserTest, CancelledBeforeNavigateKeepsTheOldPage) {
