@@ -1,0 +1,297 @@
+#include "web/DlgMovie.h"
+
+#include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
+
+#include <wx/app.h>
+#include <wx/display.h>
+#include <wx/frame.h>
+#include <wx/utils.h>
+
+#include "app/CatalogFiles.h"
+#include "platform/HostConfig.h"
+#include "platform/SkinEngine.h"
+#include "platform/templates/TemplateBuilder.h"
+
+wxBEGIN_EVENT_TABLE(CDlgMovie, wxPanel)
+    EVT_INIT_DIALOG(                                  CDlgMovie::OnInitDialog)
+    EVT_SIZE(                                         CDlgMovie::OnSize)
+    EVT_CHAR_HOOK(                                    CDlgMovie::OnCharHook)
+    EVT_LEFT_DCLICK(                                  CDlgMovie::OnLeftDoubleClick)
+    EVT_RIGHT_DOWN(                                   CDlgMovie::OnRightDown)
+    EVT_NEW_WINDOW3(       CDlgMovie::kBrowserId,     CDlgMovie::OnNewWindow3)
+wxEND_EVENT_TABLE()
+
+namespace {
+
+void OpenWithDesktop(const std::string& address)
+{
+    wxLaunchDefaultBrowser(wxString::FromUTF8(address));
+}
+
+}  // namespace
+
+// The page's native input, seen before the engine's own handlers. The panel is reached through
+// a weak reference: the native view can outlive the panel by a moment during teardown.
+struct CDlgMovieNativeInput {
+    static gboolean KeyPress(GtkWidget*, GdkEventKey*, gpointer)
+    {
+        // Every key press, with or without Alt: a cartoon is watched, not typed into.
+        return TRUE;
+    }
+
+    static gboolean ButtonPress(GtkWidget*, GdkEventButton* event, gpointer data)
+    {
+        if (event->button == 3)
+            return TRUE;
+        CDlgMovie* panel = static_cast<wxWeakRef<CDlgMovie>*>(data)->get();
+        if (panel && event->button == 1 && event->type == GDK_2BUTTON_PRESS) {
+            // The panel changes parents on the toggle, which must not happen inside the
+            // view's own event; the page still gets its double click.
+            panel->CallAfter(&CDlgMovie::ToggleFullScreen);
+        }
+        return FALSE;
+    }
+
+    static void FreeRef(gpointer data, GClosure*)
+    {
+        delete static_cast<wxWeakRef<CDlgMovie>*>(data);
+    }
+};
+
+CDlgMovie::CDlgMovie()
+    : CDlgMovie(zorbel::HostConfig::Load(zorbel::files::SettingsPath()).webServer)
+{
+}
+
+CDlgMovie::CDlgMovie(const std::string& webServer)
+    : m_strDefaultUrl(webServer + kPagePath),
+      m_strPageUrl(m_strDefaultUrl),
+      m_shellOpen(&OpenWithDesktop)
+{
+}
+
+CDlgMovie::~CDlgMovie()
+{
+    // Deleted while filling the screen: the empty frame goes too, unless it is what is
+    // deleting the panel.
+    wxFrame* frame = m_fullScreenFrame.get();
+    if (frame && !frame->IsBeingDeleted()) {
+        frame->Unbind(wxEVT_SIZE, &CDlgMovie::OnFullScreenFrameSize, this);
+        frame->Destroy();
+    }
+}
+
+bool CDlgMovie::Create(wxWindow* parent)
+{
+    if (!parent && wxTheApp)
+        parent = wxTheApp->GetTopWindow();
+    const zorbel::templates::DialogTemplate* tmpl =
+        zorbel::templates::FindDialogTemplate(kTemplateId);
+    if (!parent || !tmpl || GetHandle())
+        return false;
+    // A child template without the visible style starts hidden.
+    wxPanel::Hide();
+    if (!wxPanel::Create(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                         wxTAB_TRAVERSAL | wxBORDER_NONE))
+        return false;
+    m_pMainWnd = parent;
+    zorbel::templates::CreateDialogControls(
+        this, *tmpl,
+        [this](wxWindow* container, const zorbel::templates::DialogControl& control,
+               wxWindowID id, const wxRect& rect) -> wxWindow* {
+            if (control.id != kBrowserId || !m_browser.Create(container, id, rect))
+                return nullptr;
+            return m_browser.GetView();
+        });
+    WatchNativeInput();
+    InitDialog();
+    return true;
+}
+
+void CDlgMovie::WatchNativeInput()
+{
+    wxWebView* view = m_browser.GetView();
+    auto* native = view ? static_cast<GObject*>(view->GetNativeBackend()) : nullptr;
+    if (!native || !WEBKIT_IS_WEB_VIEW(native))
+        return;
+    g_signal_connect(native, "key-press-event", G_CALLBACK(&CDlgMovieNativeInput::KeyPress),
+                     nullptr);
+    g_signal_connect_data(native, "button-press-event",
+                          G_CALLBACK(&CDlgMovieNativeInput::ButtonPress),
+                          new wxWeakRef<CDlgMovie>(this), &CDlgMovieNativeInput::FreeRef,
+                          GConnectFlags(0));
+}
+
+void CDlgMovie::SetShellOpener(ShellOpener opener)
+{
+    m_shellOpen = opener ? std::move(opener) : ShellOpener(&OpenWithDesktop);
+}
+
+void CDlgMovie::OnInitDialog(wxInitDialogEvent& event)
+{
+    event.Skip();
+    // The main window places the panel when it lays out its children.
+    SetSize(0, 0, 0, 0);
+    SkinDLL_SubclassWindow(this, "winChild");
+    m_browser.Navigate(m_strPageUrl);
+    m_browser.SetSilent(true);
+}
+
+void CDlgMovie::OnSize(wxSizeEvent& event)
+{
+    event.Skip();
+    if (wxWebView* view = m_browser.GetView()) {
+        const wxSize size = event.GetSize();
+        view->SetSize(0, 0, size.x, size.y);
+    }
+}
+
+void CDlgMovie::Open(const std::string& address)
+{
+    if (address != m_strPageUrl) {
+        m_strPageUrl = address.empty() ? m_strDefaultUrl : address;
+        m_bOwnPage = !address.empty();
+        m_browser.Navigate(m_strPageUrl);
+    }
+    wxPanel::Show(true);
+}
+
+void CDlgMovie::OnNewWindow3(CWebBrowserEvent& event)
+{
+    // A cartoon page opens nothing of its own; the default page's links go to the desktop.
+    if (m_bOwnPage) {
+        event.SetCancel(true);
+        return;
+    }
+    m_shellOpen(std::string(event.GetURL().utf8_str()));
+}
+
+void CDlgMovie::OnCharHook(wxKeyEvent& /*event*/)
+{
+    // Handled, so neither the page nor the main window (where Escape would end the program's
+    // modal run) gets it: Enter and Escape never close the panel.
+}
+
+void CDlgMovie::OnLeftDoubleClick(wxMouseEvent& event)
+{
+    event.Skip();
+    CallAfter(&CDlgMovie::ToggleFullScreen);
+}
+
+void CDlgMovie::OnRightDown(wxMouseEvent& /*event*/)
+{
+}
+
+void CDlgMovie::ToggleFullScreen()
+{
+    try {
+        if (m_bFullScreen)
+            LeaveFullScreen();
+        else
+            EnterFullScreen();
+    } catch (...) {
+        // A failed switch leaves the panel where it is.
+    }
+}
+
+void CDlgMovie::EnterFullScreen()
+{
+    wxWindow* main = m_pMainWnd.get();
+    if (!main || !GetHandle())
+        return;
+    auto* mainFrame = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(main));
+
+    int display = wxDisplay::GetFromWindow(main);
+    if (display == wxNOT_FOUND)
+        display = 0;
+    const wxRect screen = wxDisplay(static_cast<unsigned>(display)).GetGeometry();
+
+    auto* frame = new wxFrame(main, wxID_ANY, mainFrame ? mainFrame->GetTitle() : wxString(),
+                              screen.GetPosition(), screen.GetSize(), wxBORDER_NONE);
+    GtkWidget* frameWidget = frame->GetHandle();
+    if (frameWidget && GTK_IS_WINDOW(frameWidget)) {
+        GtkWindowGroup* group = gtk_window_group_new();
+        gtk_window_group_add_window(group, GTK_WINDOW(frameWidget));
+        // The window keeps its group alive.
+        g_object_unref(group);
+    }
+    frame->Bind(wxEVT_SIZE, &CDlgMovie::OnFullScreenFrameSize, this);
+    m_fullScreenFrame = frame;
+
+    m_rcInMain = GetRect();
+    m_bFullScreen = true;
+    Reparent(frame);
+    FillFullScreenFrame();
+
+    if (mainFrame) {
+        mainFrame->Show();
+        mainFrame->Maximize(true);
+    }
+    frame->Show();
+    frame->Maximize(true);
+    frame->Raise();
+    wxPanel::Show(true);
+    Refresh(true);
+}
+
+void CDlgMovie::LeaveFullScreen()
+{
+    wxWindow* main = m_pMainWnd.get();
+    wxFrame* frame = m_fullScreenFrame.get();
+    auto* mainFrame = main ? dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(main)) : nullptr;
+
+    m_bFullScreen = false;
+    if (main) {
+        Reparent(main);
+        SetSize(m_rcInMain);
+    }
+    wxPanel::Show(true);
+    if (frame) {
+        frame->Unbind(wxEVT_SIZE, &CDlgMovie::OnFullScreenFrameSize, this);
+        frame->Destroy();
+    }
+    m_fullScreenFrame = nullptr;
+    if (mainFrame) {
+        if (mainFrame->IsIconized())
+            mainFrame->Iconize(false);
+        mainFrame->Maximize(false);
+        mainFrame->Show();
+        mainFrame->Raise();
+    }
+    Refresh(true);
+}
+
+void CDlgMovie::FillFullScreenFrame()
+{
+    wxFrame* frame = m_fullScreenFrame.get();
+    if (!frame)
+        return;
+    m_bPlacingInFrame = true;
+    SetSize(wxRect(wxPoint(0, 0), frame->GetClientSize()));
+    m_bPlacingInFrame = false;
+}
+
+void CDlgMovie::OnFullScreenFrameSize(wxSizeEvent& /*event*/)
+{
+    // Not skipped: the frame's own layout would place its one child through the main window's
+    // path and the panel would take the screen as its place in the main window.
+    FillFullScreenFrame();
+}
+
+void CDlgMovie::DoSetSize(int x, int y, int width, int height, int sizeFlags)
+{
+    if (!m_bFullScreen || m_bPlacingInFrame) {
+        wxPanel::DoSetSize(x, y, width, height, sizeFlags);
+        return;
+    }
+    const bool minusOne = (sizeFlags & wxSIZE_ALLOW_MINUS_ONE) != 0;
+    if (x != wxDefaultCoord || minusOne)
+        m_rcInMain.x = x;
+    if (y != wxDefaultCoord || minusOne)
+        m_rcInMain.y = y;
+    if (width != wxDefaultCoord || minusOne)
+        m_rcInMain.width = width;
+    if (height != wxDefaultCoord || minusOne)
+        m_rcInMain.height = height;
+}
