@@ -49,7 +49,7 @@ bool IsNumberAttribute(const std::string& name) {
     return name == "radius" || name == "border-width" || name == "font-size" ||
            name == "picture-size" || name == "padding" || name == "alpha" || name == "bold" ||
            name == "underline" || name == "tile" || name == "row-height" || name == "fixed" ||
-           name == "stretch";
+           name == "stretch" || name == "indent";
 }
 
 bool ReadStyle(const pugi::xml_node& node, SkinStyle& style, std::string& error) {

@@ -243,6 +243,11 @@ void SkinManager::BindTree(wxTreeCtrl* tree) {
             tree->AssignImageList(images);
         }
     }
+    if (const SkinNode* row = Element(kDefaultTreeItemElement)) {
+        // Deeper rows step in far enough for a child to see where it belongs.
+        const int indent = SkinPainter::Number(row->style, "indent", 0);
+        if (indent > 0) tree->SetIndent(indent);
+    }
     tree->SetBackgroundStyle(wxBG_STYLE_PAINT);
     tree->Bind(wxEVT_PAINT, [this, tree](wxPaintEvent&) {
         wxPaintDC dc(tree);
@@ -546,13 +551,17 @@ void SkinManager::PaintTree(wxTreeCtrl* tree, wxGraphicsContext* gc) {
                     SkinStyle content = style;
                     for (const char* key : {"fill", "fill2", "border", "shadow"}) content.erase(key);
                     content["layout"] = "left";
-                    // Room on the left for the arrow even on the outermost level.
-                    const int indent = std::max(20, r.x - 6);
+                    // The tree's own expand button is hit at the item's x less the spacing;
+                    // the arrow goes exactly there and the picture and label start at x.
+                    wxRect textRect;
+                    tree->GetBoundingRect(item, textRect, true);
+                    const int indent = std::max(20, textRect.x - 4);
+                    const int arrowX = textRect.x - static_cast<int>(tree->GetSpacing());
                     if (branch) {
                         // An arrow where the tree's own expand button is hit.
                         gc->SetPen(*wxTRANSPARENT_PEN);
                         gc->SetBrush(wxBrush(painter.Colour(style, "text-color", hsb_, *wxBLACK)));
-                        const double cx = indent - 4, cy = r.y + r.height / 2.0;
+                        const double cx = std::max(8, arrowX), cy = r.y + r.height / 2.0;
                         wxGraphicsPath arrow = gc->CreatePath();
                         if (tree->IsExpanded(item)) {
                             arrow.MoveToPoint(cx - 5, cy - 3);

@@ -263,7 +263,7 @@ def plim_xml():
     out = ['<?xml version="1.0" encoding="UTF-8"?>\n<skin name="ZorbelPlim">\n', lock("zorbel-plim-1")]
     out.append('  <element name="tree.videolist" fill="#ffffff" border="%s" border-width="2"/>\n' % ORANGE_LIGHT)
     out.append('  <element name="drawitem.item" row-height="32" font-size="15" text-color="%s" '
-               'picture="star.svg" picture-size="20" padding="2">\n' % BROWN)
+               'picture="star.svg" picture-size="20" padding="2" indent="22">\n' % BROWN)
     out.append('    <state name="branch" picture="folder.svg" picture-size="22" bold="1" text-color="#e65100"/>\n')
     out.append('    <state name="hover" fill="#fff3e0" radius="10"/>\n')
     out.append('    <state name="selected" fill="#ffb74d" fill2="%s" radius="10" text-color="#ffffff"/>\n' % ORANGE)

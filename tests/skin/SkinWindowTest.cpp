@@ -274,6 +274,20 @@ TEST_F(SkinWindowTest, TreeItemLabelAndTextStaySeparate) {
     EXPECT_GT(selected.g, 140);
     EXPECT_LT(selected.b, 120);
 
+    // The class row's arrow is drawn where the tree takes clicks on its expand button, and
+    // children are drawn further in than their class.
+    wxRect clsText, movieText;
+    ASSERT_TRUE(tree->GetBoundingRect(cls, clsText, true));
+    ASSERT_TRUE(tree->GetBoundingRect(movie, movieText, true));
+    EXPECT_GT(movieText.x, clsText.x + 10);
+    const wxPoint arrow(clsText.x - static_cast<int>(tree->GetSpacing()),
+                        clsText.y + clsText.height / 2);
+    int flags = 0;
+    EXPECT_EQ(tree->HitTest(arrow, flags), cls);
+    EXPECT_TRUE(flags & wxTREE_HITTEST_ONITEMBUTTON);
+    const Rgb arrowInk = Pixel(Snapshot(tree), arrow.x, arrow.y);
+    EXPECT_LT(arrowInk.b, 120) << arrowInk;  // the branch rows' orange, not the white ground
+
     // Deleted items take their labels with them.
     tree->DeleteAllItems();
     wxTreeItemId again = tree->AddRoot("");
