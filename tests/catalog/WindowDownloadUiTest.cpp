@@ -109,6 +109,15 @@ TEST_F(WindowDownloadTest, ADownloadEndsWithOneHundredPercentOnTheWindowThread)
     EXPECT_EQ(m_gauge->GetValue(), 0);
 }
 
+TEST_F(WindowDownloadTest, AnEmptyAnswerGivesTheSubstituteWithoutGaugeTrouble)
+{
+    Start("empty", "/_fault/size/0");
+    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return DownloadWorkerCount() == 0; }, 60s));
+    EXPECT_THAT(Texts(), ElementsAre("0%", "100%"));
+    EXPECT_EQ(ReadFile(CachePath("empty.swf")), m_substituteBytes);
+    EXPECT_FALSE(m_gauge->IsShown());
+}
+
 TEST_F(WindowDownloadTest, AFailedDownloadHidesTheBarAndNeverSaysDone)
 {
     AddTitle("story", 20000);
