@@ -1,5 +1,7 @@
 #include "platform/templates/TemplateBuilder.h"
 
+#include <map>
+
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/dialog.h>
@@ -105,8 +107,15 @@ wxWindowID ToolkitId(int templateId)
 wxFont TemplateFont(const DialogTemplate& dialog)
 {
     wxFontInfo info(dialog.fontSize > 0 ? dialog.fontSize : 9);
+    // Enumerating the installed faces is slow on a desktop with many fonts; the answer for a
+    // face does not change while the program runs. Windows are made on the UI thread only.
+    static std::map<wxString, bool> installed;
     const wxString face = wxString::FromUTF8(dialog.font);
-    if (!face.empty() && wxFontEnumerator::IsValidFacename(face))
+    auto known = installed.find(face);
+    if (known == installed.end())
+        known = installed.emplace(face, !face.empty() && wxFontEnumerator::IsValidFacename(face))
+                    .first;
+    if (known->second)
         info.FaceName(face);
     else
         info.Family(wxFONTFAMILY_DEFAULT);
