@@ -1,0 +1,484 @@
+#include "player/DlgPlayer.h"
+
+#include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include <wx/app.h>
+#include <wx/control.h>
+#include <wx/frame.h>
+#include <wx/webview.h>
+
+#include "app/SystemIcon.h"
+#include "platform/MemoryTrim.h"
+#include "platform/MessageBox.h"
+#include "platform/SkinEngine.h"
+#include "platform/skin/CSkinButton.h"
+#include "platform/templates/TemplateBuilder.h"
+#include "player/PlayHistory.h"
+#include "web/flash/ShockwaveFlash.h"
+
+wxBEGIN_EVENT_TABLE(CDlgPlayer, wxPanel)
+    EVT_INIT_DIALOG(                                        CDlgPlayer::OnInitDialog)
+    EVT_BUTTON(             CDlgPlayer::kFavoriteId,        CDlgPlayer::OnFavoriteButton)
+    EVT_BUTTON(             CDlgPlayer::kPlayId,            CDlgPlayer::OnPlayButton)
+    EVT_BUTTON(             CDlgPlayer::kPauseId,           CDlgPlayer::OnPauseButton)
+    EVT_BUTTON(             CDlgPlayer::kStopId,            CDlgPlayer::OnStopButton)
+    EVT_BUTTON(             CDlgPlayer::kFullScreenId,      CDlgPlayer::OnFullScreenButton)
+    EVT_COMMAND_LEFT_DCLICK(CDlgPlayer::kFrameId,           CDlgPlayer::OnFrameDoubleClick)
+    EVT_TIMER(              CDlgPlayer::kProgressTimerId,   CDlgPlayer::OnTimer)
+    EVT_TIMER(              CDlgPlayer::kStatusTimerId,     CDlgPlayer::OnTimer)
+    EVT_XSCROLL_HSCROLL(    CDlgPlayer::kSeekBarId,         CDlgPlayer::OnHScroll)
+    EVT_SIZE(                                               CDlgPlayer::OnSize)
+    EVT_CHAR_HOOK(                                          CDlgPlayer::OnCharHook)
+    EVT_RIGHT_DOWN(                                         CDlgPlayer::OnRightDown)
+wxEND_EVENT_TABLE()
+
+namespace {
+
+using zorbel::templates::ControlKind;
+using zorbel::templates::DialogControl;
+
+bool FileExists(const std::string& path)
+{
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(path, ec);
+}
+
+void ShowNotice(wxWindow* player, const CPlayHistory::Notice& notice)
+{
+    zorbel::AppMessageBox(notice.ownedByPlayer ? player : nullptr, notice.text, notice.caption,
+                          notice.style);
+}
+
+}  // namespace
+
+// The movie's native input, seen before the engine's own handlers. The player is reached
+// through a weak reference: the native view can outlive it by a moment during teardown.
+struct CDlgPlayerMovieInput {
+    static gboolean KeyPress(GtkWidget*, GdkEventKey*, gpointer)
+    {
+        return TRUE;
+    }
+
+    static gboolean ButtonPress(GtkWidget*, GdkEventButton* event, gpointer data)
+    {
+        if (event->button == 3)
+            return TRUE;
+        // The movie control plays the part of the classic rule's "window with an id above
+        // 100000" (the Flash control's own window): a double click on the movie toggles.
+        CDlgPlayer* player = static_cast<wxWeakRef<CDlgPlayer>*>(data)->get();
+        if (player && event->button == 1 && event->type == GDK_2BUTTON_PRESS) {
+            // The player changes parents on the toggle, which must not happen inside the
+            // view's own event; the movie still gets its double click.
+            player->CallAfter(&CDlgPlayer::ToggleFullScreen);
+        }
+        return FALSE;
+    }
+
+    static void FreeRef(gpointer data, GClosure*)
+    {
+        delete static_cast<wxWeakRef<CDlgPlayer>*>(data);
+    }
+};
+
+CDlgPlayer::CDlgPlayer()
+    : m_timerProgress(this, kProgressTimerId), m_timerStatus(this, kStatusTimerId)
+{
+}
+
+CDlgPlayer::~CDlgPlayer()
+{
+    m_timerProgress.Stop();
+    m_timerStatus.Stop();
+    // Deleted while filling the screen: the empty frame goes too, unless it is what is
+    // deleting the player.
+    wxFrame* frame = m_fullScreenFrame.get();
+    if (frame && !frame->IsBeingDeleted()) {
+        frame->Unbind(wxEVT_SIZE, &CDlgPlayer::OnFullScreenFrameSize, this);
+        frame->Destroy();
+    }
+}
+
+bool CDlgPlayer::Create(wxWindow* parent)
+{
+    if (!parent && wxTheApp)
+        parent = wxTheApp->GetTopWindow();
+    const zorbel::templates::DialogTemplate* tmpl =
+        zorbel::templates::FindDialogTemplate(kTemplateId);
+    if (!parent || !tmpl || GetHandle())
+        return false;
+    if (!wxPanel::Create(parent, wxID_ANY, wxDefaultPosition, wxSize(0, 0),
+                         wxTAB_TRAVERSAL | wxBORDER_NONE))
+        return false;
+    m_pMainWnd = parent;
+    // Skinned buttons in place of the toolkit's, which cannot be painted over.
+    zorbel::templates::CreateDialogControls(
+        this, *tmpl,
+        [](wxWindow* container, const DialogControl& control, wxWindowID id,
+           const wxRect& rect) -> wxWindow* {
+            if (control.kind != ControlKind::PushButton)
+                return nullptr;
+            return new CSkinButton(container, id, wxString::FromUTF8(control.text),
+                                   rect.GetPosition(), rect.GetSize(), CSkinButton::Kind::Push);
+        });
+    DoDataExchange();
+    InitDialog();
+    return true;
+}
+
+void CDlgPlayer::DoDataExchange()
+{
+    m_wndStatus = dynamic_cast<wxControl*>(FindWindow(kStatusId));
+    m_wndFrame = FindWindow(kFrameId);
+}
+
+void CDlgPlayer::OnInitDialog(wxInitDialogEvent& event)
+{
+    event.Skip();
+    // The main window places the player.
+    SetSize(0, 0, 0, 0);
+    // Shown by the full-screen frame, the one time the player is a window of its own.
+    m_hIcon = CSystemIcon::LoadAppIcon();
+    SetLabel(wxString::FromUTF8(kWindowText));
+    SkinControls();
+    // (Clipping the children out of control 1000 is how every GTK window paints already.)
+    CreateSeekBar();
+    // No key and no right click on any control of the player reaches it.
+    for (wxWindow* child : GetChildren())
+        child->Bind(wxEVT_RIGHT_DOWN, &CDlgPlayer::OnRightDown, this);
+    LayoutControls();
+    m_timerStatus.Start(kTimerInterval);
+    m_nStatusTimer = kStatusTimerId;
+}
+
+void CDlgPlayer::SkinControls()
+{
+    struct Skin {
+        int id;
+        const char* element;
+    };
+    // The favourite button wears the "Open" element.
+    static const Skin kSkins[] = {
+        {kFavoriteId, "item.plim.btn.Open"}, {kPlayId, "item.plim.btn.Play"},
+        {kPauseId, "item.plim.btn.Pause"},   {kStopId, "item.plim.btn.Stop"},
+        {kFullScreenId, "item.plim.btn.Full"},
+    };
+    SkinDLL_SubclassWindow(this, "winChild");
+    for (const Skin& skin : kSkins)
+        if (wxWindow* button = FindWindow(skin.id))
+            SkinDLL_SubclassWindow(button, skin.element);
+}
+
+void CDlgPlayer::CreateSeekBar()
+{
+    if (!m_wndSeekBar.CreateFromStatic(0, this, kSeekPlaceholderId, kSeekBarId))
+        return;
+    m_wndSeekBar.SetScrollRange(0, kSeekRange, true);
+    m_wndSeekBar.SetScrollPos(0, true);
+    m_wndSeekBar.m_crThumb = MakeRgb(198, 97, 239);
+    m_wndSeekBar.m_bThumbColor = 1;
+}
+
+std::string CDlgPlayer::TitleFromPath(const std::string& path)
+{
+    std::string::size_type slash = path.rfind('\\');
+    if (slash == std::string::npos)
+        slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string::size_type dot = name.rfind('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    return name;
+}
+
+void CDlgPlayer::PlayMovie(const std::string& path)
+{
+    wxPanel::Show(true);
+    if (!FileExists(path))
+        return;
+    if (wxWindow* main = MainWindow())
+        main->Show(true);
+    m_strMoviePath = path;
+    m_strTitle = TitleFromPath(path);
+    OnStop();
+    CloseMovie();
+    OpenMovie();
+    OnPlay();
+    RecordPlay();
+}
+
+void CDlgPlayer::CloseMovie()
+{
+    if (!m_pFlash)
+        return;
+    m_pFlash->Stop();
+    // The control is kept for the next movie; the black rectangle stands in meanwhile.
+    m_pFlash->Hide();
+    if (m_wndFrame)
+        m_wndFrame->Show();
+    m_pFlash = nullptr;
+}
+
+void CDlgPlayer::OpenMovie()
+{
+    zorbel::TrimWorkingSet();
+    if (!FileExists(m_strMoviePath))
+        return;
+    if (m_wndFrame)
+        m_wndFrame->Hide();
+    if (!m_pMovieControl) {
+        m_pMovieControl = new zorbel::CShockwaveFlash(this, kMovieId, wxPoint(0, 0), wxSize(10, 10));
+        WatchMovieInput();
+        m_pMovieControl->Bind(wxEVT_RIGHT_DOWN, &CDlgPlayer::OnRightDown, this);
+    }
+    m_pFlash = m_pMovieControl;
+    m_pFlash->Show();
+    m_pFlash->LoadMovie(0, m_strMoviePath);
+    LayoutControls();
+}
+
+void CDlgPlayer::WatchMovieInput()
+{
+    wxWebView* view = m_pMovieControl ? m_pMovieControl->WebView() : nullptr;
+    auto* native = view ? static_cast<GObject*>(view->GetNativeBackend()) : nullptr;
+    if (!native || !WEBKIT_IS_WEB_VIEW(native))
+        return;
+    g_signal_connect(native, "key-press-event", G_CALLBACK(&CDlgPlayerMovieInput::KeyPress),
+                     nullptr);
+    g_signal_connect_data(native, "button-press-event",
+                          G_CALLBACK(&CDlgPlayerMovieInput::ButtonPress),
+                          new wxWeakRef<CDlgPlayer>(this), &CDlgPlayerMovieInput::FreeRef,
+                          GConnectFlags(0));
+}
+
+void CDlgPlayer::RecordPlay()
+{
+    CPlayHistory history;
+    if (!history.RecordPlay(m_strTitle))
+        ShowNotice(this, CPlayHistory::DataFailureNotice(CPlayHistory::VendorSiteName()));
+}
+
+void CDlgPlayer::AddFavorite()
+{
+    CPlayHistory history;
+    const std::string site = CPlayHistory::VendorSiteName();
+    // For a title that is a favourite already the notice comes first, then the count rises.
+    const CPlayHistory::FavoriteResult result = history.AddFavorite(
+        m_strTitle, [this, &site](const CPlayHistory::FavoriteResult& before) {
+            ShowNotice(this, CPlayHistory::FavoriteNotice(before, site));
+        });
+    if (result.outcome != CPlayHistory::FavoriteOutcome::AlreadyFavourite)
+        ShowNotice(this, CPlayHistory::FavoriteNotice(result, site));
+}
+
+void CDlgPlayer::StartProgressTimer()
+{
+    if (m_nProgressTimer != 0)
+        return;
+    m_timerProgress.Start(kTimerInterval);
+    m_nProgressTimer = kProgressTimerId;
+}
+
+void CDlgPlayer::OnPlay()
+{
+    if (!m_pFlash || !FileExists(m_strMoviePath))
+        return;
+    m_pFlash->Play();
+    StartProgressTimer();
+    zorbel::TrimWorkingSet();
+    m_bActive = 1;
+}
+
+void CDlgPlayer::OnPause()
+{
+    if (!m_pFlash)
+        return;
+    m_pFlash->Stop();
+    StartProgressTimer();
+    m_bActive = 1;
+}
+
+void CDlgPlayer::OnStop()
+{
+    if (!m_pFlash)
+        return;
+    m_pFlash->Rewind();
+    m_pFlash->Stop();
+    if (m_nProgressTimer != 0) {
+        m_timerProgress.Stop();
+        m_nProgressTimer = 0;
+    }
+    m_wndSeekBar.SetScrollPos(0, true);
+    m_bActive = 0;
+}
+
+void CDlgPlayer::OnHScroll(wxCommandEvent& event)
+{
+    if (event.GetEventObject() != &m_wndSeekBar)
+        return;
+    if (m_pFlash) {
+        const long long frame =
+            static_cast<long long>(m_pFlash->TotalFrames()) * m_wndSeekBar.m_nPos / kSeekRange;
+        m_pFlash->FrameNum(static_cast<int>(frame));
+    }
+    OnPlay();
+}
+
+void CDlgPlayer::OnTimer(wxTimerEvent& event)
+{
+    const int id = event.GetId();
+    if (id == m_nProgressTimer && m_pFlash) {
+        const int current = m_pFlash->CurrentFrame();
+        const int total = m_pFlash->TotalFrames();
+        if (total == zorbel::CShockwaveFlash::kNoFrames)
+            SetStatus(kWaitingText);
+        // A movie of no frames has no position; nothing is divided by it.
+        if (total != 0) {
+            const int position = static_cast<int>(static_cast<long long>(current) * kSeekRange / total);
+            if (position != m_wndSeekBar.m_nPos)
+                m_wndSeekBar.SetScrollPos(position, true);
+        }
+    } else if (id == m_nStatusTimer && m_pFlash) {
+        int current = m_pFlash->CurrentFrame();
+        const int total = m_pFlash->TotalFrames();
+        // The last frame shows as total/total.
+        if (total - current == 1)
+            current = total;
+        if (total == zorbel::CShockwaveFlash::kNoFrames)
+            SetStatus(kWaitingText);
+        else
+            SetStatus(wxString::Format(wxString::FromUTF8("您在看：%s(%d/%d)"),
+                                       wxString::FromUTF8(m_strTitle), current, total)
+                          .utf8_string());
+    }
+    event.Skip();
+}
+
+void CDlgPlayer::SetStatus(const std::string& text)
+{
+    if (!m_wndStatus)
+        return;
+    const wxString label = wxString::FromUTF8(text);
+    // Only a change repaints, ten times a second otherwise.
+    if (m_wndStatus->GetLabelText() != label)
+        m_wndStatus->SetLabelText(label);
+}
+
+std::string CDlgPlayer::StatusText() const
+{
+    return m_wndStatus ? m_wndStatus->GetLabelText().utf8_string() : std::string();
+}
+
+void CDlgPlayer::OnSize(wxSizeEvent& event)
+{
+    event.Skip();
+    LayoutControls();
+}
+
+namespace {
+
+// Moves a window with repaint; sizes below zero become zero (the toolkit would read -1 as
+// "keep the current size").
+void Place(wxWindow* window, int x, int y, int width, int height)
+{
+    if (!window)
+        return;
+    window->SetSize(x, y, std::max(width, 0), std::max(height, 0), wxSIZE_ALLOW_MINUS_ONE);
+    window->Refresh();
+}
+
+}  // namespace
+
+void CDlgPlayer::LayoutControls()
+{
+    const wxSize client = GetClientSize();
+    const int l = 0, t = 0, r = client.x, b = client.y;
+
+    const int width = (r - 5) - (l + 5);
+    const int height = (b - 45) - (t + 5);
+    Place(m_wndFrame, l + 5, t + 5, width, height);
+    Place(m_pMovieControl, l + 5, t + 5, width, height);
+
+    if (m_wndSeekBar.GetHandle()) {
+        m_wndSeekBar.SetTrackWidth(std::max(width, 0));
+        Place(&m_wndSeekBar, l + 5, b - 40, width, 7);
+    }
+
+    if (m_wndStatus) {
+        static const int kButtons[] = {kFavoriteId, kPlayId, kPauseId, kStopId, kFullScreenId};
+        wxWindow* first = FindWindow(kFavoriteId);
+        const wxSize size = first ? first->GetSize() : wxSize();
+        int x = 5;
+        for (int id : kButtons) {
+            Place(FindWindow(id), x, b - size.y, size.x, size.y);
+            x += size.x + 5;
+        }
+        const int statusX = 5 * (size.x + 6);
+        Place(m_wndStatus, statusX, b - 20, (r - 5) - statusX, 20);
+    }
+    Refresh(true);
+}
+
+void CDlgPlayer::OnCharHook(wxKeyEvent& /*event*/)
+{
+    // Handled: no key reaches a control of the player, and neither Enter nor Escape reaches
+    // the main window, whose cancel would end the program's modal run.
+}
+
+void CDlgPlayer::OnRightDown(wxMouseEvent& /*event*/)
+{
+}
+
+void CDlgPlayer::OnFavoriteButton(wxCommandEvent& /*event*/)
+{
+    AddFavorite();
+}
+
+void CDlgPlayer::OnPlayButton(wxCommandEvent& /*event*/)
+{
+    OnPlay();
+}
+
+void CDlgPlayer::OnPauseButton(wxCommandEvent& /*event*/)
+{
+    OnPause();
+}
+
+void CDlgPlayer::OnStopButton(wxCommandEvent& /*event*/)
+{
+    OnStop();
+}
+
+void CDlgPlayer::OnFullScreenButton(wxCommandEvent& /*event*/)
+{
+    ToggleFullScreen();
+}
+
+void CDlgPlayer::OnFrameDoubleClick(wxCommandEvent& /*event*/)
+{
+    // The control changes parents on the toggle, which must not happen inside its own event.
+    CallAfter(&CDlgPlayer::ToggleFullScreen);
+}
+
+void CDlgPlayer::StopTimers()
+{
+    if (m_nProgressTimer != 0) {
+        m_timerProgress.Stop();
+        m_nProgressTimer = 0;
+    }
+    if (m_nStatusTimer != 0) {
+        m_timerStatus.Stop();
+        m_nStatusTimer = 0;
+    }
+}
+
+bool CDlgPlayer::Destroy()
+{
+    StopTimers();
+    CloseMovie();
+    return wxPanel::Destroy();
+}

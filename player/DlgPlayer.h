@@ -1,0 +1,169 @@
+#pragma once
+
+#include <string>
+
+#include <wx/bmpbndl.h>
+#include <wx/panel.h>
+#include <wx/timer.h>
+#include <wx/weakref.h>
+
+#include "ui/XScrollBar.h"
+
+class wxControl;
+class wxFrame;
+namespace zorbel {
+class CShockwaveFlash;
+}
+
+// The player panel (template 102): a child of the main window in which a title plays, with a
+// favourite, play, pause, stop and full-screen button, a seek bar and a status line that names
+// the title and counts frames.
+//
+// A wxPanel, not a wxDialog: on GTK every dialog is a window of its own, while the player must
+// live inside the main window's client area. Enter, Escape, every other key and right clicks
+// are kept from the movie and from the main window (where Escape would end the program's modal
+// run).
+//
+// The movie control: one CShockwaveFlash is made for the first movie and kept for every later
+// one. Its player takes seconds to become ready, so a new movie is loaded into the kept
+// control instead of replacing the control. m_pFlash points at it while a movie is open and
+// is null otherwise, so "no movie control" still means "no movie".
+//
+// Full screen: the panel moves (with the movie, which keeps playing) into a borderless frame
+// that covers the monitor, and back. The main window is never hidden on the way: it runs the
+// program's modal loop, and on GTK hiding a modal dialog ends that loop. The frame gets a
+// window group of its own so that the modal main window's input grab does not take its clicks.
+//
+// The main window makes it once with `new CDlgPlayer` and Create(mainWindow), places it with
+// SetSize, calls PlayMovie(path) to play a title (an empty path only shows the player), and
+// hides it with Pause() followed by Hide(). IsActive() says whether a movie is playing or
+// paused (not stopped).
+class CDlgPlayer : public wxPanel {
+public:
+    static constexpr int kTemplateId = 102;
+    static constexpr int kStatusId = 1020;
+    static constexpr int kFrameId = 1000;
+    static constexpr int kSeekPlaceholderId = 1016;
+    static constexpr int kSeekBarId = 1018;
+    static constexpr int kFavoriteId = 1003;
+    static constexpr int kPlayId = 1006;
+    static constexpr int kPauseId = 1009;
+    static constexpr int kStopId = 1012;
+    static constexpr int kFullScreenId = 1015;
+    // The movie control stands where control 1000 stands and takes its id.
+    static constexpr int kMovieId = 1000;
+    static constexpr int kProgressTimerId = 100;
+    static constexpr int kStatusTimerId = 101;
+    static constexpr int kTimerInterval = 100;
+    static constexpr int kSeekRange = 1000;
+
+    static constexpr const char* kWindowText = "佐贝乐儿童游戏";
+    static constexpr const char* kWaitingText = "正在准备，请稍等...  ";
+
+    CDlgPlayer();
+    ~CDlgPlayer() override;
+    CDlgPlayer(const CDlgPlayer&) = delete;
+    CDlgPlayer& operator=(const CDlgPlayer&) = delete;
+
+    // Creates the player inside parent (the main window; when null, the application's top
+    // window) at 0 by 0 and initialises it. False when the window cannot be made.
+    bool Create(wxWindow* parent = nullptr);
+
+    // Shows the player and plays the movie file at path; an empty path or a missing file only
+    // shows the player (the current movie, if any, goes on). Then counts the play in the
+    // catalog; a catalog that cannot be opened is reported after the movie has started.
+    void PlayMovie(const std::string& path);
+    // The pause button.
+    void Pause() { OnPause(); }
+    // 1 after a play or a pause, 0 after a stop (and before the first movie).
+    int IsActive() const { return m_bActive; }
+
+    // Stops both timers and the movie, then destroys the window.
+    bool Destroy() override;
+
+    // The buttons, also callable directly.
+    void AddFavorite();
+    void OnPlay();
+    void OnPause();
+    void OnStop();
+    void ToggleFullScreen();
+
+    // The title of a movie file: its name without folder and extension.
+    static std::string TitleFromPath(const std::string& path);
+
+    // State for the main window and tests.
+    bool IsFullScreen() const { return m_bFullScreen != 0; }
+    wxFrame* FullScreenFrame() const { return m_fullScreenFrame.get(); }
+    zorbel::CShockwaveFlash* MovieControl() const { return m_pFlash; }
+    const std::string& MoviePath() const { return m_strMoviePath; }
+    const std::string& Title() const { return m_strTitle; }
+    CXScrollBar& SeekBar() { return m_wndSeekBar; }
+    std::string StatusText() const;
+    bool IsProgressTimerRunning() const { return m_nProgressTimer != 0; }
+
+protected:
+    // While the player fills the screen the main window's layout still places it: the place
+    // is kept for the return instead of moving the player inside the full-screen frame.
+    void DoSetSize(int x, int y, int width, int height, int sizeFlags) override;
+
+private:
+    void OnInitDialog(wxInitDialogEvent& event);
+    void OnSize(wxSizeEvent& event);
+    void OnTimer(wxTimerEvent& event);
+    void OnHScroll(wxCommandEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnRightDown(wxMouseEvent& event);
+    void OnFavoriteButton(wxCommandEvent& event);
+    void OnPlayButton(wxCommandEvent& event);
+    void OnPauseButton(wxCommandEvent& event);
+    void OnStopButton(wxCommandEvent& event);
+    void OnFullScreenButton(wxCommandEvent& event);
+    void OnFrameDoubleClick(wxCommandEvent& event);
+
+    void DoDataExchange();
+    void SkinControls();
+    void CreateSeekBar();
+    void LayoutControls();
+    void CloseMovie();
+    void OpenMovie();
+    void RecordPlay();
+    void SetStatus(const std::string& text);
+    void StartProgressTimer();
+    void StopTimers();
+    // Key presses and right clicks are taken from the movie before its engine sees them;
+    // double clicks are watched on the way to it.
+    void WatchMovieInput();
+
+    // Full screen (DlgPlayerFullScreen.cpp).
+    void EnterFullScreen();
+    void LeaveFullScreen();
+    void FillFullScreenFrame();
+    void OnFullScreenFrameSize(wxSizeEvent& event);
+    wxWindow* MainWindow() const;
+
+    // The members of the classic player, in their order.
+    wxControl* m_wndStatus = nullptr;
+    CXScrollBar m_wndSeekBar;
+    wxWindow* m_wndFrame = nullptr;
+    int m_bFullScreen = 0;
+    int m_bActive = 0;
+    zorbel::CShockwaveFlash* m_pFlash = nullptr;
+    std::string m_strMoviePath;
+    std::string m_strTitle;
+    int m_nProgressTimer = 0;
+    int m_nStatusTimer = 0;
+
+    // The one movie control, made for the first movie and kept (a child window of the player).
+    zorbel::CShockwaveFlash* m_pMovieControl = nullptr;
+    wxTimer m_timerProgress;
+    wxTimer m_timerStatus;
+    wxBitmapBundle m_hIcon;
+    wxWeakRef<wxWindow> m_pMainWnd;
+    wxRect m_rcInMain;
+    wxWeakRef<wxFrame> m_fullScreenFrame;
+    bool m_bPlacingInFrame = false;
+
+    friend struct CDlgPlayerMovieInput;
+
+    wxDECLARE_EVENT_TABLE();
+};
