@@ -1,6 +1,7 @@
 #include "catalog/DownloadThreads.h"
 
 #include <atomic>
+#include <system_error>
 
 struct CDownloadThreads::Entry {
     std::thread thread;
@@ -14,7 +15,7 @@ CDownloadThreads::~CDownloadThreads()
     JoinAll();
 }
 
-void CDownloadThreads::Start(std::shared_ptr<DownloadUi> ui, DownloadOptions options,
+bool CDownloadThreads::Start(std::shared_ptr<DownloadUi> ui, DownloadOptions options,
                              Finished finished)
 {
     ReapFinished();
@@ -23,18 +24,24 @@ void CDownloadThreads::Start(std::shared_ptr<DownloadUi> ui, DownloadOptions opt
     std::lock_guard<std::mutex> guard(m_lock);
     m_threads.push_back(entry);
     Entry* raw = entry.get();
-    entry->thread = std::thread([raw, ui = std::move(ui), options = std::move(options),
-                                 finished = std::move(finished)]() mutable {
-        DownloadResult result;
-        {
-            CDownloadWorker worker(*ui, std::move(options));
-            result = worker.Run();
-        }
-        ui.reset();
-        if (finished)
-            finished(result);
-        raw->done.store(true);
-    });
+    try {
+        entry->thread = std::thread([raw, ui = std::move(ui), options = std::move(options),
+                                     finished = std::move(finished)]() mutable {
+            DownloadResult result;
+            {
+                CDownloadWorker worker(*ui, std::move(options));
+                result = worker.Run();
+            }
+            ui.reset();
+            if (finished)
+                finished(result);
+            raw->done.store(true);
+        });
+    } catch (const std::system_error&) {
+        m_threads.pop_back();
+        return false;
+    }
+    return true;
 }
 
 void CDownloadThreads::ReapFinished()

@@ -26,8 +26,9 @@ public:
     CDownloadThreads& operator=(const CDownloadThreads&) = delete;
 
     // Runs one worker on a new thread; ui stays alive until the worker is done with it.
-    // finished, when given, is called on the worker thread with the outcome.
-    void Start(std::shared_ptr<DownloadUi> ui, DownloadOptions options = DownloadOptions(),
+    // finished, when given, is called on the worker thread with the outcome. False when no
+    // thread could be created (nothing was started).
+    bool Start(std::shared_ptr<DownloadUi> ui, DownloadOptions options = DownloadOptions(),
                Finished finished = Finished());
 
     // Joins the threads whose worker has returned; never waits for a running one.

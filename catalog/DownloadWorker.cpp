@@ -218,7 +218,7 @@ std::size_t CDownloadWorker::BodyThunk(char* data, std::size_t size, std::size_t
     return static_cast<CDownloadWorker*>(self)->OnBody(data, size * count);
 }
 
-int CDownloadWorker::ProgressThunk(void* self, long long, long long, long long, long long)
+int CDownloadWorker::ProgressThunk(void* self, std::int64_t, std::int64_t, std::int64_t, std::int64_t)
 {
     auto* worker = static_cast<CDownloadWorker*>(self);
     if (Quitting()) {

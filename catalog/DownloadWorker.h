@@ -58,7 +58,7 @@ public:
 private:
     static std::size_t HeaderThunk(char* data, std::size_t size, std::size_t count, void* self);
     static std::size_t BodyThunk(char* data, std::size_t size, std::size_t count, void* self);
-    static int ProgressThunk(void* self, long long, long long, long long, long long);
+    static int ProgressThunk(void* self, std::int64_t, std::int64_t, std::int64_t, std::int64_t);
 
     std::size_t OnHeaderLine(const char* data, std::size_t length);
     bool OnResponse(long status);

@@ -33,7 +33,7 @@ Bridges& StartedBridges()
 
 }  // namespace
 
-void StartDownloadWorker(wxWindow* owner, DownloadOptions options,
+bool StartDownloadWorker(wxWindow* owner, DownloadOptions options,
                          CWindowDownloadUi::ProgressDelivery delivery)
 {
     Bridges& bridges = StartedBridges();
@@ -50,7 +50,7 @@ void StartDownloadWorker(wxWindow* owner, DownloadOptions options,
                           bridges.all.end());
         bridges.all.push_back(bridge);
     }
-    Threads().Start(bridge, std::move(options));
+    return Threads().Start(bridge, std::move(options));
 }
 
 void StopDownloadWorkers()
