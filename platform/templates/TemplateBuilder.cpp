@@ -179,10 +179,12 @@ wxWindow* CreateDefaultControl(wxWindow* parent, const DialogControl& control, w
     const wxPoint pos = rect.GetPosition();
     const wxSize size = rect.GetSize();
     switch (control.kind) {
+        // The template fixes every button's size; the theme's padding would only eat into
+        // small ones ("...") until their text disappears.
         case ControlKind::PushButton:
-            return new wxButton(parent, id, text, pos, size);
+            return new wxButton(parent, id, text, pos, size, wxBU_EXACTFIT);
         case ControlKind::DefPushButton: {
-            auto* button = new wxButton(parent, id, text, pos, size);
+            auto* button = new wxButton(parent, id, text, pos, size, wxBU_EXACTFIT);
             button->SetDefault();
             return button;
         }
