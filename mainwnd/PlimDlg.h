@@ -40,6 +40,9 @@ public:
     // Places every child for the current client size: the list tabs, labels, progress bar,
     // trees, browser and the content panels.
     void LayoutChildren();
+    // The content panels that exist: the child panels that are none of the template's
+    // controls (player, advertisement page, movie page), in creation order.
+    std::vector<wxWindow*> ContentPanels() const;
 
     // A direct child control of this window by its template id; null when there is none.
     // (Panels hold controls with the same ids; they are not searched.)

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <wx/gauge.h>
+#include <wx/panel.h>
 #include <wx/radiobut.h>
 #include <wx/treectrl.h>
 #include <wx/webview.h>
@@ -80,6 +81,19 @@ wxWindow* CPlimDlg::GetDlgItem(int id) const {
     return nullptr;
 }
 
+std::vector<wxWindow*> CPlimDlg::ContentPanels() const {
+    const zorbel::templates::DialogTemplate* tmpl =
+        zorbel::templates::FindDialogTemplate(kTemplateId);
+    std::vector<wxWindow*> panels;
+    for (wxWindow* child : GetChildren()) {
+        if (child->IsTopLevel() || !wxDynamicCast(child, wxPanel)) continue;
+        // The browser's stand-in (when there is no web view) is a panel of the template.
+        if (tmpl != nullptr && tmpl->FindControl(child->GetId()) != nullptr) continue;
+        panels.push_back(child);
+    }
+    return panels;
+}
+
 void CPlimDlg::CreateControls() {
     const zorbel::templates::DialogTemplate* tmpl =
         zorbel::templates::FindDialogTemplate(kTemplateId);
@@ -144,8 +158,8 @@ void CPlimDlg::LayoutChildren() {
     const int W = client.GetWidth();
     const int H = client.GetHeight();
 
-    Place(GetDlgItem(kPlayerPanelId), 207, 106, W - 209, H - 137);
-    Place(GetDlgItem(kAdPanelId), 207, 106, W - 209, H - 137);
+    // The content panels share one place, right of the trees.
+    for (wxWindow* panel : ContentPanels()) Place(panel, 207, 106, W - 209, H - 137);
     // The controls exist together once they have been bound.
     if (m_progress != nullptr) {
         Place(GetDlgItem(kIdTabRecommended), 2, 106, 68, 30);
@@ -158,7 +172,6 @@ void CPlimDlg::LayoutChildren() {
     Place(m_treeQuick, 2, 135, 205, H - 166);
     Place(m_treeCatalog, 2, 135, 205, H - 166);
     Place(GetDlgItem(kIdBrowser), 2, 106, W - 4, H - 137);
-    Place(GetDlgItem(kMoviePanelId), 207, 106, W - 209, H - 137);
 
     zorbel::TrimWorkingSet();
 }

@@ -40,12 +40,6 @@ constexpr int kIdBrowser = 1032;     // community page browser
 constexpr int kIdOnlineLabel = 1038; // online count
 constexpr int kIdAdLink = 1040;      // advertisement link line
 
-// The content panels' windows carry their template ids as window ids, so that the layout
-// finds them among the main window's children.
-constexpr int kPlayerPanelId = 102;
-constexpr int kAdPanelId = 177;
-constexpr int kMoviePanelId = 179;
-
 constexpr int kTimerAdRotation = 1580;
 constexpr int kTimerAdRotationMs = 60000;
 constexpr int kTimerDeferredStartup = 1581;
