@@ -9,6 +9,8 @@
 #include <vector>
 
 #include <wx/frame.h>
+#include <wx/uiaction.h>
+#include <wx/webview.h>
 
 #include "app/CatalogFiles.h"
 #include "app/DbVelaLite.h"
@@ -128,6 +130,21 @@ protected:
         event.SetInt(position);
         event.SetExtraLong(CXScrollBar::kThumbTrack);
         s_player->GetEventHandler()->ProcessEvent(event);
+    }
+
+    static wxPoint OnScreen(wxWindow* window, double xFraction)
+    {
+        const wxRect rect = window->GetScreenRect();
+        return wxPoint(rect.x + int(rect.width * xFraction), rect.y + rect.height / 2);
+    }
+
+    static void DoubleClick(wxWindow* window)
+    {
+        wxUIActionSimulator sim;
+        sim.MouseMove(OnScreen(window, 0.5));
+        PumpFor(100ms);
+        sim.MouseDblClick();
+        PumpFor(100ms);
     }
 
     static inline zorbel::test::TempDir* s_data = nullptr;
@@ -387,6 +404,38 @@ TEST_F(DlgPlayerTest, FullScreenTwiceComesBackToTheSameState)
         EXPECT_FALSE(s_main->IsIconized());
         PumpFor(100ms);
     }
+}
+
+TEST_F(DlgPlayerTest, AClickOnTheSeekBarMovesTheMovieThereAndPlays)
+{
+    ASSERT_TRUE(EnsureOpen(s_rabbit));
+    s_player->OnStop();
+    ASSERT_TRUE(PumpUntil([] { return Flash()->CurrentFrame() == 0; }, 10s));
+    s_player->Raise();
+    wxUIActionSimulator sim;
+    sim.MouseMove(OnScreen(&s_player->SeekBar(), 0.75));
+    PumpFor(100ms);
+    sim.MouseClick();
+    EXPECT_TRUE(PumpUntil([] { return Flash()->CurrentFrame() > 150; }, 10s))
+        << Flash()->CurrentFrame() << " " << s_player->SeekBar().m_nPos;
+    EXPECT_TRUE(Flash()->IsPlaying());
+    EXPECT_EQ(s_player->IsActive(), 1);
+    EXPECT_TRUE(s_player->IsProgressTimerRunning());
+}
+
+TEST_F(DlgPlayerTest, ADoubleClickOnTheMovieTogglesFullScreen)
+{
+    ASSERT_TRUE(EnsureOpen(s_rabbit));
+    s_main->Raise();
+    PumpFor(200ms);
+    DoubleClick(Flash()->WebView());
+    ASSERT_TRUE(PumpUntil([] { return s_player->IsFullScreen(); }, 5s));
+    PumpFor(300ms);
+    // The second one lands in the full-screen frame.
+    DoubleClick(Flash()->WebView());
+    EXPECT_TRUE(PumpUntil([] { return !s_player->IsFullScreen(); }, 5s));
+    EXPECT_EQ(s_player->GetParent(), s_main);
+    PumpFor(200ms);
 }
 
 TEST_F(DlgPlayerTest, KeysNeverLeaveThePlayer)
