@@ -26,14 +26,14 @@ wxEND_EVENT_TABLE()
 
 namespace {
 
-struct SliderSpec {
+struct SliderRole {
     int id;
     int minValue;
     int maxValue;
     const char* element;
 };
 
-constexpr SliderSpec kSliders[] = {
+constexpr SliderRole kSliders[] = {
     {CDlgSkin::kIdHue, ss::kHueMin, ss::kHueMax, "slider.hue"},
     {CDlgSkin::kIdSaturation, ss::kSaturationMin, ss::kSaturationMax, "slider.sat"},
     {CDlgSkin::kIdBrightness, ss::kBrightnessMin, ss::kBrightnessMax, "slider.bri"},
@@ -66,11 +66,11 @@ bool CDlgSkin::Create(int templateId, wxWindow* parent) {
 
 bool CDlgSkin::OnInitDialog() {
     Hide();
-    for (const SliderSpec& spec : kSliders) {
-        if (CSkinSlider* slider = Slider(spec.id)) slider->SetRange(spec.minValue, spec.maxValue);
+    for (const SliderRole& role : kSliders) {
+        if (CSkinSlider* slider = Slider(role.id)) slider->SetRange(role.minValue, role.maxValue);
     }
     SkinDLL_SubclassWindow(this, "changeskin");
-    for (const SliderSpec& spec : kSliders) SkinDLL_SubclassWindow(Slider(spec.id), spec.element);
+    for (const SliderRole& role : kSliders) SkinDLL_SubclassWindow(Slider(role.id), role.element);
 
     // The panel starts where start-up left the appearance: otherwise the first slider move
     // would store zeros for the other two colours and clear the stored texture. The catalog
@@ -121,8 +121,8 @@ void CDlgSkin::OnKillFocus(wxFocusEvent& event) {
 }
 
 void CDlgSkin::ShowSliders(bool show) {
-    for (const SliderSpec& spec : kSliders) {
-        if (CSkinSlider* slider = Slider(spec.id)) slider->Show(show);
+    for (const SliderRole& role : kSliders) {
+        if (CSkinSlider* slider = Slider(role.id)) slider->Show(show);
     }
 }
 
