@@ -195,6 +195,16 @@ TEST_F(DlgPlayerTest, WithoutAMovieTheButtonsDoNothingAndTheFavouriteNamesAnEmpt
     EXPECT_EQ(ShownBoxes()[0].caption, "佐贝乐儿童游戏");
     EXPECT_EQ(ShownBoxes()[0].style, zorbel::kMbIconWarning);
     EXPECT_EQ(ShownBoxes()[0].owner, nullptr);
+
+    // A double click on the black rectangle switches to full screen as well.
+    wxWindow* black = idle->FindWindow(CDlgPlayer::kFrameId);
+    wxCommandEvent dclick(wxEVT_COMMAND_LEFT_DCLICK, CDlgPlayer::kFrameId);
+    dclick.SetEventObject(black);
+    black->ProcessWindowEvent(dclick);
+    EXPECT_TRUE(PumpUntil([idle] { return idle->IsFullScreen(); }, 2s));
+    idle->ToggleFullScreen();
+    EXPECT_FALSE(idle->IsFullScreen());
+    EXPECT_EQ(idle->GetParent(), s_main);
     idle->Destroy();
     PumpFor(50ms);
 }
