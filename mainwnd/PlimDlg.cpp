@@ -5,6 +5,8 @@
 #include <memory>
 #include <system_error>
 
+#include <gdk/gdk.h>
+
 #include <wx/app.h>
 #include <wx/iconbndl.h>
 
@@ -78,6 +80,9 @@ void CPlimDlg::CreateMainWindow(wxWindow* parent) {
         zorbel::templates::FindDialogTemplate(kTemplateId);
     // The title comes in OnInitDialog, as the template's is empty.
     Create(parent, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize, kMainWindowStyle);
+    // Without decoration the toolkit also withholds every window-manager function; the
+    // window must still be movable, minimisable (button, tray) and closable.
+    m_gdkFunc |= GDK_FUNC_MOVE | GDK_FUNC_MINIMIZE | GDK_FUNC_CLOSE;
     if (tmpl != nullptr) {
         SetFont(zorbel::templates::TemplateFont(*tmpl));
         const zorbel::templates::DialogUnits units(this, *tmpl);
