@@ -26,7 +26,8 @@ public:
         kFailed,        // the server refused a request (out of memory, for instance)
     };
 
-    // displayName null: the display named by $DISPLAY.
+    // bytes null: no bytes are sent (length 0). displayName null: the display named by
+    // $DISPLAY.
     static Result Send(unsigned long targetWindow, unsigned long dwData, const void* bytes,
                        size_t length, std::chrono::milliseconds timeout,
                        const char* displayName = nullptr);
