@@ -479,6 +479,9 @@ void CDlgPlayer::StopTimers()
 bool CDlgPlayer::Destroy()
 {
     StopTimers();
-    CloseMovie();
+    // The movie goes with the control, a child of the player. No stop is sent to it: the
+    // answer to a script would arrive after the view is gone, which the toolkit's web view
+    // does not survive.
+    m_pFlash = nullptr;
     return wxPanel::Destroy();
 }

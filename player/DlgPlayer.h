@@ -78,7 +78,7 @@ public:
     // 1 after a play or a pause, 0 after a stop (and before the first movie).
     int IsActive() const { return m_bActive; }
 
-    // Stops both timers and the movie, then destroys the window.
+    // Stops both timers, then destroys the window and the movie control with it.
     bool Destroy() override;
 
     // The buttons, also callable directly.

@@ -82,6 +82,9 @@ protected:
 
     static void TearDownTestSuite()
     {
+        // The answers to the last commands arrive first: the toolkit's web view does not
+        // survive an answer that comes after it is gone.
+        PumpFor(500ms);
         s_main->Destroy();
         PumpFor(200ms);
         CVelaPfcSystem::SetExeFolderOverride("");
