@@ -20,6 +20,7 @@ class CDlgSkin;
 class CSkinButton;
 class wxGauge;
 class wxTreeCtrl;
+class wxTreeEvent;
 
 // The main window: a borderless dialog drawn by the skin engine (template 103) that hosts the
 // category buttons, the two trees, the list tabs, the community browser, the download
@@ -56,6 +57,14 @@ public:
     const wxTimer& DeferredStartupTimer() const { return m_timerDeferredStartup; }
     // Whether OnInitDialog has run (it runs once, at the first showing).
     bool IsInitialised() const { return m_bInitialised; }
+
+    // Catalog browsing. The type loader fills the catalog tree with the classes and titles of
+    // a catalog type ("1" songs .. "4" games); the cartoon loader adds the cartoon classes
+    // and cartoons (its caller empties the tree); the quick-list loader fills the quick-list
+    // tree with "1" recommended, "2" favourites or, for any other kind, the played titles.
+    void LoadCatalogType(const std::string& typeId);
+    void LoadCartoonCatalog();
+    void LoadQuickList(const std::string& kind);
 
     static constexpr const char* kWindowTitle = "儿童游戏-佐贝乐";
     static constexpr const char* kTrayTip = "佐贝乐儿童游戏";
@@ -109,6 +118,25 @@ private:
     void SkinControls();
     void ShowOnlineCount();
     void StartTimers();
+
+    // Catalog browsing: list tabs, tree selections, the download's "100%" and the category
+    // buttons.
+    void ShowCatalogFailure();
+    void OnTabRecommended(wxCommandEvent& event);
+    void OnTabFavourites(wxCommandEvent& event);
+    void OnTabPlayed(wxCommandEvent& event);
+    void OnCatalogTreeSelChanged(wxTreeEvent& event);
+    void OnQuickTreeSelChanged(wxTreeEvent& event);
+    void ActivateTitle(const std::string& titleName);
+    void OnStatusChanged(wxCommandEvent& event);
+    void ShowCatalogTypeView(const char* caption, const char* typeId);
+    void OnCategoryHome(wxCommandEvent& event);
+    void OnCategorySongs(wxCommandEvent& event);
+    void OnCategoryStories(wxCommandEvent& event);
+    void OnCategoryKnowledge(wxCommandEvent& event);
+    void OnCategoryGames(wxCommandEvent& event);
+    void OnCategoryCartoons(wxCommandEvent& event);
+    void OnCategoryCommunity(wxCommandEvent& event);
 
     wxTimer m_timerAdRotation;
     wxTimer m_timerDeferredStartup;
