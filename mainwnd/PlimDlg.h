@@ -53,6 +53,21 @@ public:
     // link follows it, cycling through the list. Nothing happens when the list is empty.
     void RotateAdvertisement();
 
+    // The content panels (PlimDlgPanels.cpp). An operation that needs a missing panel creates
+    // it; once made, a panel lives as a child of this window until the window ends.
+    bool ShowAdPage(const std::string& address);
+    bool ShowMoviePage(const std::string& address);
+    bool PlayInPanel(const std::string& path);
+    // Each returns whether its panel had been visible; false when the panel does not exist.
+    bool HidePlayerPanel();
+    bool HideAdPanel();
+    bool HideMoviePanel();
+    // Create a panel's window and keep it in its member; a panel whose window cannot be made
+    // is deleted again and its member stays null. A panel that exists already is kept.
+    void CreatePlayerPanel();
+    void CreateAdPanel();
+    void CreateMoviePanel();
+
     const wxTimer& AdRotationTimer() const { return m_timerAdRotation; }
     const wxTimer& DeferredStartupTimer() const { return m_timerDeferredStartup; }
     // Whether OnInitDialog has run (it runs once, at the first showing).
