@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,7 @@ class CDlgPlayer;
 class CDlgShowAd;
 class CDlgSkin;
 class CSkinButton;
+class wxMenu;
 class wxGauge;
 class wxTreeCtrl;
 class wxTreeEvent;
@@ -67,6 +70,41 @@ public:
     void CreatePlayerPanel();
     void CreateAdPanel();
     void CreateMoviePanel();
+
+    // Frame and commands (PlimDlgFrame.cpp).
+    // Own maximise to the primary work area enlarged by 2 pixels on every side, or back to
+    // the rectangle before it; either way the community page reloads.
+    void ToggleMaximize();
+    // AppExiting, the tray icon removed, the modal run ended with 0 (its owner then deletes
+    // the window) or, outside a modal run, the window destroyed. Asks nothing.
+    void ExitApplication();
+    // Restored if minimised, shown, raised and focused; never hidden on the way.
+    void ShowMainWindow();
+    // A press at client y starts a window drag only in the caption strip and never while
+    // maximised; a double click there toggles the maximise.
+    static bool IsCaptionPoint(int y);
+    bool ShouldStartCaptionDrag(int y) const;
+    static wxRect MaximizedRect(const wxRect& workArea);
+    static wxRect WorkArea();
+    // The menu button's popup, as it is shown (20000 "设置", separator, 20001, 20002).
+    static std::unique_ptr<wxMenu> BuildPopupMenu();
+    // Opening an address in the desktop's browser; tests replace it (empty: the browser).
+    using OpenAddressHook = std::function<void(const std::string& address)>;
+    static void SetOpenAddressHook(OpenAddressHook hook);
+
+    static constexpr int kCaptionHeight = 30;
+    static constexpr int kCmdSettings = 20000;
+    static constexpr int kCmdVendorSite = 20001;
+    static constexpr int kCmdAbout = 20002;
+    static constexpr int kCmdExit = 32777;
+    static constexpr int kCmdShowMainWindow = 32779;
+    static constexpr int kCmdFeedback = 32787;
+    static constexpr int kCmdTraySettings = 32788;
+    static constexpr const char* kExitQuestion = "您确定要退出佐贝乐儿童游戏吗？";
+    static constexpr const char* kExitCaption = "佐贝乐儿童游戏";
+    static constexpr const char* kCommunityPage = "/plimad.asp?from=shop";
+    static constexpr const char* kMaxElement = "button.system.max";
+    static constexpr const char* kRestoreElement = "button.system.restore";
 
     const wxTimer& AdRotationTimer() const { return m_timerAdRotation; }
     const wxTimer& DeferredStartupTimer() const { return m_timerDeferredStartup; }
@@ -152,6 +190,37 @@ private:
     void OnCategoryGames(wxCommandEvent& event);
     void OnCategoryCartoons(wxCommandEvent& event);
     void OnCategoryCommunity(wxCommandEvent& event);
+
+    // Frame and commands (PlimDlgFrame.cpp).
+    bool ConfirmExit();
+    void MaximizeToWorkArea();
+    void RestoreFromMaximize();
+    static void OpenAddress(const std::string& address);
+    void OnCloseButton(wxCommandEvent& event);
+    void OnCloseWindow(wxCloseEvent& event);
+    void OnExitCommand(wxCommandEvent& event);
+    void OnLeftDown(wxMouseEvent& event);
+    void OnLeftDClick(wxMouseEvent& event);
+    void OnMove(wxMoveEvent& event);
+    void OnMaximizeButton(wxCommandEvent& event);
+    void OnMinimizeButton(wxCommandEvent& event);
+    void OnShowMainWindowCommand(wxCommandEvent& event);
+    void OnTrayNotify(wxCommandEvent& event);
+    void OnOK(wxCommandEvent& event);
+    void OnCancel(wxCommandEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnMenuButton(wxCommandEvent& event);
+    void OnFeedback(wxCommandEvent& event);
+    void OnSkinButton(wxCommandEvent& event);
+    void OnAdLinkClick(wxCommandEvent& event);
+    void OnSettings(wxCommandEvent& event);
+    void OnVendorSite(wxCommandEvent& event);
+    void OnAbout(wxCommandEvent& event);
+    void OnBrowserNewWindow3(CWebBrowserEvent& event);
+    void OnBrowserDocumentComplete(CWebBrowserEvent& event);
+    wxRect m_rcMaximized;             // where the own maximise put the window
+    int m_nMoveCorrections = 0;       // position corrections against the window manager
+    static constexpr int kMaxMoveCorrections = 3;
 
     wxTimer m_timerAdRotation;
     wxTimer m_timerDeferredStartup;
