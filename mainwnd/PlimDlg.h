@@ -13,6 +13,7 @@
 
 #include "app/SystemIcon.h"
 #include "mainwnd/AdList.h"
+#include "platform/x11/CopyDataReceiver.h"
 #include "web/WebBrowser2.h"
 
 class CDlgMovie;
@@ -105,6 +106,28 @@ public:
     static constexpr const char* kCommunityPage = "/plimad.asp?from=shop";
     static constexpr const char* kMaxElement = "button.system.max";
     static constexpr const char* kRestoreElement = "button.system.restore";
+
+    // Timers, updater and copy-data (PlimDlgStartup.cpp).
+    // Timer 1581's only tick: stops the timer, starts the updater, runs the deferred start-up.
+    void OnDeferredStartupTimer();
+    // The three panels, the first catalog loads and the community browser's page; runs once
+    // per window, later calls do nothing.
+    void DeferredStartup();
+    bool HasRunDeferredStartup() const { return m_bDeferredStartupDone; }
+    // Starts the maker's updater with the executable's name ("-n" when the user asked for
+    // it); never waits for it. False when it could not be started, which nobody reports.
+    bool LaunchUpdater(bool onRequest);
+    static std::string UpdaterCommandLine(const std::string& exeName, bool onRequest);
+    // Listens for copy-data messages from other processes (at initialisation).
+    void StartCopyDataReceiver();
+    // A copy-data message: the updater's "Tarnup is ok!" ends the program; the rest is ignored.
+    void OnCopyData(unsigned long dwData, const std::vector<uint8_t>& bytes);
+    const zorbel::x11::CCopyDataReceiver* CopyDataReceiver() const {
+        return m_copyDataReceiver.get();
+    }
+
+    static constexpr int kCmdOnlineUpdate = 32785;
+    static constexpr const char* kShopTeaserPage = "/plimt.asp?from=shop";
 
     const wxTimer& AdRotationTimer() const { return m_timerAdRotation; }
     const wxTimer& DeferredStartupTimer() const { return m_timerDeferredStartup; }
@@ -225,6 +248,9 @@ private:
     wxTimer m_timerAdRotation;
     wxTimer m_timerDeferredStartup;
     bool m_bInitialised = false;
+    bool m_bDeferredStartupDone = false;
+    std::unique_ptr<zorbel::x11::CCopyDataReceiver> m_copyDataReceiver;
+    void OnOnlineUpdate(wxCommandEvent& event);
 
     wxDECLARE_EVENT_TABLE();
 };
