@@ -9,6 +9,8 @@
 
 #include <wx/app.h>
 #include <wx/iconbndl.h>
+#include <wx/textctrl.h>
+#include <wx/treectrl.h>
 
 #include "app/CatalogFiles.h"
 #include "app/StartupSequence.h"
@@ -33,6 +35,19 @@ wxBEGIN_EVENT_TABLE(CPlimDlg, wxDialog)
     EVT_SIZE(                              CPlimDlg::OnSize)
     EVT_TIMER(kTimerAdRotation,            CPlimDlg::OnTimer)
     EVT_TIMER(kTimerDeferredStartup,       CPlimDlg::OnTimer)
+    EVT_RADIOBUTTON(kIdTabRecommended,     CPlimDlg::OnTabRecommended)
+    EVT_RADIOBUTTON(kIdTabFavourites,      CPlimDlg::OnTabFavourites)
+    EVT_RADIOBUTTON(kIdTabPlayed,          CPlimDlg::OnTabPlayed)
+    EVT_TREE_SEL_CHANGED(kIdCatalogTree,   CPlimDlg::OnCatalogTreeSelChanged)
+    EVT_TREE_SEL_CHANGED(kIdQuickTree,     CPlimDlg::OnQuickTreeSelChanged)
+    EVT_TEXT(kIdStatusEdit,                CPlimDlg::OnStatusChanged)
+    EVT_RADIOBUTTON(kIdCategoryHome,       CPlimDlg::OnCategoryHome)
+    EVT_RADIOBUTTON(kIdCategorySongs,      CPlimDlg::OnCategorySongs)
+    EVT_RADIOBUTTON(kIdCategoryStories,    CPlimDlg::OnCategoryStories)
+    EVT_RADIOBUTTON(kIdCategoryKnowledge,  CPlimDlg::OnCategoryKnowledge)
+    EVT_RADIOBUTTON(kIdCategoryGames,      CPlimDlg::OnCategoryGames)
+    EVT_RADIOBUTTON(kIdCategoryCartoons,   CPlimDlg::OnCategoryCartoons)
+    EVT_RADIOBUTTON(kIdCategoryCommunity,  CPlimDlg::OnCategoryCommunity)
 wxEND_EVENT_TABLE()
 
 namespace {

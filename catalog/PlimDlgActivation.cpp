@@ -1,0 +1,121 @@
+// Selecting a title in either tree plays it: from the cache at once, or after the download
+// worker has fetched it. The worker's "100%" in the status edit is what plays a download; a
+// cache hit writes the same text so that both roads end in one place.
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include <wx/gauge.h>
+#include <wx/textctrl.h>
+#include <wx/treectrl.h>
+
+#include "app/CatalogFiles.h"
+#include "catalog/DownloadState.h"
+#include "catalog/DownloadWorkerStart.h"
+#include "catalog/TitleDownload.h"
+#include "mainwnd/PlimDlg.h"
+#include "mainwnd/PlimIds.h"
+#include "platform/HostConfig.h"
+#include "platform/MemoryTrim.h"
+#include "platform/MessageBox.h"
+#include "player/DlgPlayer.h"
+
+using namespace zorbel::plim;
+
+namespace {
+
+constexpr const char* kReady = "100%";
+constexpr const char* kBusyText = "别急，看看右下方，还有东东在下载呢，一个一个来吧：）";
+
+// Classes (catalog tree) and the heading (quick list) hang from the tree's hidden root;
+// only their children are titles.
+bool IsTitle(wxTreeCtrl* tree, const wxTreeItemId& item) {
+    if (tree == nullptr || !item.IsOk()) return false;
+    const wxTreeItemId parent = tree->GetItemParent(item);
+    return parent.IsOk() && parent != tree->GetRootItem();
+}
+
+std::string ItemText(wxTreeCtrl* tree, const wxTreeItemId& item) {
+    return tree->GetItemText(item).utf8_string();
+}
+
+bool FileExists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+// The community browser, or the template's stand-in where there is no web view.
+void HideBrowser(CPlimDlg* dialog) {
+    if (wxWindow* browser = dialog->GetDlgItem(kIdBrowser)) browser->Hide();
+}
+
+}  // namespace
+
+void CPlimDlg::OnCatalogTreeSelChanged(wxTreeEvent& event) {
+    const wxTreeItemId item = event.GetItem();
+    if (IsTitle(m_treeCatalog, item)) {
+        HideBrowser(this);
+        if (m_nViewMode == 2) {
+            // A cartoon's item text is its page address; it never goes near the cache.
+            HideAdPanel();
+            HidePlayerPanel();
+            ShowMoviePage(ItemText(m_treeCatalog, item));
+            return;
+        }
+        ActivateTitle(ItemText(m_treeCatalog, item));
+    }
+    zorbel::TrimWorkingSet();
+}
+
+void CPlimDlg::OnQuickTreeSelChanged(wxTreeEvent& event) {
+    const wxTreeItemId item = event.GetItem();
+    if (!IsTitle(m_treeQuick, item)) return;
+    HideBrowser(this);
+    ActivateTitle(ItemText(m_treeQuick, item));
+}
+
+void CPlimDlg::ActivateTitle(const std::string& titleName) {
+    // A name that would reach outside the cache folder is neither looked up nor fetched.
+    if (!zorbel::files::IsSafeTitleName(titleName)) return;
+    const std::string cachedPath = zorbel::files::TitlePath(m_strCacheFolder, titleName);
+    auto* status = dynamic_cast<wxTextCtrl*>(GetDlgItem(kIdStatusEdit));
+    if (FileExists(cachedPath)) {
+        SetCurrentTitlePath(cachedPath);
+        // Set even when it already reads "100%": every setting notifies, so every hit plays.
+        if (status != nullptr) status->SetValue(kReady);
+        return;
+    }
+    const bool playerActive = m_pPlayerPanel != nullptr && m_pPlayerPanel->IsActive() != 0;
+    if (!playerActive) {
+        HidePlayerPanel();
+        ShowAdPage(std::string());
+    }
+    if (DownloadBusy.load() != 0) {
+        zorbel::AppMessageBox(this, kBusyText, kMessageCaption, zorbel::kMbIconInformation);
+        return;
+    }
+    HideMoviePanel();
+    const TitleDownload download = TitleDownload::Prepare(
+        m_strCacheFolder, titleName,
+        zorbel::HostConfig::Load(zorbel::files::SettingsPath()).contentServer);
+    if (!download.ok) return;
+    SetDownloadUrl(download.url);
+    if (m_progress != nullptr) m_progress->Show();
+    SetCurrentTitlePath(download.titlePath);
+    if (!StartDownloadWorker(this) && m_progress != nullptr) m_progress->Hide();
+}
+
+void CPlimDlg::OnStatusChanged(wxCommandEvent&) {
+    auto* status = dynamic_cast<wxTextCtrl*>(GetDlgItem(kIdStatusEdit));
+    if (status == nullptr || status->GetValue() != kReady) return;
+    if (m_nViewMode != 0 && m_nViewMode != 1) return;
+    if (m_progress != nullptr) {
+        m_progress->Hide();
+        m_progress->SetValue(0);
+    }
+    HideBrowser(this);
+    HideAdPanel();
+    HideMoviePanel();
+    PlayInPanel(GetCurrentTitlePath());
+    zorbel::TrimWorkingSet();
+}

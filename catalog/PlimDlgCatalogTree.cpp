@@ -1,0 +1,133 @@
+// The main window's catalog tree: one catalog type, or the cartoons, read from the catalog
+// database. The tree's visible root is a hidden item (the toolkit tree has a single root);
+// classes lie under it and titles under their classes.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include <wx/treectrl.h>
+
+#include "app/CatalogFiles.h"
+#include "app/CatalogSql.h"
+#include "app/DbVelaLite.h"
+#include "app/SqlStatement.h"
+#include "mainwnd/PlimDlg.h"
+#include "platform/HostConfig.h"
+#include "platform/MemoryTrim.h"
+#include "platform/MessageBox.h"
+#include "platform/SkinEngine.h"
+
+namespace {
+
+constexpr const char* kTreeElement = "tree.videolist";
+constexpr const char* kItemElement = "drawitem.item";
+constexpr const char* kItemLabel = "item.name";
+
+// The hidden root the top-level items go under, made when the tree has none.
+wxTreeItemId HiddenRoot(wxTreeCtrl* tree) {
+    wxTreeItemId root = tree->GetRootItem();
+    if (!root.IsOk()) root = tree->AddRoot(wxString());
+    return root;
+}
+
+wxTreeItemId AppendItem(wxTreeCtrl* tree, const wxTreeItemId& parent, const std::string& text,
+                        const std::string& label) {
+    const wxTreeItemId item = tree->AppendItem(parent, wxString::FromUTF8(text));
+    SkinDLL_TreeCtrl_SetDrawItemSkin(tree, item, kItemElement, 0);
+    SkinDLL_TreeCtrl_SetDrawItemSubItemValue(tree, item, kItemLabel, label.c_str(), 0);
+    return item;
+}
+
+bool CatalogFileExists(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
+// The catalog connection of one load, or null when the file is missing or does not open.
+std::unique_ptr<CDbVelaLite> OpenCatalog() {
+    const std::string path = zorbel::files::CatalogPath();
+    if (!CatalogFileExists(path)) return nullptr;
+    auto db = std::make_unique<CDbVelaLite>();
+    if (!db->Open(path, zorbel::files::kCatalogKey)) return nullptr;
+    return db;
+}
+
+// Runs sql and hands each row to addRow; the statement goes before the connection does.
+template <typename AddRow>
+void ForEachRow(CDbVelaLite& db, const std::string& sql, AddRow addRow) {
+    if (sql.empty()) return;
+    std::unique_ptr<CSqlStatement> statement(db.Prepare(sql));
+    if (!statement || !statement->IsValid()) return;
+    while (statement->NextRow()) addRow(*statement);
+}
+
+}  // namespace
+
+void CPlimDlg::ShowCatalogFailure() {
+    const std::string siteName =
+        zorbel::HostConfig::Load(zorbel::files::SettingsPath()).vendorSiteName;
+    zorbel::AppMessageBox(this, "CODE:1002，程序数据被损坏，请联系" + siteName + "解决！",
+                          kMessageCaption, zorbel::kMbOk);
+}
+
+void CPlimDlg::LoadCatalogType(const std::string& typeId) {
+    if (m_treeCatalog == nullptr) return;
+    try {
+        std::unique_ptr<CDbVelaLite> db = OpenCatalog();
+        if (!db) {
+            ShowCatalogFailure();
+            return;
+        }
+        wxTreeCtrl* tree = m_treeCatalog;
+        tree->DeleteAllItems();
+        SkinDLL_SubclassWindow(tree, kTreeElement);
+        const wxTreeItemId root = HiddenRoot(tree);
+        int classCount = 0;
+        ForEachRow(*db, zorbel::sql::SqlClassesOfType(typeId), [&](CSqlStatement& row) {
+            const std::string label = row.ColumnText(zorbel::sql::kClassName);
+            const wxTreeItemId classItem = AppendItem(tree, root, label, label);
+            const int classId = row.ColumnInt(zorbel::sql::kClassId);
+            ForEachRow(*db, zorbel::sql::SqlTitlesOfClass(classId), [&](CSqlStatement& title) {
+                const std::string name = title.ColumnText(zorbel::sql::kFileProgramName);
+                AppendItem(tree, classItem, name, name);
+            });
+            if (classCount == 0) tree->Expand(classItem);
+            ++classCount;
+        });
+        db.reset();
+        zorbel::TrimWorkingSet();
+    } catch (...) {
+        // A load that fails half-way keeps what it inserted; the user sees no message.
+    }
+}
+
+void CPlimDlg::LoadCartoonCatalog() {
+    if (m_treeCatalog == nullptr) return;
+    try {
+        std::unique_ptr<CDbVelaLite> db = OpenCatalog();
+        if (!db) {
+            ShowCatalogFailure();
+            return;
+        }
+        wxTreeCtrl* tree = m_treeCatalog;
+        SkinDLL_SubclassWindow(tree, kTreeElement);
+        const wxTreeItemId root = HiddenRoot(tree);
+        int classCount = 0;
+        ForEachRow(*db, zorbel::sql::SqlMovieClasses(), [&](CSqlStatement& row) {
+            const std::string label = row.ColumnText(zorbel::sql::kMovieClassName);
+            const wxTreeItemId classItem = AppendItem(tree, root, label, label);
+            const int classId = row.ColumnInt(zorbel::sql::kMovieClassId);
+            ForEachRow(*db, zorbel::sql::SqlMoviesOfClass(classId), [&](CSqlStatement& movie) {
+                // The label comes first: ColumnText reuses the statement's buffer.
+                const std::string name = movie.ColumnText(zorbel::sql::kMovieName);
+                const std::string address = movie.ColumnText(zorbel::sql::kMovieAddress);
+                AppendItem(tree, classItem, address, name);
+            });
+            if (classCount == 0) tree->Expand(classItem);
+            ++classCount;
+        });
+    } catch (...) {
+        // As for the type loader: the items inserted so far stay.
+    }
+}
