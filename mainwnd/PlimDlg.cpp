@@ -98,12 +98,9 @@ void CPlimDlg::CreateMainWindow(wxWindow* parent) {
     // Without decoration the toolkit also withholds every window-manager function; the
     // window must still be movable, minimisable (button, tray) and closable.
     m_gdkFunc |= GDK_FUNC_MOVE | GDK_FUNC_MINIMIZE | GDK_FUNC_CLOSE;
-    if (tmpl != nullptr) {
-        SetFont(zorbel::templates::TemplateFont(*tmpl));
-        const zorbel::templates::DialogUnits units(this, *tmpl);
-        SetClientSize(units.ToPixels(wxSize(tmpl->width, tmpl->height)));
-    }
-    Centre();
+    // The size comes with the controls at the first showing: a size set before the window
+    // is first shown kept openbox from ever minimising it.
+    if (tmpl != nullptr) SetFont(zorbel::templates::TemplateFont(*tmpl));
 }
 
 void CPlimDlg::ReadSettings() {
@@ -153,6 +150,7 @@ void CPlimDlg::OnInitDialog(wxInitDialogEvent& event) {
     m_bInitialised = true;
 
     CreateControls();
+    Centre();
     DoDataExchange();
 
     // The window manager owns the window menu here, and the resources carry no string 101
