@@ -65,6 +65,13 @@ void CDlgFeedback::OnCharHook(wxKeyEvent& event)
         event.DoAllowNextEvent();
         return;
     }
-    // Escape goes on to the dialog's cancel, which ends the window.
+    if (event.GetKeyCode() == WXK_ESCAPE) {
+        // A dialog without a cancel button would ignore Escape; here it is the cancel command,
+        // which ends the window.
+        wxCommandEvent cancel(wxEVT_BUTTON, wxID_CANCEL);
+        cancel.SetEventObject(this);
+        ProcessWindowEvent(cancel);
+        return;
+    }
     event.Skip();
 }
