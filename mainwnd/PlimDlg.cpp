@@ -35,6 +35,7 @@ wxBEGIN_EVENT_TABLE(CPlimDlg, wxDialog)
     EVT_SIZE(                              CPlimDlg::OnSize)
     EVT_TIMER(kTimerAdRotation,            CPlimDlg::OnTimer)
     EVT_TIMER(kTimerDeferredStartup,       CPlimDlg::OnTimer)
+    EVT_MENU(kCmdOnlineUpdate,             CPlimDlg::OnOnlineUpdate)
     EVT_RADIOBUTTON(kIdTabRecommended,     CPlimDlg::OnTabRecommended)
     EVT_RADIOBUTTON(kIdTabFavourites,      CPlimDlg::OnTabFavourites)
     EVT_RADIOBUTTON(kIdTabPlayed,          CPlimDlg::OnTabPlayed)
@@ -178,6 +179,7 @@ void CPlimDlg::OnInitDialog(wxInitDialogEvent& event) {
     m_trayIcon.Create(this, kTrayMessage, kTrayTip, m_hAppIcon, kTrayIconId);
 
     StartTimers();
+    StartCopyDataReceiver();
 }
 
 void CPlimDlg::ShowOnlineCount() {
@@ -204,8 +206,7 @@ void CPlimDlg::OnTimer(wxTimerEvent& event) {
             RotateAdvertisement();
             break;
         case kTimerDeferredStartup:
-            // Fires once. The deferred start-up (updater, panels, first loads) hangs here.
-            m_timerDeferredStartup.Stop();
+            OnDeferredStartupTimer();
             break;
         default:
             break;
