@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/StartupSequence.h"
+#include "catalog/DownloadWorkerStart.h"
 #include "platform/VelaPfcSystem.h"
 
 CPlayerApp::CPlayerApp() {
@@ -19,7 +20,12 @@ bool CPlayerApp::OnInit() {
 
 int CPlayerApp::OnRun() { return 0; }
 
-int CPlayerApp::OnExit() { return ExitInstance(); }
+int CPlayerApp::OnExit() {
+    // A download still running ends now, deleting its temporary file, while the toolkit it
+    // reports to still exists.
+    StopDownloadWorkers();
+    return ExitInstance();
+}
 
 bool CPlayerApp::InitInstance() {
     // The marker and the instance claim are named after the executable.
