@@ -38,6 +38,7 @@ protected:
         // The executable folder holds the settings file and no shipped catalog, so the data
         // folder holds exactly what each test puts there.
         std::ofstream(exeFolder_.path() + "/Zorbel.ini")
+            << "[VIEDO]\nViedoPath=" << exeFolder_.path() << "/cache\n"
             << "[HOSTS]\nVendorSiteName=vendor.example\n";
         CVelaPfcSystem::SetExeFolderOverride(exeFolder_.path());
         setenv("XDG_DATA_HOME", dataHome_.path().c_str(), 1);
