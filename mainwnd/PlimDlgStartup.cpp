@@ -7,6 +7,7 @@
 
 #include "app/CatalogFiles.h"
 #include "mainwnd/PlimDlg.h"
+#include "mainwnd/TestScript.h"
 #include "platform/HostConfig.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/x11/CopyDataReceiver.h"
@@ -60,6 +61,9 @@ void CPlimDlg::DeferredStartup() {
     const zorbel::HostConfig hosts = zorbel::HostConfig::Load(zorbel::files::SettingsPath());
     m_browser.Navigate(hosts.webServer + kShopTeaserPage);
     m_browser.SetSilent(true);
+
+    // Idle unless an end-to-end test asks for it.
+    CTestScript::StartFromEnvironment(this);
 }
 
 void CPlimDlg::OnOnlineUpdate(wxCommandEvent& /*event*/) { LaunchUpdater(true); }

@@ -1,0 +1,109 @@
+#include "mainwnd/TestScript.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include <wx/treectrl.h>
+
+#include "mainwnd/PlimDlg.h"
+#include "player/DlgPlayer.h"
+
+namespace {
+
+wxTreeItemId FindItem(wxTreeCtrl* tree, const wxTreeItemId& item, const wxString& text) {
+    if (!item.IsOk()) return wxTreeItemId();
+    if (item != tree->GetRootItem() && tree->GetItemText(item) == text) return item;
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId child = tree->GetFirstChild(item, cookie); child.IsOk();
+         child = tree->GetNextChild(item, cookie)) {
+        const wxTreeItemId found = FindItem(tree, child, text);
+        if (found.IsOk()) return found;
+    }
+    return wxTreeItemId();
+}
+
+void DumpItems(wxTreeCtrl* tree, const wxTreeItemId& item, int depth, std::ostream& out) {
+    wxTreeItemIdValue cookie;
+    for (wxTreeItemId child = tree->GetFirstChild(item, cookie); child.IsOk();
+         child = tree->GetNextChild(item, cookie)) {
+        out << depth << '\t' << tree->GetItemText(child).utf8_str() << '\n';
+        DumpItems(tree, child, depth + 1, out);
+    }
+}
+
+}  // namespace
+
+void CTestScript::StartFromEnvironment(CPlimDlg* window) {
+    const char* path = std::getenv(kVariable);
+    if (path == nullptr || *path == '\0' || window == nullptr) return;
+    std::ifstream file(path);
+    if (!file) return;
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);)
+        if (!line.empty()) lines.push_back(line);
+    // It deletes itself when done.
+    new CTestScript(window, std::move(lines));
+}
+
+CTestScript::CTestScript(CPlimDlg* window, std::vector<std::string> lines)
+    : m_window(window), m_lines(std::move(lines)), m_timer(this) {
+    Bind(wxEVT_TIMER, &CTestScript::OnTick, this);
+    m_timer.Start(100);
+}
+
+void CTestScript::OnTick(wxTimerEvent&) {
+    if (m_window && m_next < m_lines.size() && Run(m_lines[m_next])) ++m_next;
+    if (!m_window || m_next >= m_lines.size()) {
+        m_timer.Stop();
+        Unbind(wxEVT_TIMER, &CTestScript::OnTick, this);
+        delete this;
+    }
+}
+
+bool CTestScript::Run(const std::string& line) {
+    CPlimDlg* window = m_window.get();
+    std::istringstream words(line);
+    std::string command;
+    words >> command;
+    std::string rest;
+    std::getline(words >> std::ws, rest);
+
+    if (command == "select") {
+        wxTreeCtrl* tree = window->m_treeCatalog;
+        if (tree == nullptr) return true;
+        const wxTreeItemId item = FindItem(tree, tree->GetRootItem(), wxString::FromUTF8(rest));
+        if (item.IsOk()) tree->SelectItem(item);
+        return true;
+    }
+    if (command == "wait-play") {
+        const CDlgPlayer* player = window->m_pPlayerPanel;
+        return player != nullptr && !player->MoviePath().empty() && player->IsActive() == 1;
+    }
+    if (command == "radio") {
+        const int id = std::atoi(rest.c_str());
+        wxWindow* control = window->GetDlgItem(id);
+        wxCommandEvent click(wxEVT_RADIOBUTTON, id);
+        click.SetEventObject(control != nullptr ? control : window);
+        click.SetInt(1);
+        window->GetEventHandler()->ProcessEvent(click);
+        return true;
+    }
+    if (command == "dump") {
+        std::istringstream args(rest);
+        int id = 0;
+        std::string file;
+        args >> id;
+        std::getline(args >> std::ws, file);
+        auto* tree = dynamic_cast<wxTreeCtrl*>(window->GetDlgItem(id));
+        if (tree == nullptr || file.empty()) return true;
+        {
+            std::ofstream out(file + ".part", std::ios::trunc);
+            if (tree->GetRootItem().IsOk()) DumpItems(tree, tree->GetRootItem(), 0, out);
+        }
+        std::rename((file + ".part").c_str(), file.c_str());
+        return true;
+    }
+    return true;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <wx/event.h>
+#include <wx/timer.h>
+#include <wx/weakref.h>
+
+class CPlimDlg;
+
+// A test-only driver of the running program, compiled in but idle unless the environment
+// variable ZORBEL_TEST_SCRIPT names a script file. End-to-end tests start the real program
+// with it to do what a user would (select a title, pick a tab) and to read what the windows
+// show, which no other process can see. It only uses the handlers the user's own clicks reach.
+//
+// The main window starts it after its deferred start-up. One command a line, run in order,
+// one every tenth of a second; unknown lines are skipped:
+//   select <title>        selects the first item of the catalog tree with that text
+//   wait-play             holds the script until the player has a movie playing
+//   radio <id>            the radio button with that control id is clicked
+//   dump <id> <file>      writes the items of tree <id> to file, one "<depth>\t<text>" a line
+//                         (written to <file>.part, then renamed, so a reader never sees half)
+// The script ends after its last line or when the window goes.
+class CTestScript : public wxEvtHandler {
+public:
+    static constexpr const char* kVariable = "ZORBEL_TEST_SCRIPT";
+
+    // Starts the script named by the environment for window; nothing when unset or unreadable.
+    static void StartFromEnvironment(CPlimDlg* window);
+
+private:
+    CTestScript(CPlimDlg* window, std::vector<std::string> lines);
+    void OnTick(wxTimerEvent& event);
+    // false while the line must wait.
+    bool Run(const std::string& line);
+
+    wxWeakRef<CPlimDlg> m_window;
+    std::vector<std::string> m_lines;
+    size_t m_next = 0;
+    wxTimer m_timer;
+};
