@@ -33,7 +33,7 @@ done
 echo "demo server: http://127.0.0.1:$port (log: $server_log)"
 
 if [ -n "${DISPLAY:-}" ]; then
-  exec "$build/app/zorbel"
+  exec "$build/zorbel-app/zorbel"
 fi
 
 shot="$build/zorbel-screenshot.png"
@@ -45,7 +45,7 @@ xvfb_pid=$!
 sleep 1
 export DISPLAY=$display
 command -v openbox >/dev/null && { openbox >/dev/null 2>&1 & }
-"$build/app/zorbel" &
+"$build/zorbel-app/zorbel" &
 app_pid=$!
 sleep "$seconds"
 import -window root "$shot"
