@@ -1,5 +1,6 @@
 #include "web/flash/ShockwaveFlash.h"
 
+#include <webkit2/webkit2.h>
 #include <wx/sizer.h>
 #include <wx/webview.h>
 
@@ -12,7 +13,29 @@ namespace zorbel {
 namespace {
 constexpr const char* kMessageHandler = "zorbelFlash";
 constexpr const char* kHostPage = "host.html";
+
+int g_nScriptsInFlight = 0;
+
+// Commands go to the native view rather than through wxWebView::RunScriptAsync: wx hands each
+// answer to the wxWebView that sent it, with no way to withdraw the request, so an answer arriving
+// after the view was destroyed lands on freed memory. This callback needs nothing but the native
+// view, which the pending request itself keeps referenced.
+void OnScriptDone(GObject* source, GAsyncResult* result, gpointer /*unused*/) {
+    --g_nScriptsInFlight;
+    GError* error = nullptr;
+#if WEBKIT_CHECK_VERSION(2, 40, 0)
+    JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
+    if (value) g_object_unref(value);
+#else
+    WebKitJavascriptResult* value = webkit_web_view_run_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
+    if (value) webkit_javascript_result_unref(value);
+#endif
+    // Commands are fire and forget: a script error or a cancelled request changes nothing here.
+    if (error) g_error_free(error);
+}
 }  // namespace
+
+int CShockwaveFlash::ScriptsInFlight() { return g_nScriptsInFlight; }
 
 CShockwaveFlash::CShockwaveFlash() = default;
 
@@ -21,6 +44,15 @@ CShockwaveFlash::CShockwaveFlash(wxWindow* parent, wxWindowID id, const wxPoint&
 }
 
 CShockwaveFlash::~CShockwaveFlash() {
+    if (m_pCancel) {
+        g_cancellable_cancel(m_pCancel);
+        g_object_unref(m_pCancel);
+    }
+    if (m_pView) {
+        // The page may still be reporting; nothing of it should reach this half-destroyed control.
+        m_pView->Unbind(wxEVT_WEBVIEW_SCRIPT_MESSAGE_RECEIVED, &CShockwaveFlash::OnScriptMessage, this);
+        m_pView->RemoveScriptMessageHandler(kMessageHandler);
+    }
     if (!m_strMovieUri.empty()) FlashUriScheme::Instance().RemoveMovie(m_strMovieUri);
 }
 
@@ -36,6 +68,7 @@ void CShockwaveFlash::CreateView() {
     m_pView = wxWebView::New(this, wxID_ANY, wxWebViewDefaultURLStr, wxDefaultPosition, GetClientSize(),
                              wxWebViewBackendDefault, wxBORDER_NONE);
     if (!m_pView) return;
+    m_pCancel = g_cancellable_new();
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(m_pView, 1, wxEXPAND);
     SetSizer(sizer);
@@ -47,7 +80,15 @@ void CShockwaveFlash::CreateView() {
 }
 
 void CShockwaveFlash::RunScript(const std::string& script) {
-    if (m_pView) m_pView->RunScriptAsync(wxString::FromUTF8(script));
+    auto* native = m_pView ? static_cast<GObject*>(m_pView->GetNativeBackend()) : nullptr;
+    if (!native || !WEBKIT_IS_WEB_VIEW(native)) return;
+    ++g_nScriptsInFlight;
+#if WEBKIT_CHECK_VERSION(2, 40, 0)
+    webkit_web_view_evaluate_javascript(WEBKIT_WEB_VIEW(native), script.c_str(), static_cast<gssize>(script.size()),
+                                        nullptr, nullptr, m_pCancel, &OnScriptDone, nullptr);
+#else
+    webkit_web_view_run_javascript(WEBKIT_WEB_VIEW(native), script.c_str(), m_pCancel, &OnScriptDone, nullptr);
+#endif
 }
 
 void CShockwaveFlash::LoadMovie(int /*layer*/, const std::string& url) {

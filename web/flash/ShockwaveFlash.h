@@ -9,6 +9,7 @@
 
 class wxWebView;
 class wxWebViewEvent;
+typedef struct _GCancellable GCancellable;
 
 namespace zorbel {
 
@@ -67,6 +68,9 @@ public:
     FrameControlMode ControlMode() const { return m_mode; }
     const std::string& MoviePath() const { return m_strMoviePath; }
     wxWebView* WebView() const { return m_pView; }
+    // Commands sent by any control whose answer has not come back yet; answers may arrive after
+    // their control is gone.
+    static int ScriptsInFlight();
     // Called once per movie when its first frame is on screen.
     void SetFirstFrameHandler(std::function<void()> handler) { m_onFirstFrame = std::move(handler); }
 
@@ -78,6 +82,7 @@ private:
     void RunScript(const std::string& script);
 
     wxWebView* m_pView = nullptr;
+    GCancellable* m_pCancel = nullptr;  // cancelled when the control goes
     bool m_bPlayerReady = false;
     bool m_bMovieLoaded = false;
     bool m_bFirstFrameShown = false;

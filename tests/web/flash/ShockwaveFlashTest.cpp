@@ -242,6 +242,80 @@ TEST_F(ShockwaveFlashTest, TimelineMenuSeeksLandExactly) {
     FlashUriScheme::Instance().RemoveMovie(uri);
 }
 
+// The player panel and the main window destroy the control whenever they go, often with commands
+// still running in the page; the answers to those commands arrive after the control is gone.
+class ShockwaveFlashLifetimeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FlashUriScheme::Instance().SetFilesFolder(std::string(ZORBEL_APP_DIR) + "/ruffle");
+        m_folder = std::filesystem::temp_directory_path() / ("flash-lifetime-" + std::to_string(getpid()));
+        std::filesystem::create_directories(m_folder);
+        test::TestMovieRecipe recipe;
+        recipe.frames = 100;
+        recipe.frameRate = 24;
+        m_movie = (m_folder / "lifetime.swf").string();
+        ASSERT_TRUE(test::WriteFileBytes(m_movie, test::MakeTestMovie(recipe)));
+    }
+    void TearDown() override { std::filesystem::remove_all(m_folder); }
+
+    // A window with a control that shows the movie, ready for commands.
+    CShockwaveFlash* ShowMovieInNewWindow(wxFrame*& frame) {
+        frame = new wxFrame(nullptr, wxID_ANY, "movie", wxDefaultPosition, wxSize(320, 240));
+        auto* flash = new CShockwaveFlash(frame, wxID_ANY, wxPoint(0, 0), wxSize(320, 240));
+        frame->Show();
+        flash->LoadMovie(0, m_movie);
+        if (!PumpUntil([flash] { return flash->IsFirstFrameShown(); }, 60s)) return nullptr;
+        return flash;
+    }
+    static void SendCommands(CShockwaveFlash* flash) {
+        for (int i = 0; i < 5; ++i) {
+            flash->Play();
+            flash->FrameNum(i * 7);
+            flash->Stop();
+            flash->Rewind();
+        }
+    }
+
+    std::filesystem::path m_folder;
+    std::string m_movie;
+};
+
+TEST_F(ShockwaveFlashLifetimeTest, DestroyingTheWindowWithCommandsInFlightIsSafe) {
+    wxFrame* frame = nullptr;
+    CShockwaveFlash* flash = ShowMovieInNewWindow(frame);
+    ASSERT_NE(flash, nullptr);
+    SendCommands(flash);
+    EXPECT_GT(CShockwaveFlash::ScriptsInFlight(), 0);
+    PumpFor(4ms);
+    SendCommands(flash);
+    frame->Destroy();
+    // Every answer still on its way arrives now, with the control and its web view gone.
+    PumpFor(1000ms);
+    EXPECT_TRUE(PumpUntil([] { return CShockwaveFlash::ScriptsInFlight() == 0; }, 10s))
+        << CShockwaveFlash::ScriptsInFlight();
+}
+
+TEST_F(ShockwaveFlashLifetimeTest, DeletingTheControlAloneWithCommandsInFlightIsSafe) {
+    wxFrame* frame = nullptr;
+    CShockwaveFlash* flash = ShowMovieInNewWindow(frame);
+    ASSERT_NE(flash, nullptr);
+    SendCommands(flash);
+    // As the player panel does when it drops the control: the window it sat in stays.
+    delete flash;
+    PumpFor(1000ms);
+    EXPECT_TRUE(PumpUntil([] { return CShockwaveFlash::ScriptsInFlight() == 0; }, 10s));
+
+    // A control made afterwards in the same window works as before.
+    auto* again = new CShockwaveFlash(frame, wxID_ANY, wxPoint(0, 0), wxSize(320, 240));
+    again->LoadMovie(0, m_movie);
+    EXPECT_TRUE(PumpUntil([again] { return again->IsFirstFrameShown(); }, 60s));
+    EXPECT_EQ(again->TotalFrames(), 100);
+    SendCommands(again);
+    frame->Destroy();
+    PumpFor(1000ms);
+    EXPECT_TRUE(PumpUntil([] { return CShockwaveFlash::ScriptsInFlight() == 0; }, 10s));
+}
+
 TEST(FlashUriSchemeTest, AnswersWithPlayerFilesAndMoviesOnly) {
     FlashUriScheme& scheme = FlashUriScheme::Instance();
     scheme.SetFilesFolder(std::string(ZORBEL_APP_DIR) + "/ruffle");
