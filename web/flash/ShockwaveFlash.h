@@ -32,7 +32,8 @@ namespace zorbel {
 // TotalFrames is the header's frame count once the player has the movie.
 //
 // CurrentFrame and TotalFrames answer from values the page reports, so they never wait on the
-// web process; the commands are sent without waiting.
+// web process; the commands are sent without waiting, and the control may be destroyed with
+// commands still running in the page.
 class CShockwaveFlash : public wxPanel {
 public:
     static constexpr int kNoFrames = -9999;
