@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include <wx/app.h>
 #include <wx/treectrl.h>
 
 #include "mainwnd/PlimDlg.h"
@@ -58,7 +59,8 @@ void CTestScript::OnTick(wxTimerEvent&) {
     if (!m_window || m_next >= m_lines.size()) {
         m_timer.Stop();
         Unbind(wxEVT_TIMER, &CTestScript::OnTick, this);
-        delete this;
+        // Not inside its own event: the toolkit still uses the handler on the way back.
+        if (wxTheApp != nullptr) wxTheApp->ScheduleForDestruction(this);
     }
 }
 
