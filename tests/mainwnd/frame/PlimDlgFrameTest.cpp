@@ -1,0 +1,391 @@
+// The main window's frame and commands: caption drag decision, own maximise and restore,
+// the exit paths, the popup menu, the skin dialog, showing the window again, the keys and
+// the about box. Boxes are answered by the recording hook; the maker's hosts are an
+// in-process demo server.
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <wx/app.h>
+#include <wx/menu.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+#include <wx/webview.h>
+
+#include "catalog/DownloadState.h"
+#include "mainwnd/AboutDlg.h"
+#include "mainwnd/PlimDlg.h"
+#include "mainwnd/PlimIds.h"
+#include "platform/MessageBoxStyle.h"
+#include "platform/SkinEngine.h"
+#include "platform/VelaPfcSystem.h"
+#include "platform/VelaspiderApp.h"
+#include "tests/platform/TempDir.h"
+#include "tests/support/WindowTestSupport.h"
+#include "tools/demo_server/DemoServer.h"
+#include "ui/DlgSkin.h"
+
+using namespace zorbel::plim;
+using zorbel::test::TempDir;
+using namespace std::chrono_literals;
+
+extern char** environ;
+
+namespace {
+
+// Minimising, and the pull of a window past the screen's edges back on screen, need a window
+// manager: openbox runs on the test's own display while the suite runs.
+class WindowManager {
+public:
+    WindowManager() {
+        char name[] = "openbox";
+        char* argv[] = {name, nullptr};
+        if (posix_spawnp(&pid_, "openbox", nullptr, nullptr, argv, environ) != 0) pid_ = -1;
+        if (pid_ > 0) zorbel::test::PumpUntil([] { return Running(); });
+    }
+    ~WindowManager() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    static bool Running() {
+        Display* display = gdk_x11_get_default_xdisplay();
+        Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
+                           &type, &format, &count, &after, &data);
+        if (data) XFree(data);
+        return count == 1;
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+class PlimDlgFrameTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        www_ = new TempDir;
+        content_ = new TempDir;
+        zorbel::demo::DemoServerOptions options;
+        options.contentDir = content_->Path();
+        options.wwwDir = www_->Path();
+        server_ = new zorbel::demo::DemoServer(options);
+        ASSERT_TRUE(server_->Start().ok());
+        wm_ = new WindowManager;
+        ASSERT_TRUE(WindowManager::Running()) << "openbox is needed (scripts/install-deps.sh)";
+    }
+
+    static void TearDownTestSuite() {
+        delete wm_;
+        wm_ = nullptr;
+        delete server_;
+        delete content_;
+        delete www_;
+        server_ = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_NE(server_, nullptr);
+        CVelaPfcSystem::SetExeFolderOverride(exe_.Path());
+        std::ofstream ini(exe_.File("Zorbel.ini"), std::ios::trunc);
+        ini << "[VIEDO]\nViedoPath=" << exe_.File("cache") << "\n[HOSTS]\nWebSite="
+            << server_->BaseUrl() << "\nWebServer=" << server_->BaseUrl()
+            << "\nContentServer=" << server_->BaseUrl() << "\nVendorSiteName=vendor.example\n";
+        ini.close();
+        zorbel::test::ShownBoxes().clear();
+        AppExiting = 0;
+        opened_.clear();
+        CPlimDlg::SetOpenAddressHook([this](const std::string& a) { opened_.push_back(a); });
+    }
+
+    void TearDown() override {
+        CPlimDlg::SetOpenAddressHook({});
+        CVelaPfcSystem::SetExeFolderOverride("");
+        AppExiting = 0;
+    }
+
+    // A shown, initialised main window, made on the heap: the exit paths destroy it.
+    CPlimDlg* MakeShown() {
+        auto* dialog = new CPlimDlg;
+        dialog->Show();
+        EXPECT_TRUE(dialog->IsInitialised());
+        zorbel::test::ShownBoxes().clear();
+        return dialog;
+    }
+
+    static void Command(wxWindow* window, wxEventType type, int id) {
+        wxCommandEvent event(type, id);
+        event.SetEventObject(window);
+        window->GetEventHandler()->ProcessEvent(event);
+    }
+
+    static int Requests(const std::string& target) {
+        const std::vector<std::string> lines = server_->RequestLogLines();
+        return static_cast<int>(std::count(lines.begin(), lines.end(), "GET " + target));
+    }
+
+    static std::string LogText() {
+        std::string text;
+        for (const std::string& line : server_->RequestLogLines()) text += line + "\n";
+        return text;
+    }
+
+    static bool Scheduled(wxWindow* window) {
+        return wxTheApp->IsScheduledForDestruction(window);
+    }
+
+    static inline WindowManager* wm_ = nullptr;
+    static inline TempDir* www_ = nullptr;
+    static inline TempDir* content_ = nullptr;
+    static inline zorbel::demo::DemoServer* server_ = nullptr;
+    TempDir exe_;
+    std::vector<std::string> opened_;
+};
+
+}  // namespace
+
+TEST_F(PlimDlgFrameTest, CaptionStripIsTheTopThirtyPixelsAndDragIsOffWhileMaximised) {
+    EXPECT_TRUE(CPlimDlg::IsCaptionPoint(0));
+    EXPECT_TRUE(CPlimDlg::IsCaptionPoint(30));
+    EXPECT_FALSE(CPlimDlg::IsCaptionPoint(31));
+
+    CPlimDlg dialog;
+    EXPECT_TRUE(dialog.ShouldStartCaptionDrag(30));
+    EXPECT_FALSE(dialog.ShouldStartCaptionDrag(31));
+    dialog.m_bMaximized = 1;
+    EXPECT_FALSE(dialog.ShouldStartCaptionDrag(0));
+    EXPECT_FALSE(dialog.ShouldStartCaptionDrag(30));
+}
+
+TEST_F(PlimDlgFrameTest, MaximiseFillsTheWorkAreaPlusTwoPixelsAndRestoreGoesBackExactly) {
+    EXPECT_EQ(CPlimDlg::MaximizedRect(wxRect(0, 0, 800, 600)), wxRect(-2, -2, 804, 604));
+    EXPECT_EQ(CPlimDlg::MaximizedRect(wxRect(10, 20, 300, 200)), wxRect(8, 18, 304, 204));
+
+    CPlimDlg* dialog = MakeShown();
+    // The deferred start-up's own page load comes first; the reload must not race with it.
+    ASSERT_TRUE(zorbel::test::PumpUntil(
+        [&] { return !dialog->DeferredStartupTimer().IsRunning() && Requests("/plimt.asp?from=shop") > 0; }, 10s));
+    zorbel::test::PumpFor(300ms);
+    dialog->SetSize(wxRect(40, 50, 700, 500));
+    zorbel::test::PumpUntil([&] { return dialog->GetRect() == wxRect(40, 50, 700, 500); });
+    const wxRect before = dialog->GetRect();
+    const int requestsBefore = Requests("/plimad.asp?from=shop");
+    ASSERT_FALSE(dialog->GetDlgItem(kIdBrowser)->IsShown());
+
+    dialog->ToggleMaximize();
+    const wxRect target = CPlimDlg::MaximizedRect(CPlimDlg::WorkArea());
+    EXPECT_EQ(dialog->m_bMaximized, 1);
+    EXPECT_EQ(dialog->m_rcRestore, before);
+    EXPECT_EQ(zorbel::skin::ElementOf(dialog->GetDlgItem(kIdMaximize)), "button.system.restore");
+    EXPECT_TRUE(zorbel::test::PumpUntil([&] { return dialog->GetRect() == target; }))
+        << "window at " << dialog->GetRect().x << "," << dialog->GetRect().y << " "
+        << dialog->GetRect().width << "x" << dialog->GetRect().height;
+    EXPECT_FALSE(dialog->IsMaximized());
+    // The community page reloads although the browser is hidden.
+    EXPECT_TRUE(zorbel::test::PumpUntil(
+        [&] { return Requests("/plimad.asp?from=shop") == requestsBefore + 1; }, 10s))
+        << LogText() << " created " << dialog->m_browser.IsCreated() << " url "
+        << (dialog->m_browser.GetView() ? std::string(static_cast<wxWebView*>(dialog->m_browser.GetView())->GetCurrentURL().utf8_str()) : "-");
+
+    dialog->ToggleMaximize();
+    EXPECT_EQ(dialog->m_bMaximized, 0);
+    EXPECT_EQ(zorbel::skin::ElementOf(dialog->GetDlgItem(kIdMaximize)), "button.system.max");
+    EXPECT_TRUE(zorbel::test::PumpUntil([&] { return dialog->GetRect() == before; }));
+    EXPECT_TRUE(zorbel::test::PumpUntil(
+        [&] { return Requests("/plimad.asp?from=shop") == requestsBefore + 2; }, 10s));
+    delete dialog;
+}
+
+TEST_F(PlimDlgFrameTest, CaptionDoubleClickTogglesOnlyInTheStrip) {
+    CPlimDlg* dialog = MakeShown();
+    wxMouseEvent below(wxEVT_LEFT_DCLICK);
+    below.SetPosition(wxPoint(100, 31));
+    below.SetEventObject(dialog);
+    dialog->GetEventHandler()->ProcessEvent(below);
+    EXPECT_EQ(dialog->m_bMaximized, 0);
+
+    wxMouseEvent inside(wxEVT_LEFT_DCLICK);
+    inside.SetPosition(wxPoint(100, 30));
+    inside.SetEventObject(dialog);
+    dialog->GetEventHandler()->ProcessEvent(inside);
+    EXPECT_EQ(dialog->m_bMaximized, 1);
+    dialog->GetEventHandler()->ProcessEvent(inside);
+    EXPECT_EQ(dialog->m_bMaximized, 0);
+    delete dialog;
+}
+
+TEST_F(PlimDlgFrameTest, CloseQuestionAnsweredNoLeavesEverythingRunning) {
+    CPlimDlg* dialog = MakeShown();
+    DownloadBusy = 1;
+    const bool trayShown = dialog->m_trayIcon.IsShown();
+
+    for (int round = 0; round < 2; ++round) {
+        zorbel::test::SetNextBoxAnswer(zorbel::kIdNo);
+        if (round == 0)
+            Command(dialog, wxEVT_BUTTON, kIdClose);
+        else
+            EXPECT_FALSE(dialog->Close());
+        ASSERT_EQ(zorbel::test::ShownBoxes().size(), static_cast<size_t>(round + 1));
+        const auto& box = zorbel::test::ShownBoxes().back();
+        EXPECT_EQ(box.owner, dialog);
+        EXPECT_EQ(box.text, "您确定要退出佐贝乐儿童游戏吗？");
+        EXPECT_EQ(box.caption, "佐贝乐儿童游戏");
+        EXPECT_EQ(box.style, zorbel::kMbYesNo | zorbel::kMbIconQuestion | zorbel::kMbDefButton2);
+    }
+    EXPECT_EQ(AppExiting.load(), 0);
+    EXPECT_EQ(DownloadBusy.load(), 1);
+    EXPECT_EQ(dialog->m_trayIcon.IsShown(), trayShown);
+    EXPECT_TRUE(dialog->IsShown());
+    EXPECT_FALSE(Scheduled(dialog));
+    DownloadBusy = 0;
+    delete dialog;
+}
+
+TEST_F(PlimDlgFrameTest, CloseQuestionAnsweredYesExits) {
+    CPlimDlg* dialog = MakeShown();
+    zorbel::test::SetNextBoxAnswer(zorbel::kIdYes);
+    Command(dialog, wxEVT_BUTTON, kIdClose);
+    EXPECT_EQ(zorbel::test::ShownBoxes().size(), 1u);
+    EXPECT_EQ(AppExiting.load(), 1);
+    EXPECT_FALSE(dialog->m_trayIcon.IsShown());
+    EXPECT_TRUE(Scheduled(dialog));
+    // Deleted by the toolkit's idle pass.
+}
+
+TEST_F(PlimDlgFrameTest, ExitCommandAsksNothingAndEndsTheModalRunWithZero) {
+    auto* dialog = new CPlimDlg;
+    dialog->Bind(wxEVT_INIT_DIALOG, [&](wxInitDialogEvent& event) {
+        event.Skip();
+        // Queued as the tray menu queues its command: handled in an idle pass.
+        dialog->CallAfter([&] {
+            auto* command = new wxCommandEvent(wxEVT_MENU, CPlimDlg::kCmdExit);
+            dialog->GetEventHandler()->QueueEvent(command);
+        });
+    });
+    const int code = dialog->ShowModal();
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(zorbel::test::ShownBoxes().empty());
+    EXPECT_EQ(AppExiting.load(), 1);
+    EXPECT_FALSE(dialog->m_trayIcon.IsShown());
+    EXPECT_FALSE(dialog->IsShown());
+    // The run's owner deletes the window, as the start-up sequence does; nothing else has.
+    EXPECT_FALSE(Scheduled(dialog));
+    delete dialog;
+    zorbel::test::PumpFor(50ms);
+}
+
+TEST_F(PlimDlgFrameTest, EnterAndEscapeDoNothing) {
+    CPlimDlg* dialog = MakeShown();
+    Command(dialog, wxEVT_BUTTON, wxID_OK);
+    Command(dialog, wxEVT_BUTTON, wxID_CANCEL);
+    wxKeyEvent escape(wxEVT_CHAR_HOOK);
+    escape.m_keyCode = WXK_ESCAPE;
+    escape.SetEventObject(dialog);
+    dialog->GetEventHandler()->ProcessEvent(escape);
+    zorbel::test::PumpFor(50ms);
+    EXPECT_TRUE(dialog->IsShown());
+    EXPECT_FALSE(Scheduled(dialog));
+    EXPECT_EQ(AppExiting.load(), 0);
+    EXPECT_TRUE(zorbel::test::ShownBoxes().empty());
+    delete dialog;
+}
+
+TEST_F(PlimDlgFrameTest, PopupMenuHoldsSettingsSeparatorSiteAndAbout) {
+    std::unique_ptr<wxMenu> menu = CPlimDlg::BuildPopupMenu();
+    ASSERT_EQ(menu->GetMenuItemCount(), 4u);
+    const auto& items = menu->GetMenuItems();
+    std::vector<wxMenuItem*> list(items.begin(), items.end());
+    EXPECT_EQ(list[0]->GetId(), 20000);
+    EXPECT_EQ(std::string(list[0]->GetItemLabelText().utf8_str()), "设置");
+    EXPECT_TRUE(list[1]->IsSeparator());
+    EXPECT_EQ(list[2]->GetId(), 20001);
+    EXPECT_EQ(std::string(list[2]->GetItemLabelText().utf8_str()), "儿童游戏官网");
+    EXPECT_EQ(list[3]->GetId(), 20002);
+    EXPECT_EQ(std::string(list[3]->GetItemLabelText().utf8_str()), "关于我们");
+}
+
+TEST_F(PlimDlgFrameTest, SiteCommandLinkLineAndNewWindowOpenTheBrowser) {
+    CPlimDlg* dialog = MakeShown();
+    Command(dialog, wxEVT_MENU, CPlimDlg::kCmdVendorSite);
+    dialog->m_strAdLink = "http://ads.example/2";
+    Command(dialog, wxEVT_BUTTON, kIdAdLink);
+    dialog->m_strAdLink.clear();
+    Command(dialog, wxEVT_BUTTON, kIdAdLink);
+    CWebBrowserEvent newWindow(wxEVT_WB_NEW_WINDOW3, kIdBrowser);
+    newWindow.SetURL("http://community.example/page");
+    dialog->GetEventHandler()->ProcessEvent(newWindow);
+    EXPECT_FALSE(newWindow.GetCancel());
+    EXPECT_EQ(opened_, (std::vector<std::string>{server_->BaseUrl() + "/", "http://ads.example/2", "",
+                                                 "http://community.example/page"}));
+    delete dialog;
+}
+
+TEST_F(PlimDlgFrameTest, SkinButtonMakesTheDialogOnceAndDropsItUnderTheButton) {
+    CPlimDlg* dialog = MakeShown();
+    wxWindow* button = dialog->GetDlgItem(kIdSkin);
+    ASSERT_NE(button, nullptr);
+    Command(dialog, wxEVT_BUTTON, kIdSkin);
+    CDlgSkin* first = dialog->m_pSkinDlg;
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(zorbel::skin::HookSkinEnabled());
+    EXPECT_TRUE(first->IsShown());
+    first->Hide();
+    Command(dialog, wxEVT_BUTTON, kIdSkin);
+    EXPECT_EQ(dialog->m_pSkinDlg, first);
+    EXPECT_TRUE(first->IsShown());
+    const wxRect expected = CDlgSkin::DropDownRect(button->GetScreenRect());
+    EXPECT_TRUE(zorbel::test::PumpUntil([&] { return first->GetScreenRect() == expected; }));
+    delete dialog;
+}
+
+TEST_F(PlimDlgFrameTest, ShowMainWindowRestoresAMinimisedAndShowsAHiddenWindow) {
+    CPlimDlg* dialog = MakeShown();
+    Command(dialog, wxEVT_BUTTON, kIdMinimize);
+    EXPECT_TRUE(zorbel::test::PumpUntil([&] { return dialog->IsIconized(); }));
+    Command(dialog, wxEVT_MENU, CPlimDlg::kCmdShowMainWindow);
+    EXPECT_TRUE(zorbel::test::PumpUntil([&] { return !dialog->IsIconized(); }));
+    EXPECT_TRUE(dialog->IsShown());
+
+    dialog->Hide();
+    // The tray icon's double click.
+    wxCommandEvent tray(wxEVT_TRAY_NOTIFY, kTrayMessage);
+    tray.SetInt(kTrayIconId);
+    tray.SetExtraLong(CSystemIcon::kLeftButtonDoubleClick);
+    dialog->GetEventHandler()->ProcessEvent(tray);
+    EXPECT_TRUE(dialog->IsShown());
+    EXPECT_EQ(dialog->m_bMaximized, 0);
+    delete dialog;
+}
+
+TEST_F(PlimDlgFrameTest, AboutBoxShowsNameVersionNoticeIconAndOk) {
+    CAboutDlg about(nullptr);
+    EXPECT_EQ(std::string(about.GetTitle().utf8_str()), "关于 佐贝乐儿童游戏");
+    std::vector<std::string> texts;
+    for (wxWindow* child : about.GetChildren())
+        if (wxDynamicCast(child, wxStaticText)) texts.push_back(std::string(child->GetLabel().utf8_str()));
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], "ZorbelPlim，1.0 版");
+    EXPECT_FALSE(texts[1].empty());
+    wxWindow* ok = about.FindWindow(wxID_OK);
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(std::string(ok->GetLabel().utf8_str()), "确定");
+    ASSERT_NE(about.IconControl(), nullptr);
+    EXPECT_TRUE(about.IconControl()->GetBitmap().IsOk());
+    EXPECT_TRUE(about.GetIcon().IsOk());
+}
