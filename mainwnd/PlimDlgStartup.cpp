@@ -43,13 +43,20 @@ void CPlimDlg::DeferredStartup() {
     if (m_bDeferredStartupDone) return;
     m_bDeferredStartupDone = true;
 
-    // A panel a user command made during the first second is kept, not made twice.
-    CreateAdPanel();
-    ShowAdPage(std::string(m_strShowAdUrl));
+    // A user command during the first second that made a panel has chosen what the window
+    // shows: that panel is kept as it is (not made twice, not hidden), and the advertisement,
+    // which would cover it, waits until something asks for it.
+    const bool playerMade = m_pPlayerPanel != nullptr;
+    const bool movieMade = m_pMoviePanel != nullptr;
+    const bool viewChosen = playerMade || movieMade || m_pAdPanel != nullptr;
+    if (!viewChosen) {
+        CreateAdPanel();
+        ShowAdPage(std::string(m_strShowAdUrl));
+    }
     CreatePlayerPanel();
-    HidePlayerPanel();
+    if (!playerMade) HidePlayerPanel();
     CreateMoviePanel();
-    HideMoviePanel();
+    if (!movieMade) HideMoviePanel();
     LayoutChildren();
 
     // The catalog tree (hidden in the home view) holds the songs, the quick list the

@@ -350,7 +350,7 @@ TEST_F(PanelsAndStartupTest, FirstSecondStartsTheUpdaterOnceAndRunsTheDeferredSt
     Close(dialog);
 }
 
-TEST_F(PanelsAndStartupTest, DeferredStartupKeepsAPanelAUserCommandMadeAndRunsOnce) {
+TEST_F(PanelsAndStartupTest, DeferredStartupLeavesAViewAUserCommandChoseAndRunsOnce) {
     CPlimDlg* dialog = ShowMainWindow(false);
     const std::string cartoon = server_->BaseUrl() + "/cartoon/2";
     dialog->ShowMoviePage(cartoon);
@@ -359,19 +359,29 @@ TEST_F(PanelsAndStartupTest, DeferredStartupKeepsAPanelAUserCommandMadeAndRunsOn
 
     dialog->OnDeferredStartupTimer();
 
+    // The cartoon stays in view; the player is made hidden, the advertisement not yet.
     EXPECT_EQ(dialog->m_pMoviePanel, movie);
-    EXPECT_FALSE(movie->IsShown());
-    EXPECT_FALSE(movie->HasOwnPage());
-    EXPECT_EQ(dialog->ContentPanels().size(), 3u);
-    CDlgShowAd* ad = dialog->m_pAdPanel;
+    EXPECT_TRUE(movie->IsShown());
+    EXPECT_EQ(movie->PageAddress(), cartoon);
     CDlgPlayer* player = dialog->m_pPlayerPanel;
+    ASSERT_NE(player, nullptr);
+    EXPECT_FALSE(player->IsShown());
+    EXPECT_EQ(dialog->m_pAdPanel, nullptr);
+    EXPECT_EQ(dialog->ContentPanels().size(), 2u);
+    ExpectInPanelPlace(*dialog, movie);
+    ExpectInPanelPlace(*dialog, player);
+    EXPECT_TRUE(dialog->HasRunDeferredStartup());
 
     // A second run makes nothing new and changes no visibility.
     dialog->DeferredStartup();
-    EXPECT_EQ(dialog->ContentPanels().size(), 3u);
-    EXPECT_EQ(dialog->m_pAdPanel, ad);
+    EXPECT_EQ(dialog->ContentPanels().size(), 2u);
     EXPECT_EQ(dialog->m_pPlayerPanel, player);
-    EXPECT_TRUE(ad->IsShown());
+    EXPECT_TRUE(movie->IsShown());
+
+    // The advertisement comes when asked for, once.
+    dialog->ShowAdPage(dialog->m_strShowAdUrl);
+    EXPECT_NE(dialog->m_pAdPanel, nullptr);
+    EXPECT_EQ(dialog->ContentPanels().size(), 3u);
     Close(dialog);
 }
 
