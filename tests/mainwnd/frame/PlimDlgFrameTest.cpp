@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -21,8 +22,10 @@
 #include <wx/menu.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
 #include <wx/webview.h>
 
+#include "app/DlgSettings.h"
 #include "catalog/DownloadState.h"
 #include "mainwnd/AboutDlg.h"
 #include "mainwnd/PlimDlg.h"
@@ -35,6 +38,7 @@
 #include "tests/support/WindowTestSupport.h"
 #include "tools/demo_server/DemoServer.h"
 #include "ui/DlgSkin.h"
+#include "web/DlgFeedback.h"
 
 using namespace zorbel::plim;
 using zorbel::test::TempDir;
@@ -138,6 +142,22 @@ protected:
     static int Requests(const std::string& target) {
         const std::vector<std::string> lines = server_->RequestLogLines();
         return static_cast<int>(std::count(lines.begin(), lines.end(), "GET " + target));
+    }
+
+    // Once a modal dialog of type T runs, hands it to act (which ends it); retried on later
+    // idle passes until it appears.
+    template <typename T>
+    static void WhenModal(wxWindow* anchor, std::function<void(T*)> act) {
+        anchor->CallAfter([anchor, act] {
+            for (wxWindow* window : wxTopLevelWindows) {
+                auto* dialog = dynamic_cast<T*>(window);
+                if (dialog && dialog->IsModal()) {
+                    act(dialog);
+                    return;
+                }
+            }
+            WhenModal<T>(anchor, act);
+        });
     }
 
     static std::string LogText() {
@@ -388,4 +408,49 @@ TEST_F(PlimDlgFrameTest, AboutBoxShowsNameVersionNoticeIconAndOk) {
     ASSERT_NE(about.IconControl(), nullptr);
     EXPECT_TRUE(about.IconControl()->GetBitmap().IsOk());
     EXPECT_TRUE(about.GetIcon().IsOk());
+}
+
+TEST_F(PlimDlgFrameTest, SettingsFeedbackAndAboutRunModally) {
+    CPlimDlg* dialog = MakeShown();
+    const std::string newFolder = exe_.File("other");
+    for (int id : {CPlimDlg::kCmdTraySettings, CPlimDlg::kCmdSettings}) {
+        wxWindow* parent = nullptr;
+        WhenModal<CDlgSettings>(dialog, [&](CDlgSettings* settings) {
+            parent = settings->GetParent();
+            settings->CacheFolderEdit()->ChangeValue(wxString::FromUTF8(newFolder));
+            wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
+            ok.SetEventObject(settings);
+            settings->GetEventHandler()->ProcessEvent(ok);
+        });
+        Command(dialog, wxEVT_MENU, id);
+        EXPECT_EQ(parent, dialog);
+        EXPECT_EQ(dialog->m_strCacheFolder, newFolder);
+        dialog->m_strCacheFolder.clear();
+    }
+    // Cancel keeps the folder the window has.
+    dialog->m_strCacheFolder = "kept";
+    WhenModal<CDlgSettings>(dialog, [](CDlgSettings* settings) { settings->EndModal(wxID_CANCEL); });
+    Command(dialog, wxEVT_MENU, CPlimDlg::kCmdSettings);
+    EXPECT_EQ(dialog->m_strCacheFolder, "kept");
+
+    for (bool fromButton : {true, false}) {
+        wxWindow* parent = dialog;
+        WhenModal<CDlgFeedback>(dialog, [&](CDlgFeedback* feedback) {
+            parent = feedback->GetParent();
+            feedback->EndModal(wxID_CANCEL);
+        });
+        Command(dialog, fromButton ? wxEVT_BUTTON : wxEVT_MENU,
+                fromButton ? kIdFeedback : CPlimDlg::kCmdFeedback);
+        EXPECT_EQ(parent, nullptr);
+    }
+
+    std::string title;
+    WhenModal<CAboutDlg>(dialog, [&](CAboutDlg* about) {
+        title = std::string(about->GetTitle().utf8_str());
+        about->EndModal(wxID_OK);
+    });
+    Command(dialog, wxEVT_MENU, CPlimDlg::kCmdAbout);
+    EXPECT_EQ(title, "关于 佐贝乐儿童游戏");
+    EXPECT_TRUE(zorbel::test::ShownBoxes().empty());
+    delete dialog;
 }
