@@ -168,6 +168,9 @@ void CPlimDlg::OnMove(wxMoveEvent& event) {
 
 void CPlimDlg::OnMaximizeButton(wxCommandEvent&) { ToggleMaximize(); }
 
+// A minimised window is drawn by the window manager and the task bar, not by the window:
+// what they show is the icon set on the window at initialisation (m_hAppIcon), so there is
+// no painting of our own while minimised.
 void CPlimDlg::OnMinimizeButton(wxCommandEvent&) {
     Iconize(true);
     zorbel::TrimWorkingSet();
