@@ -124,11 +124,14 @@ protected:
         AppExiting = 0;
     }
 
-    // A shown, initialised main window, made on the heap: the exit paths destroy it.
-    CPlimDlg* MakeShown() {
+    // A shown, initialised main window, made on the heap: the exit paths destroy it. Without
+    // keepDeferred the deferred start-up (catalog loads, whose data failure box would mix
+    // with the boxes under test) is held back.
+    CPlimDlg* MakeShown(bool keepDeferred = false) {
         auto* dialog = new CPlimDlg;
         dialog->Show();
         EXPECT_TRUE(dialog->IsInitialised());
+        if (!keepDeferred) const_cast<wxTimer&>(dialog->DeferredStartupTimer()).Stop();
         zorbel::test::ShownBoxes().clear();
         return dialog;
     }
@@ -197,7 +200,7 @@ TEST_F(PlimDlgFrameTest, MaximiseFillsTheWorkAreaPlusTwoPixelsAndRestoreGoesBack
     EXPECT_EQ(CPlimDlg::MaximizedRect(wxRect(0, 0, 800, 600)), wxRect(-2, -2, 804, 604));
     EXPECT_EQ(CPlimDlg::MaximizedRect(wxRect(10, 20, 300, 200)), wxRect(8, 18, 304, 204));
 
-    CPlimDlg* dialog = MakeShown();
+    CPlimDlg* dialog = MakeShown(true);
     // The deferred start-up's own page load comes first; the reload must not race with it.
     ASSERT_TRUE(zorbel::test::PumpUntil(
         [&] { return !dialog->DeferredStartupTimer().IsRunning() && Requests("/plimt.asp?from=shop") > 0; }, 10s));
@@ -294,6 +297,7 @@ TEST_F(PlimDlgFrameTest, ExitCommandAsksNothingAndEndsTheModalRunWithZero) {
         event.Skip();
         // Queued as the tray menu queues its command: handled in an idle pass.
         dialog->CallAfter([&] {
+            const_cast<wxTimer&>(dialog->DeferredStartupTimer()).Stop();
             auto* command = new wxCommandEvent(wxEVT_MENU, CPlimDlg::kCmdExit);
             dialog->GetEventHandler()->QueueEvent(command);
         });
