@@ -243,6 +243,7 @@ private:
     void OnBrowserDocumentComplete(CWebBrowserEvent& event);
     wxRect m_rcMaximized;             // where the own maximise put the window
     int m_nMoveCorrections = 0;       // position corrections against the window manager
+    bool m_bExitStarted = false;      // ExitApplication has run: a second call does nothing
     static constexpr int kMaxMoveCorrections = 3;
 
     wxTimer m_timerAdRotation;

@@ -53,6 +53,10 @@ void CPlimDlg::OpenAddress(const std::string& address) {
 // ---- exit ----------------------------------------------------------------------------------
 
 void CPlimDlg::ExitApplication() {
+    // A second exit (the updater's message after a confirmed close, say) must not schedule
+    // the window for destruction once its modal run has ended and its owner deletes it.
+    if (m_bExitStarted) return;
+    m_bExitStarted = true;
     AppExiting = 1;
     m_trayIcon.RemoveIcon();
     m_timerAdRotation.Stop();

@@ -308,7 +308,10 @@ TEST_F(PlimDlgFrameTest, ExitCommandAsksNothingAndEndsTheModalRunWithZero) {
     EXPECT_EQ(AppExiting.load(), 1);
     EXPECT_FALSE(dialog->m_trayIcon.IsShown());
     EXPECT_FALSE(dialog->IsShown());
-    // The run's owner deletes the window, as the start-up sequence does; nothing else has.
+    // The run's owner deletes the window, as the start-up sequence does; nothing else has,
+    // not even a second exit.
+    EXPECT_FALSE(Scheduled(dialog));
+    dialog->ExitApplication();
     EXPECT_FALSE(Scheduled(dialog));
     delete dialog;
     zorbel::test::PumpFor(50ms);
