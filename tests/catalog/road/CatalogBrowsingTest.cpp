@@ -408,12 +408,19 @@ TEST_F(CatalogBrowsingTest, UncachedTitleDownloadsThenPlaysFromTheQuickList) {
 
 TEST_F(CatalogBrowsingTest, SecondUncachedTitleDuringADownloadIsRefusedCachedOnePlays) {
     // Long enough for the first movie control of the process to come up meanwhile.
-    WriteSettings(s_server->BaseUrl() + "/_fault/delay/6000");
+    WriteSettings(s_server->BaseUrl() + "/_fault/delay/4000");
     PutInCache("月亮");
+    Player()->OnStop();
     Click(kIdCategorySongs);
     Select(CatalogTree(), "小兔子乖乖");
     EXPECT_TRUE(Shown(kIdProgress));
-    ASSERT_TRUE(PumpUntil([] { return DownloadBusy.load() == 1; }));
+    // The worker takes the title's path only after its "0%" has been shown; a cache hit
+    // before then would hand it the wrong path.
+    auto* status = dynamic_cast<wxTextCtrl*>(Item(kIdStatusEdit));
+    ASSERT_TRUE(PumpUntil([status] {
+        return DownloadBusy.load() == 1 && status->GetValue() == "0%";
+    }));
+    PumpFor(200ms);
     // A stopped player makes room for the advertisement page while the title comes.
     EXPECT_TRUE(Dialog().m_pAdPanel->IsShown());
 
@@ -431,7 +438,9 @@ TEST_F(CatalogBrowsingTest, SecondUncachedTitleDuringADownloadIsRefusedCachedOne
     EXPECT_TRUE(Plays(Cached("月亮")));
 
     // The finished download takes over the player.
-    ASSERT_TRUE(PumpUntil([] { return Plays(Cached("小兔子乖乖")); }, 10s));
+    ASSERT_TRUE(PumpUntil([] { return Plays(Cached("小兔子乖乖")); }, 15s))
+        << DownloadBusy.load() << " " << GetCurrentTitlePath() << " " << Player()->MoviePath()
+        << " " << Player()->IsShown();
     EXPECT_FALSE(std::filesystem::exists(Cached("两只老虎")));
     EXPECT_EQ(ShownBoxes().size(), 1u);
 }
