@@ -62,7 +62,7 @@ void CPlimDlg::OnCatalogTreeSelChanged(wxTreeEvent& event) {
             ShowMoviePage(ItemText(m_treeCatalog, item));
             return;
         }
-        ActivateTitle(ItemText(m_treeCatalog, item));
+        if (!ActivateTitle(ItemText(m_treeCatalog, item))) return;
     }
     zorbel::TrimWorkingSet();
 }
@@ -74,16 +74,16 @@ void CPlimDlg::OnQuickTreeSelChanged(wxTreeEvent& event) {
     ActivateTitle(ItemText(m_treeQuick, item));
 }
 
-void CPlimDlg::ActivateTitle(const std::string& titleName) {
+bool CPlimDlg::ActivateTitle(const std::string& titleName) {
     // A name that would reach outside the cache folder is neither looked up nor fetched.
-    if (!zorbel::files::IsSafeTitleName(titleName)) return;
+    if (!zorbel::files::IsSafeTitleName(titleName)) return true;
     const std::string cachedPath = zorbel::files::TitlePath(m_strCacheFolder, titleName);
     auto* status = dynamic_cast<wxTextCtrl*>(GetDlgItem(kIdStatusEdit));
     if (FileExists(cachedPath)) {
         SetCurrentTitlePath(cachedPath);
         // Set even when it already reads "100%": every setting notifies, so every hit plays.
         if (status != nullptr) status->SetValue(kReady);
-        return;
+        return true;
     }
     const bool playerActive = m_pPlayerPanel != nullptr && m_pPlayerPanel->IsActive() != 0;
     if (!playerActive) {
@@ -92,17 +92,18 @@ void CPlimDlg::ActivateTitle(const std::string& titleName) {
     }
     if (DownloadBusy.load() != 0) {
         zorbel::AppMessageBox(this, kBusyText, kMessageCaption, zorbel::kMbIconInformation);
-        return;
+        return false;
     }
     HideMoviePanel();
     const TitleDownload download = TitleDownload::Prepare(
         m_strCacheFolder, titleName,
         zorbel::HostConfig::Load(zorbel::files::SettingsPath()).contentServer);
-    if (!download.ok) return;
+    if (!download.ok) return true;
     SetDownloadUrl(download.url);
     if (m_progress != nullptr) m_progress->Show();
     SetCurrentTitlePath(download.titlePath);
     if (!StartDownloadWorker(this) && m_progress != nullptr) m_progress->Hide();
+    return true;
 }
 
 void CPlimDlg::OnStatusChanged(wxCommandEvent&) {

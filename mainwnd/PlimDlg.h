@@ -203,7 +203,9 @@ private:
     void OnTabPlayed(wxCommandEvent& event);
     void OnCatalogTreeSelChanged(wxTreeEvent& event);
     void OnQuickTreeSelChanged(wxTreeEvent& event);
-    void ActivateTitle(const std::string& titleName);
+    // Plays a title from the cache or starts its download; false when a running download
+    // refused it.
+    bool ActivateTitle(const std::string& titleName);
     void OnStatusChanged(wxCommandEvent& event);
     void ShowCatalogTypeView(const char* caption, const char* typeId);
     void OnCategoryHome(wxCommandEvent& event);
