@@ -18,6 +18,23 @@ CDownloadThreads::~CDownloadThreads()
 bool CDownloadThreads::Start(std::shared_ptr<DownloadUi> ui, DownloadOptions options,
                              Finished finished)
 {
+    return Launch(std::move(ui), std::move(options),
+                  [](CDownloadWorker& worker) { return worker.Run(); }, std::move(finished));
+}
+
+bool CDownloadThreads::StartClaimed(std::shared_ptr<DownloadUi> ui, DownloadRequest request,
+                                    DownloadOptions options, Finished finished)
+{
+    return Launch(std::move(ui), std::move(options),
+                  [request = std::move(request)](CDownloadWorker& worker) {
+                      return worker.RunClaimed(request);
+                  },
+                  std::move(finished));
+}
+
+bool CDownloadThreads::Launch(std::shared_ptr<DownloadUi> ui, DownloadOptions options, Body body,
+                              Finished finished)
+{
     ReapFinished();
     auto entry = std::make_shared<Entry>();
     // The entry is in the list before the thread can finish, so ReapFinished always finds it.
@@ -26,11 +43,12 @@ bool CDownloadThreads::Start(std::shared_ptr<DownloadUi> ui, DownloadOptions opt
     Entry* raw = entry.get();
     try {
         entry->thread = std::thread([raw, ui = std::move(ui), options = std::move(options),
+                                     body = std::move(body),
                                      finished = std::move(finished)]() mutable {
             DownloadResult result;
             {
                 CDownloadWorker worker(*ui, std::move(options));
-                result = worker.Run();
+                result = body(worker);
             }
             ui.reset();
             if (finished)

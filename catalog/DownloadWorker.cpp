@@ -103,10 +103,15 @@ DownloadResult CDownloadWorker::Run()
         busy.outcome = DownloadOutcome::Busy;
         return busy;
     }
+    return RunClaimed(DownloadRequest{GetDownloadUrl(), GetCurrentTitlePath()});
+}
+
+DownloadResult CDownloadWorker::RunClaimed(const DownloadRequest& request)
+{
     m_ui.SetStatusText("0%");
 
-    m_strFinalPath = GetCurrentTitlePath();
-    const std::string url = GetDownloadUrl();
+    m_strFinalPath = request.titlePath;
+    const std::string& url = request.url;
     if (!IsTitleFilePath(m_strFinalPath))
         return Fail(DownloadOutcome::Refused, "not a title file path: " + m_strFinalPath);
     m_strTempPath = zorbel::files::TemporaryPath(m_strFinalPath);

@@ -37,6 +37,13 @@ struct DownloadOptions {
     std::chrono::milliseconds exitPollInterval{50};
 };
 
+// What one download fetches, taken on the user-interface thread when the download starts, so
+// later selections cannot change it under a running worker.
+struct DownloadRequest {
+    std::string url;
+    std::string titlePath;
+};
+
 // The download worker: fetches DownloadUrl into CurrentTitlePath through a temporary file,
 // reporting to the user interface only through DownloadUi. Run it on a thread of its own; it
 // never touches a window.
@@ -51,9 +58,14 @@ public:
     CDownloadWorker(const CDownloadWorker&) = delete;
     CDownloadWorker& operator=(const CDownloadWorker&) = delete;
 
-    // One download from start to end; returns when DownloadBusy has been cleared (or, for
-    // Busy, was never taken).
+    // One download from start to end: takes DownloadBusy, then DownloadUrl and
+    // CurrentTitlePath as they are at that moment; returns when DownloadBusy has been cleared
+    // (or, for Busy, was never taken).
     DownloadResult Run();
+
+    // One download for a caller that has already set DownloadBusy from 0 to 1 on this
+    // download's behalf; the claim is released on every way out (never Busy).
+    DownloadResult RunClaimed(const DownloadRequest& request);
 
 private:
     static std::size_t HeaderThunk(char* data, std::size_t size, std::size_t count, void* self);

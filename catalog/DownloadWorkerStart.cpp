@@ -36,6 +36,13 @@ Bridges& StartedBridges()
 bool StartDownloadWorker(wxWindow* owner, DownloadOptions options,
                          CWindowDownloadUi::ProgressDelivery delivery)
 {
+    // Claimed here rather than on the worker thread: a selection made before the worker got
+    // going would otherwise find the flag clear and overwrite the values this download uses.
+    int idle = 0;
+    if (!DownloadBusy.compare_exchange_strong(idle, 1))
+        return false;
+    DownloadRequest request{GetDownloadUrl(), GetCurrentTitlePath()};
+
     Bridges& bridges = StartedBridges();
     const bool coalesced = delivery == CWindowDownloadUi::ProgressDelivery::Coalesced;
     std::shared_ptr<CWindowDownloadUi> bridge;
@@ -50,7 +57,11 @@ bool StartDownloadWorker(wxWindow* owner, DownloadOptions options,
                           bridges.all.end());
         bridges.all.push_back(bridge);
     }
-    return Threads().Start(bridge, std::move(options));
+    if (!Threads().StartClaimed(bridge, std::move(request), std::move(options))) {
+        DownloadBusy.store(0);
+        return false;
+    }
+    return true;
 }
 
 void StopDownloadWorkers()

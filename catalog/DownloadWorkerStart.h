@@ -9,9 +9,10 @@ class wxWindow;
 //
 // Item activation, after setting DownloadUrl and CurrentTitlePath and showing the progress
 // bar, calls StartDownloadWorker with the main window; the worker reports to that window's
-// status edit (1028) and progress bar (1027). A worker started while another runs ends at
-// once, touching nothing. False when no thread could be created: nothing runs, and the caller
-// hides the progress bar again.
+// status edit (1028) and progress bar (1027). Both values are copied here, and DownloadBusy
+// is set here, before the thread exists; the worker clears it when it ends. False when
+// another download is running (DownloadBusy already set) or no thread could be created:
+// nothing runs, DownloadBusy is as it was, and the caller hides the progress bar again.
 bool StartDownloadWorker(wxWindow* owner, DownloadOptions options = DownloadOptions(),
                          CWindowDownloadUi::ProgressDelivery delivery =
                              CWindowDownloadUi::ProgressDelivery::Coalesced);

@@ -340,6 +340,60 @@ TEST_F(DownloadWorkerTest, ASecondWorkerEndsAtOnceWhileOneRuns)
     EXPECT_EQ(DownloadBusy.load(), 0);
 }
 
+TEST_F(DownloadWorkerTest, AClaimedWorkerFetchesItsRequestAndReleasesTheClaim)
+{
+    const std::string bytes = AddTitle("song", 9000);
+    PrepareTitle("song");
+    const DownloadRequest request{GetDownloadUrl(), GetCurrentTitlePath()};
+    // Whatever the shared values say by now, the request decides.
+    AddTitle("other", 9000);
+    PrepareTitle("other");
+    DownloadBusy = 1;
+    RecordingDownloadUi ui;
+    CDownloadWorker worker(ui, Options());
+    const DownloadResult result = worker.RunClaimed(request);
+    EXPECT_EQ(result.outcome, DownloadOutcome::Completed) << result.detail;
+    EXPECT_THAT(CacheFiles(), ElementsAre("song.swf"));
+    EXPECT_EQ(ReadFile(CachePath("song.swf")), bytes);
+    EXPECT_EQ(GetCurrentTitlePath(), CachePath("song.swf"));
+    EXPECT_THAT(ui.Statuses(), ElementsAre("0%", "100%"));
+    EXPECT_EQ(DownloadBusy.load(), 0);
+
+    // A refused request gives the claim back as well.
+    DownloadBusy = 1;
+    RecordingDownloadUi refusedUi;
+    CDownloadWorker refused(refusedUi, Options());
+    EXPECT_EQ(refused.RunClaimed({request.url, CachePath("song.txt")}).outcome,
+              DownloadOutcome::Refused);
+    EXPECT_EQ(DownloadBusy.load(), 0);
+}
+
+TEST_F(DownloadWorkerTest, ClaimedThreadsKeepTheRequestTakenAtTheStart)
+{
+    const std::string bytes = AddTitle("first", 1 << 16);
+    PrepareTitle("first", "/_fault/trickle/20000");
+    const DownloadRequest request{GetDownloadUrl(), GetCurrentTitlePath()};
+    DownloadBusy = 1;
+    CDownloadThreads threads;
+    auto ui = std::make_shared<RecordingDownloadUi>();
+    std::promise<DownloadResult> done;
+    ASSERT_TRUE(threads.StartClaimed(ui, request, Options(),
+                                     [&](const DownloadResult& r) { done.set_value(r); }));
+    // Selections made while it runs change the shared values only.
+    std::ofstream(CachePath("cached.swf"), std::ios::binary) << "cached";
+    AddTitle("other", 9000);
+    PrepareTitle("other");
+    SetCurrentTitlePath(CachePath("cached.swf"));
+    auto future = done.get_future();
+    ASSERT_EQ(future.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_EQ(future.get().outcome, DownloadOutcome::Completed);
+    threads.JoinAll();
+    EXPECT_TRUE(ReadFile(CachePath("first.swf")) == bytes);
+    EXPECT_EQ(ReadFile(CachePath("cached.swf")), "cached");
+    EXPECT_FALSE(fs::exists(CachePath("other.swf")));
+    EXPECT_EQ(DownloadBusy.load(), 0);
+}
+
 TEST_F(DownloadWorkerTest, FinishedThreadsAreReapedWithoutWaitingForRunningOnes)
 {
     AddTitle("quick", 3000);

@@ -14,6 +14,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 using ::testing::ElementsAre;
@@ -186,6 +188,55 @@ TEST_F(WindowDownloadTest, AWindowDestroyedWhileTheWorkerWaitsReleasesIt)
     EXPECT_EQ(ReadFile(CachePath("game.swf")), bytes);
     zorbel::test::PumpFor(50ms);
     EXPECT_TRUE(m_seen.empty());
+}
+
+TEST_F(WindowDownloadTest, SelectionsAfterTheStartDoNotRedirectTheDownload)
+{
+    const std::string bytes = AddTitle("first", 60000);
+    AddTitle("other", 40000);
+    const std::string cachedBytes = "cached title " + std::string(200, 'C');
+    std::ofstream(CachePath("cached.swf"), std::ios::binary) << cachedBytes;
+    Start("first", "/_fault/trickle/20000");
+    // Before the loop runs again (the worker cannot have shown "0%" yet), a cache hit points
+    // CurrentTitlePath elsewhere and a later selection leaves another address behind.
+    PrepareTitle("other");
+    SetCurrentTitlePath(CachePath("cached.swf"));
+    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return DownloadWorkerCount() == 0; }, 60s));
+
+    EXPECT_TRUE(ReadFile(CachePath("first.swf")) == bytes);
+    EXPECT_EQ(ReadFile(CachePath("cached.swf")), cachedBytes);
+    EXPECT_FALSE(std::filesystem::exists(CachePath("other.swf")));
+    ASSERT_THAT(Texts(), ElementsAre("0%", "100%"));
+    EXPECT_EQ(m_seen[1].titlePath, CachePath("first.swf"));
+    EXPECT_EQ(DownloadBusy.load(), 0);
+}
+
+TEST_F(WindowDownloadTest, ASecondStartWhileOneRunsStartsNothing)
+{
+    const std::string bytes = AddTitle("first", 30000);
+    AddTitle("second", 30000);
+    PrepareTitle("first", "/_fault/trickle/20000");
+    ASSERT_TRUE(StartDownloadWorker(m_panel, Options()));
+    // The claim is made before the worker's thread exists, so no gap lets a second one in.
+    EXPECT_EQ(DownloadBusy.load(), 1);
+    PrepareTitle("second");
+    EXPECT_FALSE(StartDownloadWorker(m_panel, Options()));
+    EXPECT_EQ(DownloadWorkerCount(), 1u);
+    EXPECT_EQ(DownloadBusy.load(), 1);
+    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return DownloadWorkerCount() == 0; }, 60s));
+
+    EXPECT_TRUE(ReadFile(CachePath("first.swf")) == bytes);
+    EXPECT_FALSE(std::filesystem::exists(CachePath("second.swf")));
+    EXPECT_THAT(Texts(), ElementsAre("0%", "100%"));
+    EXPECT_EQ(DownloadBusy.load(), 0);
+
+    // Once the first has ended (leaving its own path as the current title), a start works
+    // again.
+    PrepareTitle("second");
+    EXPECT_TRUE(StartDownloadWorker(m_panel, Options()));
+    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return DownloadWorkerCount() == 0; }, 60s));
+    EXPECT_TRUE(ReadFile(CachePath("second.swf")) == Pattern(30000));
+    EXPECT_EQ(DownloadBusy.load(), 0);
 }
 
 }  // namespace
