@@ -337,8 +337,9 @@ TEST_F(PlimDlgTest, EveryTemplateControlExistsAsTheTemplateSays) {
         const bool expectShown = control.id == kIdBrowser ? false : control.IsVisible();
         EXPECT_EQ(window->IsShown(), expectShown);
         EXPECT_EQ(window->IsThisEnabled(), control.IsEnabled());
-        if (std::find(std::begin(unmoved), std::end(unmoved), control.id) != std::end(unmoved))
+        if (std::find(std::begin(unmoved), std::end(unmoved), control.id) != std::end(unmoved)) {
             EXPECT_EQ(window->GetRect(), units.ToPixels(control));
+        }
         using zorbel::templates::ControlKind;
         switch (control.kind) {
             case ControlKind::AutoRadioButton:
@@ -361,10 +362,13 @@ TEST_F(PlimDlgTest, EveryTemplateControlExistsAsTheTemplateSays) {
                 EXPECT_NE(dynamic_cast<wxTextCtrl*>(window), nullptr);
                 break;
             case ControlKind::Static:
-                if (control.id == kIdAdLink)
+                if (control.id == kIdAdLink) {
                     EXPECT_EQ(dynamic_cast<CSkinButton*>(window)->GetKind(),
                               CSkinButton::Kind::Label);
-                if (control.id != kIdOnlineLabel) EXPECT_EQ(Text(window), control.text);
+                }
+                if (control.id != kIdOnlineLabel) {
+                    EXPECT_EQ(Text(window), control.text);
+                }
                 break;
             default:
                 break;
@@ -417,8 +421,8 @@ TEST_F(PlimDlgTest, ThreeEntriesRotateFromTheFirstTick) {
     EXPECT_EQ(dialog.m_strAdLink, "http://ads.example/1");
 
     // A tick as the timer delivers it.
-    wxTimerEvent tick;
-    tick.SetId(kTimerAdRotation);
+    wxTimer timer(&dialog, kTimerAdRotation);
+    wxTimerEvent tick(timer);
     dialog.ProcessWindowEvent(tick);
     EXPECT_EQ(Text(link), "小兔子拔萝卜");
     EXPECT_EQ(dialog.m_strAdLink, "http://ads.example/1");

@@ -529,8 +529,9 @@ TEST_F(CatalogBrowsingTest, EachCategoryButtonSetsItsView) {
         Click(view.button);
         EXPECT_EQ(Dialog().m_nViewMode, view.mode);
         EXPECT_EQ(Shown(kIdNavCaption), view.caption != nullptr);
-        if (view.caption != nullptr)
+        if (view.caption != nullptr) {
             EXPECT_EQ(Item(kIdNavCaption)->GetLabel().utf8_string(), view.caption);
+        }
         EXPECT_EQ(Shown(kIdCatalogTree), view.catalog);
         EXPECT_EQ(Shown(kIdQuickTree), view.quick);
         EXPECT_EQ(Shown(kIdTabRecommended), view.quick);
