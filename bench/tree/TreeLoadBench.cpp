@@ -223,6 +223,14 @@ int main(int, char** argv) {
                               [&] { games->Click(); }));
     results.push_back(Measure("games click from games", dialog, tree, [] {},
                               [&] { games->Click(); }));
+    results.push_back(Measure("home, then LoadCatalogType(\"4\")", dialog, tree,
+                              [&] { home->Click(); },
+                              [&] { dialog->LoadCatalogType(kGamesType); }));
+    results.push_back(Measure("home, then tree Show + load", dialog, tree,
+                              [&] { home->Click(); }, [&] {
+                                  tree->Show();
+                                  dialog->LoadCatalogType(kGamesType);
+                              }));
     results.push_back(Measure("LoadCatalogType(\"4\") on empty", dialog, tree,
                               [&] { tree->DeleteAllItems(); },
                               [&] { dialog->LoadCatalogType(kGamesType); }));
