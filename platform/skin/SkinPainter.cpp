@@ -180,7 +180,20 @@ void SkinPainter::DrawPicture(wxGraphicsContext* gc, const wxRect& rect, const S
 void SkinPainter::DrawText(wxGraphicsContext* gc, const wxRect& rect, const SkinStyle& style,
                            const wxString& text, const Hsb& hsb) {
     if (text.empty() || rect.IsEmpty()) return;
-    gc->SetFont(Font(style), Colour(style, "text-color", hsb, *wxBLACK));
+    const wxColour colour = Colour(style, "text-color", hsb, *wxBLACK);
+    if (gc->GetWindow() != nullptr) {
+        // A window's context asks the X server for the window's resolution on every font
+        // change: one round trip per drawn text, which dominated filling a large tree. The
+        // resolution of our one display does not change while the program runs.
+        static const wxRealPoint dpi = [gc] {
+            double x = 0, y = 0;
+            gc->GetDPI(&x, &y);
+            return wxRealPoint(x, y);
+        }();
+        gc->SetFont(gc->GetRenderer()->CreateFontAtDPI(Font(style), dpi, colour));
+    } else {
+        gc->SetFont(Font(style), colour);
+    }
     double w = 0, h = 0;
     gc->GetTextExtent(text, &w, &h);
     const std::string align = Attr(style, "text-align");
