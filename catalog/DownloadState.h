@@ -5,8 +5,9 @@
 
 // Values shared by the user-interface thread and the download worker.
 
-// 1 while a download worker runs. Taken with a compare-exchange by the worker, so two
-// workers started in quick succession cannot both run.
+// 1 while a download worker runs. Claimed with a compare-exchange on the UI thread when a
+// worker is started and cleared by the worker, so two starts in quick succession cannot both
+// run.
 extern std::atomic<int> DownloadBusy;
 
 // 1 once the program is quitting; a running download gives up and deletes its temporary file.
