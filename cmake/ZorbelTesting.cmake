@@ -16,8 +16,10 @@ endfunction()
 function(zorbel_window_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/WindowTestMain.cpp
-    ${PROJECT_SOURCE_DIR}/tests/support/WindowTestSupport.cpp)
-  target_link_libraries(${name} PRIVATE zorbel_gui ${ARG_LIBS} GTest::gtest GTest::gmock)
+    ${PROJECT_SOURCE_DIR}/tests/support/WindowTestSupport.cpp
+    ${PROJECT_SOURCE_DIR}/tests/support/EventPump.cpp
+    ${PROJECT_SOURCE_DIR}/tests/support/PointerInput.cpp)
+  target_link_libraries(${name} PRIVATE zorbel_gui X11::Xtst ${ARG_LIBS} GTest::gtest GTest::gmock)
   target_compile_definitions(${name} PRIVATE
     ZORBEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}" ZORBEL_BINARY_DIR="${PROJECT_BINARY_DIR}"
     ZORBEL_APP_DIR="${ZORBEL_APP_DIR}")

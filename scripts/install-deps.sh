@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config ninja-build
-  libwxgtk3.2-dev libwxgtk-webview3.2-dev libwebkit2gtk-4.0-dev libgtk-3-dev libx11-dev
+  libwxgtk3.2-dev libwxgtk-webview3.2-dev libwebkit2gtk-4.0-dev libgtk-3-dev libx11-dev libxtst-dev
   libsqlcipher-dev sqlcipher
   libcurl4-openssl-dev libpugixml-dev libcpp-httplib-dev
   liblzma-dev zlib1g-dev

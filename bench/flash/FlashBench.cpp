@@ -19,12 +19,14 @@
 #include <wx/init.h>
 #include <wx/utils.h>
 
+#include "tests/support/EventPump.h"
 #include "web/flash/FlashUriScheme.h"
 #include "web/flash/ShockwaveFlash.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using zorbel::test::PumpUntil;
 
 class BenchApp : public wxApp {
 public:
@@ -49,16 +51,6 @@ std::vector<uint8_t> MakeMovie(uint16_t frames) {
     return movie;
 }
 
-bool PumpUntil(const std::function<bool()>& cond, std::chrono::seconds timeout) {
-    auto end = Clock::now() + timeout;
-    while (!cond()) {
-        if (Clock::now() > end) return false;
-        wxTheApp->ProcessPendingEvents();
-        wxYield();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 std::vector<int> Descendants(int root) {
     std::map<int, std::vector<int>> children;

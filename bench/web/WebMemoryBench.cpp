@@ -20,9 +20,11 @@
 #include <wx/init.h>
 #include <wx/utils.h>
 
+#include "tests/support/EventPump.h"
 #include "web/WebBrowser2.h"
 
 namespace fs = std::filesystem;
+using zorbel::test::PumpFor;
 
 namespace {
 
@@ -86,14 +88,6 @@ std::vector<int> Descendants(int root) {
     return found;
 }
 
-void Pump(std::chrono::milliseconds duration) {
-    auto end = std::chrono::steady_clock::now() + duration;
-    while (std::chrono::steady_clock::now() < end) {
-        wxTheApp->ProcessPendingEvents();
-        wxYield();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-}
 
 class BenchApp : public wxApp {
 public:
@@ -136,7 +130,7 @@ int main(int argc, char** argv) {
 
     auto* frame = new wxFrame(nullptr, wxID_ANY, "web memory", wxPoint(0, 0), wxSize(1000, 700));
     frame->Show();
-    Pump(std::chrono::milliseconds(500));
+    PumpFor(std::chrono::milliseconds(500));
     Report("before any web view");
 
     std::vector<std::unique_ptr<CWebBrowser2>> browsers;
@@ -160,16 +154,16 @@ int main(int argc, char** argv) {
     }
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (loaded < views && std::chrono::steady_clock::now() < deadline)
-        Pump(std::chrono::milliseconds(50));
+        PumpFor(std::chrono::milliseconds(50));
     // Let the web processes finish their first paint and settle.
-    Pump(std::chrono::seconds(3));
+    PumpFor(std::chrono::seconds(3));
     char title[80];
     std::snprintf(title, sizeof title, "%d web views, %d of them loaded", views, loaded);
     Report(title);
 
     browsers.clear();
     frame->Destroy();
-    Pump(std::chrono::milliseconds(200));
+    PumpFor(std::chrono::milliseconds(200));
     std::error_code ec;
     fs::remove_all(dir, ec);
     wxTheApp->OnExit();

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "tests/support/EventPump.h"
 
 class wxWindow;
 
@@ -22,11 +22,5 @@ struct ShownBox {
 void InstallRecordingMessageBoxHook();
 std::vector<ShownBox>& ShownBoxes();
 void SetNextBoxAnswer(int answer);
-
-// Runs the event loop until cond() holds or the time-out passes; returns cond().
-bool PumpUntil(const std::function<bool()>& cond,
-               std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
-// Runs the event loop for the given time.
-void PumpFor(std::chrono::milliseconds duration);
 
 }  // namespace zorbel::test

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include <wx/frame.h>
-#include <wx/uiaction.h>
 #include <wx/webview.h>
 
 #include "app/CatalogFiles.h"
@@ -20,6 +19,7 @@
 #include "platform/VelaPfcSystem.h"
 #include "player/DlgPlayer.h"
 #include "tests/platform/TempDir.h"
+#include "tests/support/PointerInput.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tests/web/flash/TestMovie.h"
 #include "tools/catalog_builder/CatalogBuilder.h"
@@ -143,10 +143,9 @@ protected:
 
     static void DoubleClick(wxWindow* window)
     {
-        wxUIActionSimulator sim;
-        sim.MouseMove(OnScreen(window, 0.5));
+        zorbel::test::MovePointer(OnScreen(window, 0.5));
         PumpFor(100ms);
-        sim.MouseDblClick();
+        zorbel::test::DoubleClickPointer();
         PumpFor(100ms);
     }
 
@@ -425,10 +424,9 @@ TEST_F(DlgPlayerTest, AClickOnTheSeekBarMovesTheMovieThereAndPlays)
     s_player->OnStop();
     ASSERT_TRUE(PumpUntil([] { return Flash()->CurrentFrame() == 0; }, 10s));
     s_player->Raise();
-    wxUIActionSimulator sim;
-    sim.MouseMove(OnScreen(&s_player->SeekBar(), 0.75));
+    zorbel::test::MovePointer(OnScreen(&s_player->SeekBar(), 0.75));
     PumpFor(100ms);
-    sim.MouseClick();
+    zorbel::test::ClickPointer();
     EXPECT_TRUE(PumpUntil([] { return Flash()->CurrentFrame() > 150; }, 10s))
         << Flash()->CurrentFrame() << " " << s_player->SeekBar().m_nPos;
     EXPECT_TRUE(Flash()->IsPlaying());

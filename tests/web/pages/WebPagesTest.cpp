@@ -14,7 +14,6 @@
 #include <wx/dialog.h>
 #include <wx/display.h>
 #include <wx/frame.h>
-#include <wx/uiaction.h>
 #include <wx/webview.h>
 
 #include <gdk/gdk.h>
@@ -22,6 +21,7 @@
 
 #include "platform/SkinEngine.h"
 #include "platform/VelaPfcSystem.h"
+#include "tests/support/PointerInput.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tools/demo_server/DemoServer.h"
 #include "web/DlgFeedback.h"
@@ -30,6 +30,9 @@
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using zorbel::test::ClickPointer;
+using zorbel::test::DoubleClickPointer;
+using zorbel::test::MovePointer;
 using zorbel::test::PumpFor;
 using zorbel::test::PumpUntil;
 
@@ -105,10 +108,9 @@ protected:
     }
 
     static void DoubleClick(wxWindow* window) {
-        wxUIActionSimulator sim;
-        sim.MouseMove(CentreOnScreen(window));
+        MovePointer(CentreOnScreen(window));
         PumpFor(100ms);
-        sim.MouseDblClick();
+        DoubleClickPointer();
         PumpFor(100ms);
     }
 
@@ -371,9 +373,9 @@ TEST_F(WebPagesTest, MoviePanelWithholdsKeysAndRightClicksThatAnAdPageGets) {
     wxWebView* adView = ad->Browser().GetView();
     Script(adView, probe);
     PressKey(adView, GDK_KEY_x);
-    wxUIActionSimulator().MouseMove(CentreOnScreen(adView));
+    MovePointer(CentreOnScreen(adView));
     PumpFor(100ms);
-    wxUIActionSimulator().MouseClick(wxMOUSE_BTN_RIGHT);
+    ClickPointer(3);
     ASSERT_TRUE(PumpUntil([&] { return Script(adView, "seen.join()") == "x,b2"; }, 5000ms))
         << Script(adView, "seen.join()");
 
@@ -382,11 +384,10 @@ TEST_F(WebPagesTest, MoviePanelWithholdsKeysAndRightClicksThatAnAdPageGets) {
     PressKey(view, GDK_KEY_x);
     PressKey(view, GDK_KEY_Return);
     PressKey(view, GDK_KEY_Escape);
-    wxUIActionSimulator sim;
-    sim.MouseMove(CentreOnScreen(view));
+    MovePointer(CentreOnScreen(view));
     PumpFor(100ms);
-    sim.MouseClick(wxMOUSE_BTN_RIGHT);
-    sim.MouseClick(wxMOUSE_BTN_LEFT);
+    ClickPointer(3);
+    ClickPointer(1);
     ASSERT_TRUE(PumpUntil([&] { return Script(view, "seen.join()").find("b0") != std::string::npos; },
                           5000ms));
     EXPECT_EQ(Script(view, "seen.join()"), "b0");
