@@ -21,7 +21,7 @@
 #include "player/PlayHistory.h"
 #include "web/flash/ShockwaveFlash.h"
 
-wxBEGIN_EVENT_TABLE(CDlgPlayer, wxPanel)
+wxBEGIN_EVENT_TABLE(CDlgPlayer, CFullScreenPanel)
     EVT_INIT_DIALOG(                                        CDlgPlayer::OnInitDialog)
     EVT_BUTTON(             CDlgPlayer::kFavoriteId,        CDlgPlayer::OnFavoriteButton)
     EVT_BUTTON(             CDlgPlayer::kPlayId,            CDlgPlayer::OnPlayButton)
@@ -94,13 +94,6 @@ CDlgPlayer::~CDlgPlayer()
 {
     m_timerProgress.Stop();
     m_timerStatus.Stop();
-    // Deleted while filling the screen: the empty frame goes too, unless it is what is
-    // deleting the player.
-    wxFrame* frame = m_fullScreenFrame.get();
-    if (frame && !frame->IsBeingDeleted()) {
-        frame->Unbind(wxEVT_SIZE, &CDlgPlayer::OnFullScreenFrameSize, this);
-        frame->Destroy();
-    }
 }
 
 bool CDlgPlayer::Create(wxWindow* parent)
@@ -114,7 +107,7 @@ bool CDlgPlayer::Create(wxWindow* parent)
     if (!wxPanel::Create(parent, wxID_ANY, wxDefaultPosition, wxSize(0, 0),
                          wxTAB_TRAVERSAL | wxBORDER_NONE))
         return false;
-    m_pMainWnd = parent;
+    SetMainWindow(parent);
     // Skinned buttons in place of the toolkit's, which cannot be painted over.
     zorbel::templates::CreateDialogControls(
         this, *tmpl,
@@ -181,6 +174,11 @@ void CDlgPlayer::CreateSeekBar()
     m_wndSeekBar.SetScrollPos(0, true);
     m_wndSeekBar.m_crThumb = MakeRgb(198, 97, 239);
     m_wndSeekBar.m_bThumbColor = 1;
+}
+
+wxString CDlgPlayer::FullScreenTitle() const
+{
+    return wxString::FromUTF8(kWindowText);
 }
 
 std::string CDlgPlayer::TitleFromPath(const std::string& path)

@@ -3,14 +3,12 @@
 #include <string>
 
 #include <wx/bmpbndl.h>
-#include <wx/panel.h>
 #include <wx/timer.h>
-#include <wx/weakref.h>
 
+#include "ui/FullScreenPanel.h"
 #include "ui/XScrollBar.h"
 
 class wxControl;
-class wxFrame;
 namespace zorbel {
 class CShockwaveFlash;
 }
@@ -29,16 +27,13 @@ class CShockwaveFlash;
 // control instead of replacing the control. m_pFlash points at it while a movie is open and
 // is null otherwise, so "no movie control" still means "no movie".
 //
-// Full screen: the panel moves (with the movie, which keeps playing) into a borderless frame
-// that covers the monitor, and back. The main window is never hidden on the way: it runs the
-// program's modal loop, and on GTK hiding a modal dialog ends that loop. The frame gets a
-// window group of its own so that the modal main window's input grab does not take its clicks.
+// Full screen (the button or a double click on the movie): see CFullScreenPanel.
 //
 // The main window makes it once with `new CDlgPlayer` and Create(mainWindow), places it with
 // SetSize, calls PlayMovie(path) to play a title (an empty path only shows the player), and
 // hides it with Pause() followed by Hide(). IsActive() says whether a movie is playing or
 // paused (not stopped).
-class CDlgPlayer : public wxPanel {
+class CDlgPlayer : public CFullScreenPanel {
 public:
     static constexpr int kTemplateId = 102;
     static constexpr int kStatusId = 1020;
@@ -86,14 +81,11 @@ public:
     void OnPlay();
     void OnPause();
     void OnStop();
-    void ToggleFullScreen();
 
     // The title of a movie file: its name without folder and extension.
     static std::string TitleFromPath(const std::string& path);
 
     // State for the main window and tests.
-    bool IsFullScreen() const { return m_bFullScreen != 0; }
-    wxFrame* FullScreenFrame() const { return m_fullScreenFrame.get(); }
     zorbel::CShockwaveFlash* MovieControl() const { return m_pFlash; }
     const std::string& MoviePath() const { return m_strMoviePath; }
     const std::string& Title() const { return m_strTitle; }
@@ -102,9 +94,8 @@ public:
     bool IsProgressTimerRunning() const { return m_nProgressTimer != 0; }
 
 protected:
-    // While the player fills the screen the main window's layout still places it: the place
-    // is kept for the return instead of moving the player inside the full-screen frame.
-    void DoSetSize(int x, int y, int width, int height, int sizeFlags) override;
+    wxString FullScreenTitle() const override;
+    wxBitmapBundle FullScreenIcon() const override { return m_hIcon; }
 
 private:
     void OnInitDialog(wxInitDialogEvent& event);
@@ -134,18 +125,10 @@ private:
     // double clicks are watched on the way to it.
     void WatchMovieInput();
 
-    // Full screen (DlgPlayerFullScreen.cpp).
-    void EnterFullScreen();
-    void LeaveFullScreen();
-    void FillFullScreenFrame();
-    void OnFullScreenFrameSize(wxSizeEvent& event);
-    wxWindow* MainWindow() const;
-
     // The members of the classic player, in their order.
     wxControl* m_wndStatus = nullptr;
     CXScrollBar m_wndSeekBar;
     wxWindow* m_wndFrame = nullptr;
-    int m_bFullScreen = 0;
     int m_bActive = 0;
     zorbel::CShockwaveFlash* m_pFlash = nullptr;
     std::string m_strMoviePath;
@@ -158,10 +141,6 @@ private:
     wxTimer m_timerProgress;
     wxTimer m_timerStatus;
     wxBitmapBundle m_hIcon;
-    wxWeakRef<wxWindow> m_pMainWnd;
-    wxRect m_rcInMain;
-    wxWeakRef<wxFrame> m_fullScreenFrame;
-    bool m_bPlacingInFrame = false;
 
     friend struct CDlgPlayerMovieInput;
 

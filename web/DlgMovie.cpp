@@ -4,8 +4,6 @@
 #include <webkit2/webkit2.h>
 
 #include <wx/app.h>
-#include <wx/display.h>
-#include <wx/frame.h>
 #include <wx/utils.h>
 
 #include "app/CatalogFiles.h"
@@ -13,7 +11,7 @@
 #include "platform/SkinEngine.h"
 #include "platform/templates/TemplateBuilder.h"
 
-wxBEGIN_EVENT_TABLE(CDlgMovie, wxPanel)
+wxBEGIN_EVENT_TABLE(CDlgMovie, CFullScreenPanel)
     EVT_INIT_DIALOG(                                  CDlgMovie::OnInitDialog)
     EVT_SIZE(                                         CDlgMovie::OnSize)
     EVT_CHAR_HOOK(                                    CDlgMovie::OnCharHook)
@@ -71,16 +69,7 @@ CDlgMovie::CDlgMovie(const std::string& webServer)
 {
 }
 
-CDlgMovie::~CDlgMovie()
-{
-    // Deleted while filling the screen: the empty frame goes too, unless it is what is
-    // deleting the panel.
-    wxFrame* frame = m_fullScreenFrame.get();
-    if (frame && !frame->IsBeingDeleted()) {
-        frame->Unbind(wxEVT_SIZE, &CDlgMovie::OnFullScreenFrameSize, this);
-        frame->Destroy();
-    }
-}
+CDlgMovie::~CDlgMovie() = default;
 
 bool CDlgMovie::Create(wxWindow* parent)
 {
@@ -95,7 +84,7 @@ bool CDlgMovie::Create(wxWindow* parent)
     if (!wxPanel::Create(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                          wxTAB_TRAVERSAL | wxBORDER_NONE))
         return false;
-    m_pMainWnd = parent;
+    SetMainWindow(parent);
     zorbel::templates::CreateDialogControls(
         this, *tmpl,
         [this](wxWindow* container, const zorbel::templates::DialogControl& control,
@@ -181,117 +170,4 @@ void CDlgMovie::OnLeftDoubleClick(wxMouseEvent& event)
 
 void CDlgMovie::OnRightDown(wxMouseEvent& /*event*/)
 {
-}
-
-void CDlgMovie::ToggleFullScreen()
-{
-    try {
-        if (m_bFullScreen)
-            LeaveFullScreen();
-        else
-            EnterFullScreen();
-    } catch (...) {
-        // A failed switch leaves the panel where it is.
-    }
-}
-
-void CDlgMovie::EnterFullScreen()
-{
-    wxWindow* main = m_pMainWnd.get();
-    if (!main || !GetHandle())
-        return;
-    auto* mainFrame = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(main));
-
-    int display = wxDisplay::GetFromWindow(main);
-    if (display == wxNOT_FOUND)
-        display = 0;
-    const wxRect screen = wxDisplay(static_cast<unsigned>(display)).GetGeometry();
-
-    auto* frame = new wxFrame(main, wxID_ANY, mainFrame ? mainFrame->GetTitle() : wxString(),
-                              screen.GetPosition(), screen.GetSize(), wxBORDER_NONE);
-    GtkWidget* frameWidget = frame->GetHandle();
-    if (frameWidget && GTK_IS_WINDOW(frameWidget)) {
-        GtkWindowGroup* group = gtk_window_group_new();
-        gtk_window_group_add_window(group, GTK_WINDOW(frameWidget));
-        // The window keeps its group alive.
-        g_object_unref(group);
-    }
-    frame->Bind(wxEVT_SIZE, &CDlgMovie::OnFullScreenFrameSize, this);
-    m_fullScreenFrame = frame;
-
-    m_rcInMain = GetRect();
-    m_bFullScreen = true;
-    Reparent(frame);
-    FillFullScreenFrame();
-
-    if (mainFrame) {
-        mainFrame->Show();
-        mainFrame->Maximize(true);
-    }
-    frame->Show();
-    frame->Maximize(true);
-    frame->Raise();
-    wxPanel::Show(true);
-    Refresh(true);
-}
-
-void CDlgMovie::LeaveFullScreen()
-{
-    wxWindow* main = m_pMainWnd.get();
-    wxFrame* frame = m_fullScreenFrame.get();
-    auto* mainFrame = main ? dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(main)) : nullptr;
-
-    m_bFullScreen = false;
-    if (main) {
-        Reparent(main);
-        SetSize(m_rcInMain);
-    }
-    wxPanel::Show(true);
-    if (frame) {
-        frame->Unbind(wxEVT_SIZE, &CDlgMovie::OnFullScreenFrameSize, this);
-        frame->Destroy();
-    }
-    m_fullScreenFrame = nullptr;
-    if (mainFrame) {
-        if (mainFrame->IsIconized())
-            mainFrame->Iconize(false);
-        mainFrame->Maximize(false);
-        mainFrame->Show();
-        mainFrame->Raise();
-    }
-    Refresh(true);
-}
-
-void CDlgMovie::FillFullScreenFrame()
-{
-    wxFrame* frame = m_fullScreenFrame.get();
-    if (!frame)
-        return;
-    m_bPlacingInFrame = true;
-    SetSize(wxRect(wxPoint(0, 0), frame->GetClientSize()));
-    m_bPlacingInFrame = false;
-}
-
-void CDlgMovie::OnFullScreenFrameSize(wxSizeEvent& /*event*/)
-{
-    // Not skipped: the frame's own layout would place its one child through the main window's
-    // path and the panel would take the screen as its place in the main window.
-    FillFullScreenFrame();
-}
-
-void CDlgMovie::DoSetSize(int x, int y, int width, int height, int sizeFlags)
-{
-    if (!m_bFullScreen || m_bPlacingInFrame) {
-        wxPanel::DoSetSize(x, y, width, height, sizeFlags);
-        return;
-    }
-    const bool minusOne = (sizeFlags & wxSIZE_ALLOW_MINUS_ONE) != 0;
-    if (x != wxDefaultCoord || minusOne)
-        m_rcInMain.x = x;
-    if (y != wxDefaultCoord || minusOne)
-        m_rcInMain.y = y;
-    if (width != wxDefaultCoord || minusOne)
-        m_rcInMain.width = width;
-    if (height != wxDefaultCoord || minusOne)
-        m_rcInMain.height = height;
 }

@@ -1,18 +1,34 @@
-// The player's two places: inside the main window, and alone on the whole screen.
+#include "ui/FullScreenPanel.h"
+
 #include <gtk/gtk.h>
 
 #include <wx/display.h>
 #include <wx/frame.h>
 
-#include "player/DlgPlayer.h"
+CFullScreenPanel::~CFullScreenPanel()
+{
+    // Deleted while filling the screen: the empty frame goes too, unless it is what is
+    // deleting the panel.
+    wxFrame* frame = m_fullScreenFrame.get();
+    if (frame && !frame->IsBeingDeleted()) {
+        frame->Unbind(wxEVT_SIZE, &CFullScreenPanel::OnFullScreenFrameSize, this);
+        frame->Destroy();
+    }
+}
 
-wxWindow* CDlgPlayer::MainWindow() const
+wxWindow* CFullScreenPanel::MainWindow() const
 {
     wxWindow* main = m_pMainWnd.get();
     return main ? wxGetTopLevelParent(main) : nullptr;
 }
 
-void CDlgPlayer::ToggleFullScreen()
+wxString CFullScreenPanel::FullScreenTitle() const
+{
+    auto* mainFrame = dynamic_cast<wxTopLevelWindow*>(MainWindow());
+    return mainFrame ? mainFrame->GetTitle() : wxString();
+}
+
+void CFullScreenPanel::ToggleFullScreen()
 {
     try {
         if (m_bFullScreen)
@@ -20,26 +36,27 @@ void CDlgPlayer::ToggleFullScreen()
         else
             EnterFullScreen();
     } catch (...) {
-        // A failed switch leaves the player where it is.
+        // A failed switch leaves the panel where it is.
     }
 }
 
-void CDlgPlayer::EnterFullScreen()
+void CFullScreenPanel::EnterFullScreen()
 {
     wxWindow* main = m_pMainWnd.get();
     if (!main || !GetHandle())
         return;
-    auto* mainFrame = dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(main));
+    auto* mainFrame = dynamic_cast<wxTopLevelWindow*>(MainWindow());
 
     int display = wxDisplay::GetFromWindow(main);
     if (display == wxNOT_FOUND)
         display = 0;
     const wxRect screen = wxDisplay(static_cast<unsigned>(display)).GetGeometry();
 
-    auto* frame = new wxFrame(main, wxID_ANY, wxString::FromUTF8(kWindowText),
-                              screen.GetPosition(), screen.GetSize(), wxBORDER_NONE);
-    if (m_hIcon.IsOk())
-        frame->SetIcon(m_hIcon.GetIcon(wxSize(16, 16)));
+    auto* frame = new wxFrame(main, wxID_ANY, FullScreenTitle(), screen.GetPosition(),
+                              screen.GetSize(), wxBORDER_NONE);
+    const wxBitmapBundle icon = FullScreenIcon();
+    if (icon.IsOk())
+        frame->SetIcon(icon.GetIcon(wxSize(16, 16)));
     GtkWidget* frameWidget = frame->GetHandle();
     if (frameWidget && GTK_IS_WINDOW(frameWidget)) {
         GtkWindowGroup* group = gtk_window_group_new();
@@ -47,15 +64,14 @@ void CDlgPlayer::EnterFullScreen()
         // The window keeps its group alive.
         g_object_unref(group);
     }
-    frame->Bind(wxEVT_SIZE, &CDlgPlayer::OnFullScreenFrameSize, this);
+    frame->Bind(wxEVT_SIZE, &CFullScreenPanel::OnFullScreenFrameSize, this);
     m_fullScreenFrame = frame;
 
     m_rcInMain = GetRect();
-    m_bFullScreen = 1;
+    m_bFullScreen = true;
     Reparent(frame);
     FillFullScreenFrame();
 
-    // The main window stays shown under the frame: hiding it would end its modal run.
     if (mainFrame) {
         mainFrame->Show();
         mainFrame->Maximize(true);
@@ -67,19 +83,20 @@ void CDlgPlayer::EnterFullScreen()
     Refresh(true);
 }
 
-void CDlgPlayer::LeaveFullScreen()
+void CFullScreenPanel::LeaveFullScreen()
 {
     wxWindow* main = m_pMainWnd.get();
     wxFrame* frame = m_fullScreenFrame.get();
-    auto* mainFrame = main ? dynamic_cast<wxTopLevelWindow*>(wxGetTopLevelParent(main)) : nullptr;
+    auto* mainFrame = dynamic_cast<wxTopLevelWindow*>(MainWindow());
 
-    m_bFullScreen = 0;
+    m_bFullScreen = false;
     if (main) {
         Reparent(main);
         SetSize(m_rcInMain);
     }
+    wxPanel::Show(true);
     if (frame) {
-        frame->Unbind(wxEVT_SIZE, &CDlgPlayer::OnFullScreenFrameSize, this);
+        frame->Unbind(wxEVT_SIZE, &CFullScreenPanel::OnFullScreenFrameSize, this);
         frame->Destroy();
     }
     m_fullScreenFrame = nullptr;
@@ -90,11 +107,10 @@ void CDlgPlayer::LeaveFullScreen()
         mainFrame->Show();
         mainFrame->Raise();
     }
-    wxPanel::Show(true);
     Refresh(true);
 }
 
-void CDlgPlayer::FillFullScreenFrame()
+void CFullScreenPanel::FillFullScreenFrame()
 {
     wxFrame* frame = m_fullScreenFrame.get();
     if (!frame)
@@ -104,14 +120,14 @@ void CDlgPlayer::FillFullScreenFrame()
     m_bPlacingInFrame = false;
 }
 
-void CDlgPlayer::OnFullScreenFrameSize(wxSizeEvent& /*event*/)
+void CFullScreenPanel::OnFullScreenFrameSize(wxSizeEvent& /*event*/)
 {
-    // Not skipped: the frame's own layout would place its one child through the main
-    // window's path and the player would take the screen as its place in the main window.
+    // Not skipped: the frame's own layout would place its one child through the main window's
+    // path and the panel would take the screen as its place in the main window.
     FillFullScreenFrame();
 }
 
-void CDlgPlayer::DoSetSize(int x, int y, int width, int height, int sizeFlags)
+void CFullScreenPanel::DoSetSize(int x, int y, int width, int height, int sizeFlags)
 {
     if (!m_bFullScreen || m_bPlacingInFrame) {
         wxPanel::DoSetSize(x, y, width, height, sizeFlags);
