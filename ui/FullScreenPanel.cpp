@@ -5,8 +5,7 @@
 #include <wx/display.h>
 #include <wx/frame.h>
 
-CFullScreenPanel::~CFullScreenPanel()
-{
+CFullScreenPanel::~CFullScreenPanel() {
     // Deleted while filling the screen: the empty frame goes too, unless it is what is
     // deleting the panel.
     wxFrame* frame = m_fullScreenFrame.get();
@@ -16,20 +15,17 @@ CFullScreenPanel::~CFullScreenPanel()
     }
 }
 
-wxWindow* CFullScreenPanel::MainWindow() const
-{
+wxWindow* CFullScreenPanel::MainWindow() const {
     wxWindow* main = m_pMainWnd.get();
     return main ? wxGetTopLevelParent(main) : nullptr;
 }
 
-wxString CFullScreenPanel::FullScreenTitle() const
-{
+wxString CFullScreenPanel::FullScreenTitle() const {
     auto* mainFrame = dynamic_cast<wxTopLevelWindow*>(MainWindow());
     return mainFrame ? mainFrame->GetTitle() : wxString();
 }
 
-void CFullScreenPanel::ToggleFullScreen()
-{
+void CFullScreenPanel::ToggleFullScreen() {
     try {
         if (m_bFullScreen)
             LeaveFullScreen();
@@ -40,23 +36,19 @@ void CFullScreenPanel::ToggleFullScreen()
     }
 }
 
-void CFullScreenPanel::EnterFullScreen()
-{
+void CFullScreenPanel::EnterFullScreen() {
     wxWindow* main = m_pMainWnd.get();
-    if (!main || !GetHandle())
-        return;
+    if (!main || !GetHandle()) return;
     auto* mainFrame = dynamic_cast<wxTopLevelWindow*>(MainWindow());
 
     int display = wxDisplay::GetFromWindow(main);
-    if (display == wxNOT_FOUND)
-        display = 0;
+    if (display == wxNOT_FOUND) display = 0;
     const wxRect screen = wxDisplay(static_cast<unsigned>(display)).GetGeometry();
 
     auto* frame = new wxFrame(main, wxID_ANY, FullScreenTitle(), screen.GetPosition(),
                               screen.GetSize(), wxBORDER_NONE);
     const wxBitmapBundle icon = FullScreenIcon();
-    if (icon.IsOk())
-        frame->SetIcon(icon.GetIcon(wxSize(16, 16)));
+    if (icon.IsOk()) frame->SetIcon(icon.GetIcon(wxSize(16, 16)));
     GtkWidget* frameWidget = frame->GetHandle();
     if (frameWidget && GTK_IS_WINDOW(frameWidget)) {
         GtkWindowGroup* group = gtk_window_group_new();
@@ -83,8 +75,7 @@ void CFullScreenPanel::EnterFullScreen()
     Refresh(true);
 }
 
-void CFullScreenPanel::LeaveFullScreen()
-{
+void CFullScreenPanel::LeaveFullScreen() {
     wxWindow* main = m_pMainWnd.get();
     wxFrame* frame = m_fullScreenFrame.get();
     auto* mainFrame = dynamic_cast<wxTopLevelWindow*>(MainWindow());
@@ -101,8 +92,7 @@ void CFullScreenPanel::LeaveFullScreen()
     }
     m_fullScreenFrame = nullptr;
     if (mainFrame) {
-        if (mainFrame->IsIconized())
-            mainFrame->Iconize(false);
+        if (mainFrame->IsIconized()) mainFrame->Iconize(false);
         mainFrame->Maximize(false);
         mainFrame->Show();
         mainFrame->Raise();
@@ -110,36 +100,28 @@ void CFullScreenPanel::LeaveFullScreen()
     Refresh(true);
 }
 
-void CFullScreenPanel::FillFullScreenFrame()
-{
+void CFullScreenPanel::FillFullScreenFrame() {
     wxFrame* frame = m_fullScreenFrame.get();
-    if (!frame)
-        return;
+    if (!frame) return;
     m_bPlacingInFrame = true;
     SetSize(wxRect(wxPoint(0, 0), frame->GetClientSize()));
     m_bPlacingInFrame = false;
 }
 
-void CFullScreenPanel::OnFullScreenFrameSize(wxSizeEvent& /*event*/)
-{
+void CFullScreenPanel::OnFullScreenFrameSize(wxSizeEvent& /*event*/) {
     // Not skipped: the frame's own layout would place its one child through the main window's
     // path and the panel would take the screen as its place in the main window.
     FillFullScreenFrame();
 }
 
-void CFullScreenPanel::DoSetSize(int x, int y, int width, int height, int sizeFlags)
-{
+void CFullScreenPanel::DoSetSize(int x, int y, int width, int height, int sizeFlags) {
     if (!m_bFullScreen || m_bPlacingInFrame) {
         wxPanel::DoSetSize(x, y, width, height, sizeFlags);
         return;
     }
     const bool minusOne = (sizeFlags & wxSIZE_ALLOW_MINUS_ONE) != 0;
-    if (x != wxDefaultCoord || minusOne)
-        m_rcInMain.x = x;
-    if (y != wxDefaultCoord || minusOne)
-        m_rcInMain.y = y;
-    if (width != wxDefaultCoord || minusOne)
-        m_rcInMain.width = width;
-    if (height != wxDefaultCoord || minusOne)
-        m_rcInMain.height = height;
+    if (x != wxDefaultCoord || minusOne) m_rcInMain.x = x;
+    if (y != wxDefaultCoord || minusOne) m_rcInMain.y = y;
+    if (width != wxDefaultCoord || minusOne) m_rcInMain.width = width;
+    if (height != wxDefaultCoord || minusOne) m_rcInMain.height = height;
 }

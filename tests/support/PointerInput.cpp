@@ -7,7 +7,9 @@
 namespace zorbel::test {
 namespace {
 
-Display* XDisplay() { return GDK_DISPLAY_XDISPLAY(gdk_display_get_default()); }
+Display* XDisplay() {
+    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+}
 
 void Button(int button, bool down) {
     XTestFakeButtonEvent(XDisplay(), static_cast<unsigned>(button), down ? True : False,
