@@ -15,78 +15,64 @@
 #include "platform/MessageBox.h"
 #include "platform/templates/TemplateBuilder.h"
 
-wxBEGIN_EVENT_TABLE(CDlgSettings, wxDialog)
-    EVT_INIT_DIALOG(                                    CDlgSettings::OnInitDialog)
-    EVT_BUTTON(     CDlgSettings::kIdBrowse,            CDlgSettings::OnBrowseFolder)
-    EVT_CHECKBOX(   CDlgSettings::kIdAutoStart,         CDlgSettings::OnAutoStart)
-    EVT_BUTTON(     wxID_OK,                            CDlgSettings::OnOK)
-wxEND_EVENT_TABLE()
+wxBEGIN_EVENT_TABLE(CDlgSettings, wxDialog) EVT_INIT_DIALOG(CDlgSettings::OnInitDialog)
+    EVT_BUTTON(CDlgSettings::kIdBrowse, CDlgSettings::OnBrowseFolder)
+        EVT_CHECKBOX(CDlgSettings::kIdAutoStart, CDlgSettings::OnAutoStart)
+            EVT_BUTTON(wxID_OK, CDlgSettings::OnOK) wxEND_EVENT_TABLE()
 
-namespace {
+                namespace {
+    // The small icon of a dialog's title bar.
+    const wxSize kSmallIconSize(16, 16);
 
-// The small icon of a dialog's title bar.
-const wxSize kSmallIconSize(16, 16);
+    std::mutex g_chooserLock;
+    CDlgSettings::FolderChooser g_folderChooser;
 
-std::mutex g_chooserLock;
-CDlgSettings::FolderChooser g_folderChooser;
-
-std::string ChooseFolder(wxWindow* owner, const std::string& title)
-{
-    CDlgSettings::FolderChooser hook;
-    {
-        std::lock_guard<std::mutex> lock(g_chooserLock);
-        hook = g_folderChooser;
+    std::string ChooseFolder(wxWindow * owner, const std::string& title) {
+        CDlgSettings::FolderChooser hook;
+        {
+            std::lock_guard<std::mutex> lock(g_chooserLock);
+            hook = g_folderChooser;
+        }
+        if (hook) return hook(owner, title);
+        wxDirDialog dialog(owner, wxString::FromUTF8(title), wxString(),
+                           wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+        if (dialog.ShowModal() != wxID_OK) return std::string();
+        return std::string(dialog.GetPath().utf8_str());
     }
-    if (hook)
-        return hook(owner, title);
-    wxDirDialog dialog(owner, wxString::FromUTF8(title), wxString(),
-                       wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
-    if (dialog.ShowModal() != wxID_OK)
-        return std::string();
-    return std::string(dialog.GetPath().utf8_str());
-}
 
-// The caption the framework gives its plain message boxes: the executable's name.
-std::string ExecutableName()
-{
-    const std::string exe = zorbel::autostart::RunningExecutablePath();
-    if (!exe.empty())
-        return std::filesystem::path(exe).filename().string();
-    return std::string(wxTheApp ? wxTheApp->GetAppName().utf8_str() : "zorbel");
-}
+    // The caption the framework gives its plain message boxes: the executable's name.
+    std::string ExecutableName() {
+        const std::string exe = zorbel::autostart::RunningExecutablePath();
+        if (!exe.empty()) return std::filesystem::path(exe).filename().string();
+        return std::string(wxTheApp ? wxTheApp->GetAppName().utf8_str() : "zorbel");
+    }
 
 }  // namespace
 
-CDlgSettings::CDlgSettings(wxWindow* parent)
-{
+CDlgSettings::CDlgSettings(wxWindow* parent) {
     zorbel::templates::CreateTemplateDialog(this, parent, kTemplateId);
 }
 
 CDlgSettings::~CDlgSettings() = default;
 
-void CDlgSettings::SetFolderChooserHook(FolderChooser hook)
-{
+void CDlgSettings::SetFolderChooserHook(FolderChooser hook) {
     std::lock_guard<std::mutex> lock(g_chooserLock);
     g_folderChooser = std::move(hook);
 }
 
-wxTextCtrl* CDlgSettings::CacheFolderEdit() const
-{
+wxTextCtrl* CDlgSettings::CacheFolderEdit() const {
     return dynamic_cast<wxTextCtrl*>(FindWindow(kIdCacheFolder));
 }
 
-wxCheckBox* CDlgSettings::AutoStartCheck() const
-{
+wxCheckBox* CDlgSettings::AutoStartCheck() const {
     return dynamic_cast<wxCheckBox*>(FindWindow(kIdAutoStart));
 }
 
-void CDlgSettings::OnInitDialog(wxInitDialogEvent& event)
-{
+void CDlgSettings::OnInitDialog(wxInitDialogEvent& event) {
     event.Skip();
 
     wxBitmapBundle icon = CSystemIcon::LoadAppIcon();
-    if (icon.IsOk())
-        SetIcon(icon.GetIcon(kSmallIconSize));
+    if (icon.IsOk()) SetIcon(icon.GetIcon(kSmallIconSize));
 
     const std::string settingsPath = zorbel::files::SettingsPath();
     const std::string folder = zorbel::files::ReadCacheFolder(settingsPath);
@@ -94,37 +80,30 @@ void CDlgSettings::OnInitDialog(wxInitDialogEvent& event)
         zorbel::AppMessageBox(this, zorbel::MissingCacheFolderText(settingsPath),
                               zorbel::kDataMessageCaption, zorbel::kMbIconError);
 
-    if (wxTextCtrl* edit = CacheFolderEdit())
-        edit->ChangeValue(wxString::FromUTF8(folder));
+    if (wxTextCtrl* edit = CacheFolderEdit()) edit->ChangeValue(wxString::FromUTF8(folder));
     // The box tells the truth about the entry, whoever made or removed it.
     if (wxCheckBox* check = AutoStartCheck())
         check->SetValue(zorbel::autostart::IsRegistered(kAutoStartName));
 }
 
-void CDlgSettings::OnBrowseFolder(wxCommandEvent& /*event*/)
-{
+void CDlgSettings::OnBrowseFolder(wxCommandEvent& /*event*/) {
     const std::string folder = ChooseFolder(this, kBrowseTitle);
-    if (wxTextCtrl* edit = CacheFolderEdit())
-        edit->SetValue(wxString::FromUTF8(folder));
+    if (wxTextCtrl* edit = CacheFolderEdit()) edit->SetValue(wxString::FromUTF8(folder));
 }
 
-void CDlgSettings::OnAutoStart(wxCommandEvent& /*event*/)
-{
+void CDlgSettings::OnAutoStart(wxCommandEvent& /*event*/) {
     wxCheckBox* check = AutoStartCheck();
-    if (!check)
-        return;
+    if (!check) return;
     namespace autostart = zorbel::autostart;
     const autostart::Result result =
-        check->GetValue()
-            ? autostart::Register(kAutoStartName, autostart::RunningExecutablePath())
-            : autostart::Unregister(kAutoStartName);
+        check->GetValue() ? autostart::Register(kAutoStartName, autostart::RunningExecutablePath())
+                          : autostart::Unregister(kAutoStartName);
     if (result != autostart::Result::kOk)
         zorbel::AppMessageBox(this, kAutoStartFailedText, ExecutableName(), zorbel::kMbOk);
     check->SetValue(autostart::IsRegistered(kAutoStartName));
 }
 
-void CDlgSettings::OnOK(wxCommandEvent& /*event*/)
-{
+void CDlgSettings::OnOK(wxCommandEvent& /*event*/) {
     const wxTextCtrl* edit = CacheFolderEdit();
     const std::string folder = edit ? std::string(edit->GetValue().utf8_str()) : std::string();
     zorbel::files::WriteCacheFolder(zorbel::files::SettingsPath(), folder);
@@ -133,14 +112,12 @@ void CDlgSettings::OnOK(wxCommandEvent& /*event*/)
 
 namespace zorbel {
 
-std::string MissingCacheFolderText(const std::string& settingsPath)
-{
+std::string MissingCacheFolderText(const std::string& settingsPath) {
     return "CODE:1001，程序被损坏，请联系" + HostConfig::Load(settingsPath).vendorSiteName +
            "解决！";
 }
 
-std::string ReReadCacheFolderAfterSettings(wxWindow* owner)
-{
+std::string ReReadCacheFolderAfterSettings(wxWindow* owner) {
     const std::string settingsPath = files::SettingsPath();
     const std::string folder = files::ReadCacheFolder(settingsPath);
     if (folder.empty())

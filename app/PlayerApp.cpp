@@ -18,7 +18,9 @@ bool CPlayerApp::OnInit() {
     return true;
 }
 
-int CPlayerApp::OnRun() { return 0; }
+int CPlayerApp::OnRun() {
+    return 0;
+}
 
 int CPlayerApp::OnExit() {
     // A download still running ends now, deleting its temporary file, while the toolkit it

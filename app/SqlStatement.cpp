@@ -9,57 +9,45 @@ constexpr std::size_t kTextReserve = 256;
 
 }  // namespace
 
-CSqlStatement::CSqlStatement(const char* sql, sqlite3* db)
-{
+CSqlStatement::CSqlStatement(const char* sql, sqlite3* db) {
     m_strText.reserve(kTextReserve);
     if (!sql || !db || sqlite3_prepare_v2(db, sql, -1, &m_pStmt, nullptr) != SQLITE_OK) {
         // A failed prepare may still have produced a handle; it is not kept.
-        if (m_pStmt)
-            sqlite3_finalize(m_pStmt);
+        if (m_pStmt) sqlite3_finalize(m_pStmt);
         m_pStmt = nullptr;
     }
 }
 
-CSqlStatement::~CSqlStatement()
-{
-    if (m_pStmt)
-        sqlite3_finalize(m_pStmt);
+CSqlStatement::~CSqlStatement() {
+    if (m_pStmt) sqlite3_finalize(m_pStmt);
 }
 
-bool CSqlStatement::NextRow()
-{
-    if (!m_pStmt)
-        return false;
+bool CSqlStatement::NextRow() {
+    if (!m_pStmt) return false;
     switch (sqlite3_step(m_pStmt)) {
-    case SQLITE_ROW:
-        return true;
-    case SQLITE_DONE:
-        sqlite3_reset(m_pStmt);
-        return false;
-    default:
-        return false;
+        case SQLITE_ROW:
+            return true;
+        case SQLITE_DONE:
+            sqlite3_reset(m_pStmt);
+            return false;
+        default:
+            return false;
     }
 }
 
-bool CSqlStatement::Execute()
-{
-    if (!m_pStmt)
-        return false;
-    if (sqlite3_step(m_pStmt) != SQLITE_DONE)
-        return false;
+bool CSqlStatement::Execute() {
+    if (!m_pStmt) return false;
+    if (sqlite3_step(m_pStmt) != SQLITE_DONE) return false;
     sqlite3_reset(m_pStmt);
     return true;
 }
 
-int CSqlStatement::ColumnInt(int column)
-{
-    if (!m_pStmt)
-        return 0;
+int CSqlStatement::ColumnInt(int column) {
+    if (!m_pStmt) return 0;
     return sqlite3_column_int(m_pStmt, column);
 }
 
-const char* CSqlStatement::ColumnText(int column)
-{
+const char* CSqlStatement::ColumnText(int column) {
     const unsigned char* value = m_pStmt ? sqlite3_column_text(m_pStmt, column) : nullptr;
     // assign() keeps the buffer when the value fits, so an earlier pointer shows the new value.
     if (value)
@@ -69,9 +57,7 @@ const char* CSqlStatement::ColumnText(int column)
     return m_strText.c_str();
 }
 
-int CSqlStatement::ColumnCount()
-{
-    if (!m_pStmt)
-        return 0;
+int CSqlStatement::ColumnCount() {
+    if (!m_pStmt) return 0;
     return sqlite3_column_count(m_pStmt);
 }

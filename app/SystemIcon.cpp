@@ -17,8 +17,10 @@ wxDEFINE_EVENT(wxEVT_TRAY_NOTIFY, wxCommandEvent);
 void CResourceMenu::AppendResourceItem(int resourceId, const wxString& text) {
     const int itemId = kFirstItemId + static_cast<int>(m_resourceIds.size());
     m_resourceIds.push_back(resourceId);
-    if (resourceId == 0) AppendSeparator();
-    else Append(itemId, text);
+    if (resourceId == 0)
+        AppendSeparator();
+    else
+        Append(itemId, text);
 }
 
 int CResourceMenu::GetResourceId(size_t pos) const {
@@ -69,8 +71,7 @@ private:
     void OnActivate(wxTaskBarIconEvent&) {
         if (!m_owner) return;
         using namespace std::chrono;
-        long long now =
-            duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+        long long now = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
         m_owner->Deliver(m_owner->TranslateActivation(now));
     }
     void OnDoubleClick(wxTaskBarIconEvent&) {
@@ -93,7 +94,9 @@ private:
 
 CSystemIcon::CSystemIcon() = default;
 
-CSystemIcon::~CSystemIcon() { RemoveIcon(); }
+CSystemIcon::~CSystemIcon() {
+    RemoveIcon();
+}
 
 bool CSystemIcon::Create(wxWindow* owner, int callbackMessage, const std::string& tip,
                          const wxBitmapBundle& icon, int iconId) {
@@ -124,7 +127,9 @@ void CSystemIcon::RemoveIcon() {
     }
 }
 
-wxTaskBarIcon* CSystemIcon::GetTaskBarIcon() const { return m_shown ? m_tray.get() : nullptr; }
+wxTaskBarIcon* CSystemIcon::GetTaskBarIcon() const {
+    return m_shown ? m_tray.get() : nullptr;
+}
 
 long CSystemIcon::HandleIconMessage(int iconId, long mouseMessage) {
     if (iconId != m_iconId) return 0;

@@ -10,31 +10,29 @@ struct CDownloadThreads::Entry {
 
 CDownloadThreads::CDownloadThreads() = default;
 
-CDownloadThreads::~CDownloadThreads()
-{
+CDownloadThreads::~CDownloadThreads() {
     JoinAll();
 }
 
 bool CDownloadThreads::Start(std::shared_ptr<DownloadUi> ui, DownloadOptions options,
-                             Finished finished)
-{
-    return Launch(std::move(ui), std::move(options),
-                  [](CDownloadWorker& worker) { return worker.Run(); }, std::move(finished));
+                             Finished finished) {
+    return Launch(
+        std::move(ui), std::move(options), [](CDownloadWorker& worker) { return worker.Run(); },
+        std::move(finished));
 }
 
 bool CDownloadThreads::StartClaimed(std::shared_ptr<DownloadUi> ui, DownloadRequest request,
-                                    DownloadOptions options, Finished finished)
-{
-    return Launch(std::move(ui), std::move(options),
-                  [request = std::move(request)](CDownloadWorker& worker) {
-                      return worker.RunClaimed(request);
-                  },
-                  std::move(finished));
+                                    DownloadOptions options, Finished finished) {
+    return Launch(
+        std::move(ui), std::move(options),
+        [request = std::move(request)](CDownloadWorker& worker) {
+            return worker.RunClaimed(request);
+        },
+        std::move(finished));
 }
 
 bool CDownloadThreads::Launch(std::shared_ptr<DownloadUi> ui, DownloadOptions options, Body body,
-                              Finished finished)
-{
+                              Finished finished) {
     ReapFinished();
     auto entry = std::make_shared<Entry>();
     // The entry is in the list before the thread can finish, so ReapFinished always finds it.
@@ -42,19 +40,18 @@ bool CDownloadThreads::Launch(std::shared_ptr<DownloadUi> ui, DownloadOptions op
     m_threads.push_back(entry);
     Entry* raw = entry.get();
     try {
-        entry->thread = std::thread([raw, ui = std::move(ui), options = std::move(options),
-                                     body = std::move(body),
-                                     finished = std::move(finished)]() mutable {
-            DownloadResult result;
-            {
-                CDownloadWorker worker(*ui, std::move(options));
-                result = body(worker);
-            }
-            ui.reset();
-            if (finished)
-                finished(result);
-            raw->done.store(true);
-        });
+        entry->thread =
+            std::thread([raw, ui = std::move(ui), options = std::move(options),
+                         body = std::move(body), finished = std::move(finished)]() mutable {
+                DownloadResult result;
+                {
+                    CDownloadWorker worker(*ui, std::move(options));
+                    result = body(worker);
+                }
+                ui.reset();
+                if (finished) finished(result);
+                raw->done.store(true);
+            });
     } catch (const std::system_error&) {
         m_threads.pop_back();
         return false;
@@ -62,8 +59,7 @@ bool CDownloadThreads::Launch(std::shared_ptr<DownloadUi> ui, DownloadOptions op
     return true;
 }
 
-void CDownloadThreads::ReapFinished()
-{
+void CDownloadThreads::ReapFinished() {
     std::list<std::shared_ptr<Entry>> ended;
     {
         std::lock_guard<std::mutex> guard(m_lock);
@@ -76,25 +72,21 @@ void CDownloadThreads::ReapFinished()
             }
         }
     }
-    for (auto& entry : ended)
-        entry->thread.join();
+    for (auto& entry : ended) entry->thread.join();
 }
 
-void CDownloadThreads::JoinAll()
-{
+void CDownloadThreads::JoinAll() {
     std::list<std::shared_ptr<Entry>> all;
     {
         std::lock_guard<std::mutex> guard(m_lock);
         all.swap(m_threads);
     }
     for (auto& entry : all) {
-        if (entry->thread.joinable())
-            entry->thread.join();
+        if (entry->thread.joinable()) entry->thread.join();
     }
 }
 
-std::size_t CDownloadThreads::Count() const
-{
+std::size_t CDownloadThreads::Count() const {
     std::lock_guard<std::mutex> guard(m_lock);
     return m_threads.size();
 }

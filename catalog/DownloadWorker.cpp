@@ -22,40 +22,32 @@ constexpr const char* kUserAgent = "Zorbel";
 constexpr long kReceiveBuffer = 128 * 1024;
 constexpr long kMaxRedirects = 5;
 
-void InitCurlOnce()
-{
+void InitCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-bool Quitting()
-{
+bool Quitting() {
     return AppExiting.load() != 0;
 }
 
-bool StartsWithNoCase(const char* data, std::size_t length, const char* head)
-{
+bool StartsWithNoCase(const char* data, std::size_t length, const char* head) {
     const std::size_t n = std::strlen(head);
-    if (length < n)
-        return false;
+    if (length < n) return false;
     for (std::size_t i = 0; i < n; ++i) {
-        if (std::tolower(static_cast<unsigned char>(data[i])) != head[i])
-            return false;
+        if (std::tolower(static_cast<unsigned char>(data[i])) != head[i]) return false;
     }
     return true;
 }
 
 // A Content-Length value: digits with optional blanks around them; -1 for anything else.
-std::int64_t ParseLength(const char* data, std::size_t length)
-{
+std::int64_t ParseLength(const char* data, std::size_t length) {
     std::size_t i = 0;
-    while (i < length && (data[i] == ' ' || data[i] == '\t'))
-        ++i;
+    while (i < length && (data[i] == ' ' || data[i] == '\t')) ++i;
     std::int64_t value = 0;
     std::size_t digits = 0;
     for (; i < length && data[i] >= '0' && data[i] <= '9'; ++i, ++digits) {
-        if (value > (INT64_MAX - 9) / 10)
-            return -1;
+        if (value > (INT64_MAX - 9) / 10) return -1;
         value = value * 10 + (data[i] - '0');
     }
     while (i < length && (data[i] == ' ' || data[i] == '\t' || data[i] == '\r' || data[i] == '\n'))
@@ -64,20 +56,16 @@ std::int64_t ParseLength(const char* data, std::size_t length)
 }
 
 // Only a file named "<something>.swf" is a title file; a ".." step could leave the cache folder.
-bool IsTitleFilePath(const std::string& path)
-{
+bool IsTitleFilePath(const std::string& path) {
     const std::string ext = ".swf";
     if (path.size() <= ext.size() || path.compare(path.size() - ext.size(), ext.size(), ext) != 0)
         return false;
-    if (path.find('\0') != std::string::npos)
-        return false;
+    if (path.find('\0') != std::string::npos) return false;
     const std::size_t slash = path.rfind('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.size() <= ext.size())
-        return false;
+    if (name.size() <= ext.size()) return false;
     for (const auto& part : fs::path(path)) {
-        if (part == "..")
-            return false;
+        if (part == "..") return false;
     }
     return true;
 }
@@ -85,18 +73,13 @@ bool IsTitleFilePath(const std::string& path)
 }  // namespace
 
 CDownloadWorker::CDownloadWorker(DownloadUi& ui, DownloadOptions options)
-    : m_ui(ui), m_options(std::move(options))
-{
+    : m_ui(ui), m_options(std::move(options)) {}
+
+CDownloadWorker::~CDownloadWorker() {
+    if (m_file) std::fclose(m_file);
 }
 
-CDownloadWorker::~CDownloadWorker()
-{
-    if (m_file)
-        std::fclose(m_file);
-}
-
-DownloadResult CDownloadWorker::Run()
-{
+DownloadResult CDownloadWorker::Run() {
     int idle = 0;
     if (!DownloadBusy.compare_exchange_strong(idle, 1)) {
         DownloadResult busy;
@@ -106,8 +89,7 @@ DownloadResult CDownloadWorker::Run()
     return RunClaimed(DownloadRequest{GetDownloadUrl(), GetCurrentTitlePath()});
 }
 
-DownloadResult CDownloadWorker::RunClaimed(const DownloadRequest& request)
-{
+DownloadResult CDownloadWorker::RunClaimed(const DownloadRequest& request) {
     m_ui.SetStatusText("0%");
 
     m_strFinalPath = request.titlePath;
@@ -117,23 +99,18 @@ DownloadResult CDownloadWorker::RunClaimed(const DownloadRequest& request)
     m_strTempPath = zorbel::files::TemporaryPath(m_strFinalPath);
 
     const bool complete = Transfer(url);
-    if (m_bQuitting || Quitting())
-        return Abandon();
-    if (!complete)
-        return Fail(DownloadOutcome::Failed, m_strFailure);
+    if (m_bQuitting || Quitting()) return Abandon();
+    if (!complete) return Fail(DownloadOutcome::Failed, m_strFailure);
     return Finish();
 }
 
-bool CDownloadWorker::Transfer(const std::string& url)
-{
+bool CDownloadWorker::Transfer(const std::string& url) {
     InitCurlOnce();
     CURL* curl = curl_easy_init();
     CURLM* multi = curl_multi_init();
     if (!curl || !multi) {
-        if (curl)
-            curl_easy_cleanup(curl);
-        if (multi)
-            curl_multi_cleanup(multi);
+        if (curl) curl_easy_cleanup(curl);
+        if (multi) curl_multi_cleanup(multi);
         m_strFailure = "cannot start an internet session";
         return false;
     }
@@ -176,8 +153,7 @@ bool CDownloadWorker::Transfer(const std::string& url)
                 ended = true;
             }
         }
-        if (ended || m_bQuitting)
-            break;
+        if (ended || m_bQuitting) break;
         // A stalled server sends nothing, so no body callback would ever see AppExiting.
         if (Quitting()) {
             m_bQuitting = true;
@@ -190,15 +166,14 @@ bool CDownloadWorker::Transfer(const std::string& url)
     curl_multi_cleanup(multi);
     m_curl = nullptr;
 
-    if (m_bQuitting || !m_strFailure.empty())
-        return false;
+    if (m_bQuitting || !m_strFailure.empty()) return false;
     if (!ended) {
         m_strFailure = "the transfer could not be driven";
         return false;
     }
     if (code != CURLE_OK) {
-        m_strFailure = std::string("internet error: ") +
-                       (errorText[0] ? errorText : curl_easy_strerror(code));
+        m_strFailure =
+            std::string("internet error: ") + (errorText[0] ? errorText : curl_easy_strerror(code));
         return false;
     }
     if (!m_bResponseStarted) {
@@ -213,18 +188,18 @@ bool CDownloadWorker::Transfer(const std::string& url)
     return true;
 }
 
-std::size_t CDownloadWorker::HeaderThunk(char* data, std::size_t size, std::size_t count, void* self)
-{
+std::size_t CDownloadWorker::HeaderThunk(char* data, std::size_t size, std::size_t count,
+                                         void* self) {
     return static_cast<CDownloadWorker*>(self)->OnHeaderLine(data, size * count);
 }
 
-std::size_t CDownloadWorker::BodyThunk(char* data, std::size_t size, std::size_t count, void* self)
-{
+std::size_t CDownloadWorker::BodyThunk(char* data, std::size_t size, std::size_t count,
+                                       void* self) {
     return static_cast<CDownloadWorker*>(self)->OnBody(data, size * count);
 }
 
-int CDownloadWorker::ProgressThunk(void* self, std::int64_t, std::int64_t, std::int64_t, std::int64_t)
-{
+int CDownloadWorker::ProgressThunk(void* self, std::int64_t, std::int64_t, std::int64_t,
+                                   std::int64_t) {
     auto* worker = static_cast<CDownloadWorker*>(self);
     if (Quitting()) {
         worker->m_bQuitting = true;
@@ -233,11 +208,9 @@ int CDownloadWorker::ProgressThunk(void* self, std::int64_t, std::int64_t, std::
     return 0;
 }
 
-std::size_t CDownloadWorker::OnHeaderLine(const char* data, std::size_t length)
-{
+std::size_t CDownloadWorker::OnHeaderLine(const char* data, std::size_t length) {
     // Trailers of a chunked answer come through here too; the answer is settled by then.
-    if (m_bResponseStarted)
-        return length;
+    if (m_bResponseStarted) return length;
     if (StartsWithNoCase(data, length, "http/")) {
         m_nHeaderLength = -1;
         return length;
@@ -247,10 +220,9 @@ std::size_t CDownloadWorker::OnHeaderLine(const char* data, std::size_t length)
         m_nHeaderLength = ParseLength(data + n, length - n);
         return length;
     }
-    const bool endOfHeaders = (length == 2 && data[0] == '\r' && data[1] == '\n') ||
-                              (length == 1 && data[0] == '\n');
-    if (!endOfHeaders)
-        return length;
+    const bool endOfHeaders =
+        (length == 2 && data[0] == '\r' && data[1] == '\n') || (length == 1 && data[0] == '\n');
+    if (!endOfHeaders) return length;
     long status = 0;
     curl_easy_getinfo(static_cast<CURL*>(m_curl), CURLINFO_RESPONSE_CODE, &status);
     // Interim answers and redirections are followed by the real answer.
@@ -259,8 +231,7 @@ std::size_t CDownloadWorker::OnHeaderLine(const char* data, std::size_t length)
     return OnResponse(status) ? length : 0;
 }
 
-bool CDownloadWorker::OnResponse(long status)
-{
+bool CDownloadWorker::OnResponse(long status) {
     if (status < 200 || status >= 300) {
         m_strFailure = "the server answered with status " + std::to_string(status);
         return false;
@@ -280,11 +251,9 @@ bool CDownloadWorker::OnResponse(long status)
     return true;
 }
 
-std::size_t CDownloadWorker::OnBody(const char* data, std::size_t length)
-{
+std::size_t CDownloadWorker::OnBody(const char* data, std::size_t length) {
     // The body of a redirection that libcurl follows.
-    if (!m_bResponseStarted)
-        return length;
+    if (!m_bResponseStarted) return length;
     for (std::size_t offset = 0; offset < length; offset += kChunkSize) {
         if (Quitting()) {
             m_bQuitting = true;
@@ -302,27 +271,21 @@ std::size_t CDownloadWorker::OnBody(const char* data, std::size_t length)
     return length;
 }
 
-bool CDownloadWorker::CloseFile()
-{
-    if (!m_file)
-        return true;
+bool CDownloadWorker::CloseFile() {
+    if (!m_file) return true;
     const bool ok = std::fclose(m_file) == 0;
     m_file = nullptr;
     return ok;
 }
 
-void CDownloadWorker::RemoveTemporary()
-{
-    if (m_strTempPath.empty())
-        return;
+void CDownloadWorker::RemoveTemporary() {
+    if (m_strTempPath.empty()) return;
     std::error_code ec;
     fs::remove(m_strTempPath, ec);
 }
 
-DownloadResult CDownloadWorker::Finish()
-{
-    if (!CloseFile())
-        return Fail(DownloadOutcome::Failed, "cannot write " + m_strTempPath);
+DownloadResult CDownloadWorker::Finish() {
+    if (!CloseFile()) return Fail(DownloadOutcome::Failed, "cannot write " + m_strTempPath);
     if (m_result.reportedLength / 1024 < kSubstituteBelowKiB) {
         const std::string substitute = m_options.substitutePath.empty()
                                            ? zorbel::files::SubstitutePath()
@@ -350,8 +313,7 @@ DownloadResult CDownloadWorker::Finish()
     return m_result;
 }
 
-DownloadResult CDownloadWorker::Abandon()
-{
+DownloadResult CDownloadWorker::Abandon() {
     CloseFile();
     RemoveTemporary();
     m_result.outcome = DownloadOutcome::Abandoned;
@@ -362,8 +324,7 @@ DownloadResult CDownloadWorker::Abandon()
     return m_result;
 }
 
-DownloadResult CDownloadWorker::Fail(DownloadOutcome outcome, const std::string& why)
-{
+DownloadResult CDownloadWorker::Fail(DownloadOutcome outcome, const std::string& why) {
     CloseFile();
     RemoveTemporary();
     m_ui.ShowProgress(false);

@@ -11,8 +11,7 @@ namespace {
 
 // Never destroyed: a thread object must not be destroyed while joinable, and a static
 // destructor would run after the toolkit is gone. StopDownloadWorkers joins them.
-CDownloadThreads& Threads()
-{
+CDownloadThreads& Threads() {
     static CDownloadThreads* threads = new CDownloadThreads;
     return *threads;
 }
@@ -25,8 +24,7 @@ struct Bridges {
     std::vector<std::weak_ptr<CWindowDownloadUi>> all;
 };
 
-Bridges& StartedBridges()
-{
+Bridges& StartedBridges() {
     static auto* bridges = new Bridges;
     return *bridges;
 }
@@ -34,13 +32,11 @@ Bridges& StartedBridges()
 }  // namespace
 
 bool StartDownloadWorker(wxWindow* owner, DownloadOptions options,
-                         CWindowDownloadUi::ProgressDelivery delivery)
-{
+                         CWindowDownloadUi::ProgressDelivery delivery) {
     // Claimed here rather than on the worker thread: a selection made before the worker got
     // going would otherwise find the flag clear and overwrite the values this download uses.
     int idle = 0;
-    if (!DownloadBusy.compare_exchange_strong(idle, 1))
-        return false;
+    if (!DownloadBusy.compare_exchange_strong(idle, 1)) return false;
     DownloadRequest request{GetDownloadUrl(), GetCurrentTitlePath()};
 
     Bridges& bridges = StartedBridges();
@@ -50,8 +46,7 @@ bool StartDownloadWorker(wxWindow* owner, DownloadOptions options,
         bridge = bridges.reusable;
     } else {
         bridge = std::make_shared<CWindowDownloadUi>(owner, delivery);
-        if (coalesced)
-            bridges.reusable = bridge;
+        if (coalesced) bridges.reusable = bridge;
         bridges.all.erase(std::remove_if(bridges.all.begin(), bridges.all.end(),
                                          [](const auto& weak) { return weak.expired(); }),
                           bridges.all.end());
@@ -64,21 +59,18 @@ bool StartDownloadWorker(wxWindow* owner, DownloadOptions options,
     return true;
 }
 
-void StopDownloadWorkers()
-{
+void StopDownloadWorkers() {
     AppExiting = 1;
     Bridges& bridges = StartedBridges();
     for (const auto& weak : bridges.all) {
-        if (auto bridge = weak.lock())
-            bridge->Close();
+        if (auto bridge = weak.lock()) bridge->Close();
     }
     bridges.all.clear();
     bridges.reusable.reset();
     Threads().JoinAll();
 }
 
-std::size_t DownloadWorkerCount()
-{
+std::size_t DownloadWorkerCount() {
     Threads().ReapFinished();
     return Threads().Count();
 }

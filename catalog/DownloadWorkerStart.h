@@ -13,9 +13,9 @@ class wxWindow;
 // is set here, before the thread exists; the worker clears it when it ends. False when
 // another download is running (DownloadBusy already set) or no thread could be created:
 // nothing runs, DownloadBusy is as it was, and the caller hides the progress bar again.
-bool StartDownloadWorker(wxWindow* owner, DownloadOptions options = DownloadOptions(),
-                         CWindowDownloadUi::ProgressDelivery delivery =
-                             CWindowDownloadUi::ProgressDelivery::Coalesced);
+bool StartDownloadWorker(
+    wxWindow* owner, DownloadOptions options = DownloadOptions(),
+    CWindowDownloadUi::ProgressDelivery delivery = CWindowDownloadUi::ProgressDelivery::Coalesced);
 
 // At exit, on the user-interface thread, once the main window's exit path has run: sets
 // AppExiting, releases every worker waiting on the user-interface thread, and joins the

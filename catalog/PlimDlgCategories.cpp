@@ -57,13 +57,21 @@ void CPlimDlg::ShowCatalogTypeView(const char* caption, const char* typeId) {
     zorbel::TrimWorkingSet();
 }
 
-void CPlimDlg::OnCategorySongs(wxCommandEvent&) { ShowCatalogTypeView("听儿歌", "1"); }
+void CPlimDlg::OnCategorySongs(wxCommandEvent&) {
+    ShowCatalogTypeView("听儿歌", "1");
+}
 
-void CPlimDlg::OnCategoryStories(wxCommandEvent&) { ShowCatalogTypeView("讲故事", "2"); }
+void CPlimDlg::OnCategoryStories(wxCommandEvent&) {
+    ShowCatalogTypeView("讲故事", "2");
+}
 
-void CPlimDlg::OnCategoryKnowledge(wxCommandEvent&) { ShowCatalogTypeView("学知识", "3"); }
+void CPlimDlg::OnCategoryKnowledge(wxCommandEvent&) {
+    ShowCatalogTypeView("学知识", "3");
+}
 
-void CPlimDlg::OnCategoryGames(wxCommandEvent&) { ShowCatalogTypeView("玩游戏", "4"); }
+void CPlimDlg::OnCategoryGames(wxCommandEvent&) {
+    ShowCatalogTypeView("玩游戏", "4");
+}
 
 void CPlimDlg::OnCategoryHome(wxCommandEvent&) {
     if (m_treeCatalog != nullptr) m_treeCatalog->DeleteAllItems();

@@ -37,8 +37,7 @@ QuickList QuickListOf(const std::string& kind) {
     if (kind == "2")
         return {"宝宝爱玩", zorbel::sql::SqlFavoritesList(CurrentUserId),
                 zorbel::sql::kViewProgramName};
-    return {"宝宝玩过", zorbel::sql::SqlPlayedList(CurrentUserId),
-            zorbel::sql::kViewProgramName};
+    return {"宝宝玩过", zorbel::sql::SqlPlayedList(CurrentUserId), zorbel::sql::kViewProgramName};
 }
 
 }  // namespace
@@ -76,8 +75,14 @@ void CPlimDlg::LoadQuickList(const std::string& kind) {
     }
 }
 
-void CPlimDlg::OnTabRecommended(wxCommandEvent&) { LoadQuickList("1"); }
+void CPlimDlg::OnTabRecommended(wxCommandEvent&) {
+    LoadQuickList("1");
+}
 
-void CPlimDlg::OnTabFavourites(wxCommandEvent&) { LoadQuickList("2"); }
+void CPlimDlg::OnTabFavourites(wxCommandEvent&) {
+    LoadQuickList("2");
+}
 
-void CPlimDlg::OnTabPlayed(wxCommandEvent&) { LoadQuickList("3"); }
+void CPlimDlg::OnTabPlayed(wxCommandEvent&) {
+    LoadQuickList("3");
+}

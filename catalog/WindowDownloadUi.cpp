@@ -22,8 +22,7 @@ constexpr std::chrono::milliseconds kExitPoll{20};
 // event loop with redraws nobody can see.
 constexpr std::chrono::milliseconds kProgressInterval{20};
 
-std::int64_t NowNs()
-{
+std::int64_t NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
@@ -50,28 +49,23 @@ struct CWindowDownloadUi::Link {
 
     bool Usable() const { return !gone.load() && !closed.load(); }
 
-    void Wake()
-    {
+    void Wake() {
         std::lock_guard<std::mutex> guard(lock);
         changed.notify_all();
     }
 
     wxGauge* Gauge() const { return wxDynamicCast(owner->FindWindow(kProgressBarId), wxGauge); }
 
-    void ApplyPos(std::uint64_t value)
-    {
+    void ApplyPos(std::uint64_t value) {
         wxGauge* gauge = Gauge();
-        if (!gauge)
-            return;
+        if (!gauge) return;
         const std::uint64_t scaled = value >> shift;
         gauge->SetValue(static_cast<int>(std::min<std::uint64_t>(scaled, gauge->GetRange())));
     }
 
-    void ApplyShown(bool show)
-    {
+    void ApplyShown(bool show) {
         wxGauge* gauge = Gauge();
-        if (gauge && gauge->IsShown() != show)
-            gauge->Show(show);
+        if (gauge && gauge->IsShown() != show) gauge->Show(show);
     }
 };
 
@@ -86,16 +80,13 @@ struct PendingCall {
 template <typename LinkT>
 struct CallRelease {
     CallRelease(std::shared_ptr<LinkT> l, std::shared_ptr<PendingCall> c)
-        : link(std::move(l)), call(std::move(c))
-    {
-    }
+        : link(std::move(l)), call(std::move(c)) {}
     CallRelease(const CallRelease&) = delete;
     CallRelease& operator=(const CallRelease&) = delete;
 
     std::shared_ptr<LinkT> link;
     std::shared_ptr<PendingCall> call;
-    ~CallRelease()
-    {
+    ~CallRelease() {
         std::lock_guard<std::mutex> guard(link->lock);
         call->done = true;
         link->changed.notify_all();
@@ -105,8 +96,7 @@ struct CallRelease {
 }  // namespace
 
 CWindowDownloadUi::CWindowDownloadUi(wxWindow* owner, ProgressDelivery delivery)
-    : m_link(std::make_shared<Link>())
-{
+    : m_link(std::make_shared<Link>()) {
     m_link->owner = owner;
     m_link->delivery = delivery;
     if (!owner) {
@@ -125,44 +115,36 @@ CWindowDownloadUi::CWindowDownloadUi(wxWindow* owner, ProgressDelivery delivery)
 
 CWindowDownloadUi::~CWindowDownloadUi() = default;
 
-void CWindowDownloadUi::Close()
-{
+void CWindowDownloadUi::Close() {
     m_link->closed = true;
     m_link->Wake();
 }
 
-bool CWindowDownloadUi::IsClosed() const
-{
+bool CWindowDownloadUi::IsClosed() const {
     return m_link->closed.load();
 }
 
-bool CWindowDownloadUi::Serves(wxWindow* owner) const
-{
+bool CWindowDownloadUi::Serves(wxWindow* owner) const {
     return m_link->owner == owner && m_link->Usable();
 }
 
-void CWindowDownloadUi::Post(std::function<void(wxWindow*)> action, bool wait)
-{
+void CWindowDownloadUi::Post(std::function<void(wxWindow*)> action, bool wait) {
     const std::shared_ptr<Link> link = m_link;
-    if (!link->Usable() || !wxTheApp)
-        return;
+    if (!link->Usable() || !wxTheApp) return;
     auto call = std::make_shared<PendingCall>();
     auto release = std::make_shared<CallRelease<Link>>(link, call);
     // The closure holds the only reference, so its end, run or dropped, releases the wait.
     wxTheApp->CallAfter([release = std::move(release), action = std::move(action)]() {
         const std::shared_ptr<Link>& l = release->link;
-        if (l->Usable())
-            action(l->owner);
+        if (l->Usable()) action(l->owner);
     });
-    if (!wait)
-        return;
+    if (!wait) return;
     std::unique_lock<std::mutex> lock(link->lock);
     while (!call->done && link->Usable() && AppExiting.load() == 0)
         link->changed.wait_for(lock, kExitPoll);
 }
 
-void CWindowDownloadUi::SetStatusText(const std::string& text)
-{
+void CWindowDownloadUi::SetStatusText(const std::string& text) {
     Post(
         [text](wxWindow* owner) {
             if (auto* edit = wxDynamicCast(owner->FindWindow(kStatusEditId), wxTextCtrl))
@@ -171,23 +153,19 @@ void CWindowDownloadUi::SetStatusText(const std::string& text)
         true);
 }
 
-void CWindowDownloadUi::SetProgressRange(std::uint64_t maximum)
-{
+void CWindowDownloadUi::SetProgressRange(std::uint64_t maximum) {
     unsigned shift = 0;
-    while ((maximum >> shift) > static_cast<std::uint64_t>(INT_MAX))
-        ++shift;
+    while ((maximum >> shift) > static_cast<std::uint64_t>(INT_MAX)) ++shift;
     const std::shared_ptr<Link> link = m_link;
     Post(
         [link, maximum, shift](wxWindow*) {
             link->shift = shift;
-            if (wxGauge* gauge = link->Gauge())
-                gauge->SetRange(static_cast<int>(maximum >> shift));
+            if (wxGauge* gauge = link->Gauge()) gauge->SetRange(static_cast<int>(maximum >> shift));
         },
         true);
 }
 
-void CWindowDownloadUi::SetProgressPos(std::uint64_t position)
-{
+void CWindowDownloadUi::SetProgressPos(std::uint64_t position) {
     const std::shared_ptr<Link> link = m_link;
     if (link->delivery == ProgressDelivery::Synchronous) {
         Post([link, position](wxWindow*) { link->ApplyPos(position); }, true);
@@ -200,22 +178,18 @@ void CWindowDownloadUi::SetProgressPos(std::uint64_t position)
         PostProgress();
 }
 
-void CWindowDownloadUi::ShowProgress(bool show)
-{
+void CWindowDownloadUi::ShowProgress(bool show) {
     const std::shared_ptr<Link> link = m_link;
     if (link->delivery == ProgressDelivery::Synchronous) {
         Post([link, show](wxWindow*) { link->ApplyShown(show); }, true);
         return;
     }
-    if (link->shown.exchange(show ? 1 : 0) != (show ? 1 : 0))
-        PostProgress();
+    if (link->shown.exchange(show ? 1 : 0) != (show ? 1 : 0)) PostProgress();
 }
 
-void CWindowDownloadUi::PostProgress()
-{
+void CWindowDownloadUi::PostProgress() {
     const std::shared_ptr<Link> link = m_link;
-    if (link->progressQueued.exchange(true))
-        return;
+    if (link->progressQueued.exchange(true)) return;
     link->lastProgressNs = NowNs();
     Post(
         [link](wxWindow*) {
@@ -223,9 +197,7 @@ void CWindowDownloadUi::PostProgress()
             link->progressQueued = false;
             const int shown = link->shown.load();
             link->ApplyPos(link->pos.load());
-            if (shown >= 0)
-                link->ApplyShown(shown == 1);
+            if (shown >= 0) link->ApplyShown(shown == 1);
         },
         false);
 }
-

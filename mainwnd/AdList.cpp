@@ -62,8 +62,8 @@ std::size_t AppendAdEntries(const std::string& document, std::vector<AdEntry>& e
     if (!xml.FindElem()) return 0;
     std::size_t appended = 0;
     while (xml.FindChildElem("File")) {
-        entries.push_back({ValidUtf8(xml.GetChildAttrib("Text")),
-                           ValidUtf8(xml.GetChildAttrib("Url"))});
+        entries.push_back(
+            {ValidUtf8(xml.GetChildAttrib("Text")), ValidUtf8(xml.GetChildAttrib("Url"))});
         ++appended;
     }
     return appended;

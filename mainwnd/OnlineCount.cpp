@@ -23,7 +23,9 @@ int NextOnlineRandom() {
     return static_cast<int>((g_state >> 16) & 0x7FFF);
 }
 
-int OnlineCountFor(int r) { return 90000 + (10000 + r % 90001); }
+int OnlineCountFor(int r) {
+    return 90000 + (10000 + r % 90001);
+}
 
 int NextOnlineCount() {
     if (!g_seeded) SeedOnlineGenerator(static_cast<unsigned>(std::time(nullptr)));

@@ -154,26 +154,26 @@ public:
     static constexpr long kAdTotalTimeoutMs = 4000;
 
     // The members other parts of the main window read and drive, in declaration order.
-    std::string m_strAdLink;          // opened by a click on the link line 1040
-    bool m_bAdsLoaded = false;        // the list loaded with at least one entry: timer 1580
-    std::vector<AdEntry> m_adEntries; // document order, only appended to
-    std::size_t m_adCursor = 0;       // index of the entry the next rotation tick shows
-    wxBitmapBundle m_hAppIcon;        // window and tray icon
+    std::string m_strAdLink;           // opened by a click on the link line 1040
+    bool m_bAdsLoaded = false;         // the list loaded with at least one entry: timer 1580
+    std::vector<AdEntry> m_adEntries;  // document order, only appended to
+    std::size_t m_adCursor = 0;        // index of the entry the next rotation tick shows
+    wxBitmapBundle m_hAppIcon;         // window and tray icon
     CDlgPlayer* m_pPlayerPanel = nullptr;
     CDlgShowAd* m_pAdPanel = nullptr;
     CDlgSkin* m_pSkinDlg = nullptr;
     CDlgMovie* m_pMoviePanel = nullptr;
-    wxGauge* m_progress = nullptr;    // bound to 1027
+    wxGauge* m_progress = nullptr;  // bound to 1027
     CSystemIcon m_trayIcon;
-    int m_bMaximized = 0;             // filled the work area by the own maximise
-    wxRect m_rcRestore;               // rectangle before the own maximise
-    CWebBrowser2 m_browser;           // its view is control 1032
-    wxTreeCtrl* m_treeQuick = nullptr;   // bound to 1022
-    wxTreeCtrl* m_treeCatalog = nullptr; // bound to 1021
-    CSkinButton* m_btnTab = nullptr;     // bound to 1033
-    std::string m_strCacheFolder;     // the settings value, used as it stands
-    int m_nViewMode = 0;              // which content view shows (category switching)
-    std::string m_strShowAdUrl;       // the advertisement panel's page at start-up
+    int m_bMaximized = 0;                 // filled the work area by the own maximise
+    wxRect m_rcRestore;                   // rectangle before the own maximise
+    CWebBrowser2 m_browser;               // its view is control 1032
+    wxTreeCtrl* m_treeQuick = nullptr;    // bound to 1022
+    wxTreeCtrl* m_treeCatalog = nullptr;  // bound to 1021
+    CSkinButton* m_btnTab = nullptr;      // bound to 1033
+    std::string m_strCacheFolder;         // the settings value, used as it stands
+    int m_nViewMode = 0;                  // which content view shows (category switching)
+    std::string m_strShowAdUrl;           // the advertisement panel's page at start-up
 
 protected:
     // Binds the controls to their members: 1027, 1021, 1022, 1033, then 1032.
@@ -243,9 +243,9 @@ private:
     void OnAbout(wxCommandEvent& event);
     void OnBrowserNewWindow3(CWebBrowserEvent& event);
     void OnBrowserDocumentComplete(CWebBrowserEvent& event);
-    wxRect m_rcMaximized;             // where the own maximise put the window
-    int m_nMoveCorrections = 0;       // position corrections against the window manager
-    bool m_bExitStarted = false;      // ExitApplication has run: a second call does nothing
+    wxRect m_rcMaximized;         // where the own maximise put the window
+    int m_nMoveCorrections = 0;   // position corrections against the window manager
+    bool m_bExitStarted = false;  // ExitApplication has run: a second call does nothing
     static constexpr int kMaxMoveCorrections = 3;
 
     wxTimer m_timerAdRotation;

@@ -35,11 +35,15 @@ CPlimDlg::OpenAddressHook& OpenHook() {
 
 // The maker's hosts as the settings file names them, read when needed: the file may have
 // changed since start-up.
-zorbel::HostConfig Hosts() { return zorbel::HostConfig::Load(zorbel::files::SettingsPath()); }
+zorbel::HostConfig Hosts() {
+    return zorbel::HostConfig::Load(zorbel::files::SettingsPath());
+}
 
 }  // namespace
 
-void CPlimDlg::SetOpenAddressHook(OpenAddressHook hook) { OpenHook() = std::move(hook); }
+void CPlimDlg::SetOpenAddressHook(OpenAddressHook hook) {
+    OpenHook() = std::move(hook);
+}
 
 void CPlimDlg::OpenAddress(const std::string& address) {
     if (OpenHook()) {
@@ -72,9 +76,9 @@ void CPlimDlg::ExitApplication() {
 }
 
 bool CPlimDlg::ConfirmExit() {
-    const int answer = zorbel::AppMessageBox(
-        this, kExitQuestion, kExitCaption,
-        zorbel::kMbYesNo | zorbel::kMbIconQuestion | zorbel::kMbDefButton2);
+    const int answer =
+        zorbel::AppMessageBox(this, kExitQuestion, kExitCaption,
+                              zorbel::kMbYesNo | zorbel::kMbIconQuestion | zorbel::kMbDefButton2);
     return answer == zorbel::kIdYes;
 }
 
@@ -91,11 +95,15 @@ void CPlimDlg::OnCloseWindow(wxCloseEvent& event) {
     ExitApplication();
 }
 
-void CPlimDlg::OnExitCommand(wxCommandEvent&) { ExitApplication(); }
+void CPlimDlg::OnExitCommand(wxCommandEvent&) {
+    ExitApplication();
+}
 
 // ---- caption, maximise, minimise -----------------------------------------------------------
 
-bool CPlimDlg::IsCaptionPoint(int y) { return y <= kCaptionHeight; }
+bool CPlimDlg::IsCaptionPoint(int y) {
+    return y <= kCaptionHeight;
+}
 
 bool CPlimDlg::ShouldStartCaptionDrag(int y) const {
     return IsCaptionPoint(y) && m_bMaximized == 0;
@@ -140,8 +148,7 @@ void CPlimDlg::MaximizeToWorkArea() {
     m_rcRestore = GetRect();
     const wxRect workArea = WorkArea();
     m_bMaximized = 1;
-    if (wxWindow* button = GetDlgItem(kIdMaximize))
-        SkinDLL_SubclassWindow(button, kRestoreElement);
+    if (wxWindow* button = GetDlgItem(kIdMaximize)) SkinDLL_SubclassWindow(button, kRestoreElement);
     m_rcMaximized = MaximizedRect(workArea);
     m_nMoveCorrections = 0;
     Freeze();
@@ -170,7 +177,9 @@ void CPlimDlg::OnMove(wxMoveEvent& event) {
     Move(m_rcMaximized.GetPosition());
 }
 
-void CPlimDlg::OnMaximizeButton(wxCommandEvent&) { ToggleMaximize(); }
+void CPlimDlg::OnMaximizeButton(wxCommandEvent&) {
+    ToggleMaximize();
+}
 
 // A minimised window is drawn by the window manager and the task bar, not by the window:
 // what they show is the icon set on the window at initialisation (m_hAppIcon), so there is
@@ -190,7 +199,9 @@ void CPlimDlg::ShowMainWindow() {
     SetFocus();
 }
 
-void CPlimDlg::OnShowMainWindowCommand(wxCommandEvent&) { ShowMainWindow(); }
+void CPlimDlg::OnShowMainWindowCommand(wxCommandEvent&) {
+    ShowMainWindow();
+}
 
 void CPlimDlg::OnTrayNotify(wxCommandEvent& event) {
     if (event.GetExtraLong() == CSystemIcon::kLeftButtonDoubleClick) {
@@ -263,7 +274,9 @@ void CPlimDlg::OnSkinButton(wxCommandEvent&) {
     SkinDLL_EnableHookSkin(1);
 }
 
-void CPlimDlg::OnAdLinkClick(wxCommandEvent&) { OpenAddress(m_strAdLink); }
+void CPlimDlg::OnAdLinkClick(wxCommandEvent&) {
+    OpenAddress(m_strAdLink);
+}
 
 void CPlimDlg::OnSettings(wxCommandEvent&) {
     CDlgSettings dialog(this);
@@ -271,7 +284,9 @@ void CPlimDlg::OnSettings(wxCommandEvent&) {
         m_strCacheFolder = zorbel::ReReadCacheFolderAfterSettings(this);
 }
 
-void CPlimDlg::OnVendorSite(wxCommandEvent&) { OpenAddress(Hosts().webServer + "/"); }
+void CPlimDlg::OnVendorSite(wxCommandEvent&) {
+    OpenAddress(Hosts().webServer + "/");
+}
 
 void CPlimDlg::OnAbout(wxCommandEvent&) {
     CAboutDlg dialog(this);
@@ -286,4 +301,6 @@ void CPlimDlg::OnBrowserNewWindow3(CWebBrowserEvent& event) {
     OpenAddress(std::string(event.GetURL().utf8_str()));
 }
 
-void CPlimDlg::OnBrowserDocumentComplete(CWebBrowserEvent&) { zorbel::TrimWorkingSet(); }
+void CPlimDlg::OnBrowserDocumentComplete(CWebBrowserEvent&) {
+    zorbel::TrimWorkingSet();
+}

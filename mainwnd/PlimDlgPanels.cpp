@@ -23,11 +23,17 @@ void CreatePanel(Panel*& member, wxWindow* mainWindow) {
 
 }  // namespace
 
-void CPlimDlg::CreatePlayerPanel() { CreatePanel(m_pPlayerPanel, this); }
+void CPlimDlg::CreatePlayerPanel() {
+    CreatePanel(m_pPlayerPanel, this);
+}
 
-void CPlimDlg::CreateAdPanel() { CreatePanel(m_pAdPanel, this); }
+void CPlimDlg::CreateAdPanel() {
+    CreatePanel(m_pAdPanel, this);
+}
 
-void CPlimDlg::CreateMoviePanel() { CreatePanel(m_pMoviePanel, this); }
+void CPlimDlg::CreateMoviePanel() {
+    CreatePanel(m_pMoviePanel, this);
+}
 
 bool CPlimDlg::ShowAdPage(const std::string& address) {
     if (m_pAdPanel == nullptr) CreateAdPanel();

@@ -73,7 +73,9 @@ void CPlimDlg::DeferredStartup() {
     CTestScript::StartFromEnvironment(this);
 }
 
-void CPlimDlg::OnOnlineUpdate(wxCommandEvent& /*event*/) { LaunchUpdater(true); }
+void CPlimDlg::OnOnlineUpdate(wxCommandEvent& /*event*/) {
+    LaunchUpdater(true);
+}
 
 void CPlimDlg::StartCopyDataReceiver() {
     if (m_copyDataReceiver) return;
@@ -86,6 +88,5 @@ void CPlimDlg::StartCopyDataReceiver() {
 void CPlimDlg::OnCopyData(unsigned long /*dwData*/, const std::vector<uint8_t>& bytes) {
     // The sender waits while this runs; ending the program asks nothing, so no dialog (and
     // no event loop of its own) keeps it waiting.
-    if (zorbel::IsUpdaterQuitMessage(zorbel::CopyDataText(bytes, bytes.size())))
-        ExitApplication();
+    if (zorbel::IsUpdaterQuitMessage(zorbel::CopyDataText(bytes, bytes.size()))) ExitApplication();
 }

@@ -7,16 +7,16 @@ namespace zorbel::plim {
 constexpr int kTemplateId = 103;
 
 // Category buttons (one radio group).
-constexpr int kIdCategoryHome = 1002;      // "宝宝屋"
-constexpr int kIdCategorySongs = 1004;     // "听儿歌"
-constexpr int kIdCategoryStories = 1005;   // "讲故事"
-constexpr int kIdCategoryKnowledge = 1008; // "学知识"
-constexpr int kIdCategoryGames = 1011;     // "玩游戏"
-constexpr int kIdCategoryCartoons = 1014;  // "动画片"
-constexpr int kIdCategoryCommunity = 1015; // "儿童团"
+constexpr int kIdCategoryHome = 1002;       // "宝宝屋"
+constexpr int kIdCategorySongs = 1004;      // "听儿歌"
+constexpr int kIdCategoryStories = 1005;    // "讲故事"
+constexpr int kIdCategoryKnowledge = 1008;  // "学知识"
+constexpr int kIdCategoryGames = 1011;      // "玩游戏"
+constexpr int kIdCategoryCartoons = 1014;   // "动画片"
+constexpr int kIdCategoryCommunity = 1015;  // "儿童团"
 
-constexpr int kIdProgress = 1027;   // download progress
-constexpr int kIdStatusEdit = 1028; // hidden edit the download worker reports through
+constexpr int kIdProgress = 1027;    // download progress
+constexpr int kIdStatusEdit = 1028;  // hidden edit the download worker reports through
 
 // Frame buttons along the top edge.
 constexpr int kIdClose = 1001;
@@ -32,13 +32,13 @@ constexpr int kIdTitleLabel = 1023;
 constexpr int kIdNavCaption = 1018;
 
 // Quick-list tabs (one radio group).
-constexpr int kIdTabRecommended = 1033; // "最新推荐"
-constexpr int kIdTabFavourites = 1034;  // "宝宝爱玩"
-constexpr int kIdTabPlayed = 1035;      // "宝宝玩过"
+constexpr int kIdTabRecommended = 1033;  // "最新推荐"
+constexpr int kIdTabFavourites = 1034;   // "宝宝爱玩"
+constexpr int kIdTabPlayed = 1035;       // "宝宝玩过"
 
-constexpr int kIdBrowser = 1032;     // community page browser
-constexpr int kIdOnlineLabel = 1038; // online count
-constexpr int kIdAdLink = 1040;      // advertisement link line
+constexpr int kIdBrowser = 1032;      // community page browser
+constexpr int kIdOnlineLabel = 1038;  // online count
+constexpr int kIdAdLink = 1040;       // advertisement link line
 
 constexpr int kTimerAdRotation = 1580;
 constexpr int kTimerAdRotationMs = 60000;

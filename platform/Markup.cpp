@@ -12,12 +12,10 @@ CMarkup::CMarkup() : m_pImpl(new Impl) {}
 
 CMarkup::~CMarkup() = default;
 
-bool CMarkup::LoadXML(const std::string& text)
-{
+bool CMarkup::LoadXML(const std::string& text) {
     m_pImpl->doc.reset();
     ResetMainPos();
-    if (text.size() > kMaxDocumentSize)
-        return false;
+    if (text.size() > kMaxDocumentSize) return false;
     // The default options neither expand DTD entities nor read external resources, and the
     // parser does not recurse, so deep nesting costs no stack.
     pugi::xml_parse_result parsed =
@@ -30,42 +28,32 @@ bool CMarkup::LoadXML(const std::string& text)
     return true;
 }
 
-void CMarkup::ResetMainPos()
-{
+void CMarkup::ResetMainPos() {
     m_pImpl->main = pugi::xml_node();
     m_pImpl->child = pugi::xml_node();
 }
 
-bool CMarkup::FindElem()
-{
-    pugi::xml_node next = m_pImpl->main ? m_pImpl->main.next_sibling()
-                                        : m_pImpl->doc.first_child();
-    while (next && next.type() != pugi::node_element)
-        next = next.next_sibling();
-    if (!next)
-        return false;
+bool CMarkup::FindElem() {
+    pugi::xml_node next = m_pImpl->main ? m_pImpl->main.next_sibling() : m_pImpl->doc.first_child();
+    while (next && next.type() != pugi::node_element) next = next.next_sibling();
+    if (!next) return false;
     m_pImpl->main = next;
     m_pImpl->child = pugi::xml_node();
     return true;
 }
 
-bool CMarkup::FindChildElem(const std::string& name)
-{
-    if (!m_pImpl->main && !FindElem())
-        return false;
-    pugi::xml_node next = m_pImpl->child ? m_pImpl->child.next_sibling()
-                                         : m_pImpl->main.first_child();
+bool CMarkup::FindChildElem(const std::string& name) {
+    if (!m_pImpl->main && !FindElem()) return false;
+    pugi::xml_node next =
+        m_pImpl->child ? m_pImpl->child.next_sibling() : m_pImpl->main.first_child();
     while (next && (next.type() != pugi::node_element || (!name.empty() && name != next.name())))
         next = next.next_sibling();
-    if (!next)
-        return false;
+    if (!next) return false;
     m_pImpl->child = next;
     return true;
 }
 
-std::string CMarkup::GetChildAttrib(const std::string& name) const
-{
-    if (!m_pImpl->child)
-        return std::string();
+std::string CMarkup::GetChildAttrib(const std::string& name) const {
+    if (!m_pImpl->child) return std::string();
     return m_pImpl->child.attribute(name.c_str()).value();
 }

@@ -4,8 +4,7 @@
 
 namespace zorbel {
 
-void TrimWorkingSet()
-{
+void TrimWorkingSet() {
     malloc_trim(0);
 }
 

@@ -27,18 +27,30 @@ long ToWxStyle(long style) {
             break;
     }
     switch (style & kMbIconMask) {
-        case kMbIconError: wx |= wxICON_ERROR; break;
-        case kMbIconQuestion: wx |= wxICON_QUESTION; break;
-        case kMbIconWarning: wx |= wxICON_WARNING; break;
-        case kMbIconInformation: wx |= wxICON_INFORMATION; break;
-        default: wx |= wxICON_NONE; break;
+        case kMbIconError:
+            wx |= wxICON_ERROR;
+            break;
+        case kMbIconQuestion:
+            wx |= wxICON_QUESTION;
+            break;
+        case kMbIconWarning:
+            wx |= wxICON_WARNING;
+            break;
+        case kMbIconInformation:
+            wx |= wxICON_INFORMATION;
+            break;
+        default:
+            wx |= wxICON_NONE;
+            break;
     }
     return wx;
 }
 
 }  // namespace
 
-void SetMessageBoxHook(MessageBoxHook hook) { Hook() = std::move(hook); }
+void SetMessageBoxHook(MessageBoxHook hook) {
+    Hook() = std::move(hook);
+}
 
 int AppMessageBox(wxWindow* owner, const std::string& text, const std::string& caption,
                   long style) {
@@ -47,10 +59,14 @@ int AppMessageBox(wxWindow* owner, const std::string& text, const std::string& c
     wxMessageDialog dialog(owner, wxString::FromUTF8(text), wxString::FromUTF8(caption),
                            ToWxStyle(style));
     switch (dialog.ShowModal()) {
-        case wxID_YES: return kIdYes;
-        case wxID_NO: return kIdNo;
-        case wxID_CANCEL: return kIdCancel;
-        default: return kIdOk;
+        case wxID_YES:
+            return kIdYes;
+        case wxID_NO:
+            return kIdNo;
+        case wxID_CANCEL:
+            return kIdCancel;
+        default:
+            return kIdOk;
     }
 }
 

@@ -11,14 +11,12 @@ namespace zorbel {
 
 // Every message the program shows goes through here. Texts are UTF-8.
 // Returns one of MessageBoxAnswer.
-int AppMessageBox(wxWindow* owner, const std::string& text, const std::string& caption,
-                  long style);
+int AppMessageBox(wxWindow* owner, const std::string& text, const std::string& caption, long style);
 
 // A hook sees every box instead of the user and gives the answer; tests use it so that
 // no test ever waits on a real dialog. An empty function removes the hook.
-using MessageBoxHook =
-    std::function<int(wxWindow* owner, const std::string& text, const std::string& caption,
-                      long style)>;
+using MessageBoxHook = std::function<int(wxWindow* owner, const std::string& text,
+                                         const std::string& caption, long style)>;
 void SetMessageBoxHook(MessageBoxHook hook);
 
 }  // namespace zorbel

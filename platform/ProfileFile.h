@@ -26,8 +26,7 @@ public:
     // structure (a line break in any of them, "]" in the section, "=" in the key, an empty
     // key). The new content goes to a temporary file that then replaces the old one, so a
     // full disk or a crash never leaves a truncated settings file behind.
-    bool WriteString(const std::string& section, const std::string& key,
-                     const std::string& value);
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value);
 
     const std::string& Path() const { return m_strPath; }
 

@@ -14,7 +14,9 @@ extern char** environ;
 namespace zorbel {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // The child starts from a clean slate: no signals blocked or ignored by whichever thread of
 // ours started it, and a process group of its own, so that a terminal's Ctrl+C aimed at this
@@ -28,8 +30,8 @@ bool PrepareAttributes(posix_spawnattr_t* attributes) {
     posix_spawnattr_setsigmask(attributes, &none);
     posix_spawnattr_setsigdefault(attributes, &all);
     posix_spawnattr_setpgroup(attributes, 0);
-    posix_spawnattr_setflags(attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
-                                             POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setflags(
+        attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
     return true;
 }
 

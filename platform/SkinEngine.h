@@ -18,22 +18,19 @@ void SkinDLL_SetHSB(int hue, int saturation, int brightness);
 void SkinDLL_SubclassWindow(wxWindow* window, const char* element);
 void SkinDLL_DirectUI_SetSubItemValue(wxWindow* window, const char* subItem, const char* value,
                                       int redraw);
-void SkinDLL_DirectUI_SetSubItemVisible(wxWindow* window, const char* subItem, int show,
-                                        int hide);
+void SkinDLL_DirectUI_SetSubItemVisible(wxWindow* window, const char* subItem, int show, int hide);
 void SkinDLL_DirectUI_SetEventItemSubItemVisible(wxWindow* window, const char* eventItem,
                                                  const char* subItem, int show, int redraw);
 void SkinDLL_TreeCtrl_SetDrawItemSkin(wxTreeCtrl* tree, const wxTreeItemId& item,
                                       const char* element, int reserved);
 void SkinDLL_TreeCtrl_SetDrawItemSubItemValue(wxTreeCtrl* tree, const wxTreeItemId& item,
-                                              const char* subItem, const char* text,
-                                              int reserved);
+                                              const char* subItem, const char* text, int reserved);
 
 // A click on a named item of a skinned window reaches that window synchronously as this
 // event; GetString() is the item's name. The window's event table maps it with
 // EVT_SKIN_ITEM(handler).
 wxDECLARE_EVENT(wxEVT_SKIN_ITEM, wxCommandEvent);
-#define EVT_SKIN_ITEM(func) \
-    wx__DECLARE_EVT1(wxEVT_SKIN_ITEM, wxID_ANY, wxCommandEventHandler(func))
+#define EVT_SKIN_ITEM(func) wx__DECLARE_EVT1(wxEVT_SKIN_ITEM, wxID_ANY, wxCommandEventHandler(func))
 
 // The item message's number, kept for whoever logs or forwards it.
 constexpr int kSkinItemMessage = 6324;

@@ -19,23 +19,19 @@ namespace fs = std::filesystem;
 std::mutex g_overrideLock;
 std::string g_exeFolderOverride;
 
-std::string WithSlash(std::string folder)
-{
-    if (!folder.empty() && folder.back() != '/')
-        folder += '/';
+std::string WithSlash(std::string folder) {
+    if (!folder.empty() && folder.back() != '/') folder += '/';
     return folder;
 }
 
-std::string HomeFolder()
-{
+std::string HomeFolder() {
     const char* home = std::getenv("HOME");
-    if (home && home[0] == '/')
-        return home;
+    if (home && home[0] == '/') return home;
     struct passwd pw {};
     struct passwd* found = nullptr;
     std::vector<char> buf(16384);
-    if (getpwuid_r(getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found &&
-        found->pw_dir && found->pw_dir[0] == '/')
+    if (getpwuid_r(getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_dir &&
+        found->pw_dir[0] == '/')
         return found->pw_dir;
     return std::string();
 }
@@ -43,24 +39,22 @@ std::string HomeFolder()
 // Copies source to target without ever replacing an existing target: the bytes go to a
 // temporary name in the target's folder first and are then linked under the final name,
 // which fails if someone else (another instance starting at the same moment) got there first.
-bool CopyNoReplace(const fs::path& source, const fs::path& target)
-{
+bool CopyNoReplace(const fs::path& source, const fs::path& target) {
     std::error_code ec;
-    if (!fs::is_regular_file(source, ec))
-        return false;
-    std::string tmpl = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX"))
-                           .string();
+    if (!fs::is_regular_file(source, ec)) return false;
+    std::string tmpl =
+        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     ::close(fd);
     fs::path tmp(name.data());
     bool ok = fs::copy_file(source, tmp, fs::copy_options::overwrite_existing, ec) && !ec;
     if (ok) {
-        fs::permissions(tmp, fs::perms::owner_read | fs::perms::owner_write |
-                                 fs::perms::group_read | fs::perms::others_read,
+        fs::permissions(tmp,
+                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                            fs::perms::others_read,
                         ec);
         int fileFd = ::open(tmp.c_str(), O_RDONLY);
         if (fileFd >= 0) {
@@ -79,28 +73,23 @@ CVelaPfcSystem::CVelaPfcSystem() = default;
 
 CVelaPfcSystem::~CVelaPfcSystem() = default;
 
-void CVelaPfcSystem::SetExeFolderOverride(const std::string& folder)
-{
+void CVelaPfcSystem::SetExeFolderOverride(const std::string& folder) {
     std::lock_guard<std::mutex> lock(g_overrideLock);
     g_exeFolderOverride = WithSlash(folder);
 }
 
-std::string CVelaPfcSystem::GetExePath()
-{
+std::string CVelaPfcSystem::GetExePath() {
     {
         std::lock_guard<std::mutex> lock(g_overrideLock);
-        if (!g_exeFolderOverride.empty())
-            return g_exeFolderOverride;
+        if (!g_exeFolderOverride.empty()) return g_exeFolderOverride;
     }
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec || exe.empty())
-        return std::string();
+    if (ec || exe.empty()) return std::string();
     return WithSlash(exe.parent_path().string());
 }
 
-std::string CVelaPfcSystem::GetDbPath(const std::string& /*userId*/)
-{
+std::string CVelaPfcSystem::GetDbPath(const std::string& /*userId*/) {
     std::string base;
     const char* xdg = std::getenv("XDG_DATA_HOME");
     // XDG base directories must be absolute; a relative value is ignored.
@@ -108,8 +97,7 @@ std::string CVelaPfcSystem::GetDbPath(const std::string& /*userId*/)
         base = xdg;
     } else {
         std::string home = HomeFolder();
-        if (home.empty())
-            return std::string();
+        if (home.empty()) return std::string();
         base = WithSlash(home) + ".local/share";
     }
     fs::path folder = fs::path(WithSlash(base)) / "Zorbel";
@@ -117,8 +105,7 @@ std::string CVelaPfcSystem::GetDbPath(const std::string& /*userId*/)
 
     std::error_code ec;
     fs::create_directories(folder, ec);
-    if (!fs::is_directory(folder, ec))
-        return result;
+    if (!fs::is_directory(folder, ec)) return result;
 
     const fs::path catalog = folder / kCatalogFileName;
     if (!fs::exists(fs::symlink_status(catalog, ec))) {

@@ -21,53 +21,45 @@
 #include "player/PlayHistory.h"
 #include "web/flash/ShockwaveFlash.h"
 
-wxBEGIN_EVENT_TABLE(CDlgPlayer, CFullScreenPanel)
-    EVT_INIT_DIALOG(                                        CDlgPlayer::OnInitDialog)
-    EVT_BUTTON(             CDlgPlayer::kFavoriteId,        CDlgPlayer::OnFavoriteButton)
-    EVT_BUTTON(             CDlgPlayer::kPlayId,            CDlgPlayer::OnPlayButton)
-    EVT_BUTTON(             CDlgPlayer::kPauseId,           CDlgPlayer::OnPauseButton)
-    EVT_BUTTON(             CDlgPlayer::kStopId,            CDlgPlayer::OnStopButton)
-    EVT_BUTTON(             CDlgPlayer::kFullScreenId,      CDlgPlayer::OnFullScreenButton)
-    EVT_COMMAND_LEFT_DCLICK(CDlgPlayer::kFrameId,           CDlgPlayer::OnFrameDoubleClick)
-    EVT_TIMER(              CDlgPlayer::kProgressTimerId,   CDlgPlayer::OnTimer)
-    EVT_TIMER(              CDlgPlayer::kStatusTimerId,     CDlgPlayer::OnTimer)
-    EVT_XSCROLL_HSCROLL(    CDlgPlayer::kSeekBarId,         CDlgPlayer::OnHScroll)
-    EVT_SIZE(                                               CDlgPlayer::OnSize)
-    EVT_CHAR_HOOK(                                          CDlgPlayer::OnCharHook)
-    EVT_RIGHT_DOWN(                                         CDlgPlayer::OnRightDown)
-wxEND_EVENT_TABLE()
+wxBEGIN_EVENT_TABLE(CDlgPlayer, CFullScreenPanel) EVT_INIT_DIALOG(CDlgPlayer::OnInitDialog)
+    EVT_BUTTON(CDlgPlayer::kFavoriteId, CDlgPlayer::OnFavoriteButton)
+        EVT_BUTTON(CDlgPlayer::kPlayId, CDlgPlayer::OnPlayButton)
+            EVT_BUTTON(CDlgPlayer::kPauseId, CDlgPlayer::OnPauseButton)
+                EVT_BUTTON(CDlgPlayer::kStopId,
+                           CDlgPlayer::OnStopButton) EVT_BUTTON(CDlgPlayer::kFullScreenId,
+                                                                CDlgPlayer::OnFullScreenButton)
+                    EVT_COMMAND_LEFT_DCLICK(CDlgPlayer::kFrameId, CDlgPlayer::OnFrameDoubleClick)
+                        EVT_TIMER(CDlgPlayer::kProgressTimerId, CDlgPlayer::OnTimer)
+                            EVT_TIMER(CDlgPlayer::kStatusTimerId, CDlgPlayer::OnTimer)
+                                EVT_XSCROLL_HSCROLL(CDlgPlayer::kSeekBarId, CDlgPlayer::OnHScroll)
+                                    EVT_SIZE(CDlgPlayer::OnSize)
+                                        EVT_CHAR_HOOK(CDlgPlayer::OnCharHook)
+                                            EVT_RIGHT_DOWN(CDlgPlayer::OnRightDown)
+                                                wxEND_EVENT_TABLE()
 
-namespace {
+                                                    namespace {
+    using zorbel::templates::ControlKind;
+    using zorbel::templates::DialogControl;
 
-using zorbel::templates::ControlKind;
-using zorbel::templates::DialogControl;
+    bool FileExists(const std::string& path) {
+        std::error_code ec;
+        return !path.empty() && std::filesystem::is_regular_file(path, ec);
+    }
 
-bool FileExists(const std::string& path)
-{
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(path, ec);
-}
-
-void ShowNotice(wxWindow* player, const CPlayHistory::Notice& notice)
-{
-    zorbel::AppMessageBox(notice.ownedByPlayer ? player : nullptr, notice.text, notice.caption,
-                          notice.style);
-}
+    void ShowNotice(wxWindow * player, const CPlayHistory::Notice& notice) {
+        zorbel::AppMessageBox(notice.ownedByPlayer ? player : nullptr, notice.text, notice.caption,
+                              notice.style);
+    }
 
 }  // namespace
 
 // The movie's native input, seen before the engine's own handlers. The player is reached
 // through a weak reference: the native view can outlive it by a moment during teardown.
 struct CDlgPlayerMovieInput {
-    static gboolean KeyPress(GtkWidget*, GdkEventKey*, gpointer)
-    {
-        return TRUE;
-    }
+    static gboolean KeyPress(GtkWidget*, GdkEventKey*, gpointer) { return TRUE; }
 
-    static gboolean ButtonPress(GtkWidget*, GdkEventButton* event, gpointer data)
-    {
-        if (event->button == 3)
-            return TRUE;
+    static gboolean ButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
+        if (event->button == 3) return TRUE;
         // The movie control plays the part of the classic rule's "window with an id above
         // 100000" (the Flash control's own window): a double click on the movie toggles.
         CDlgPlayer* player = static_cast<wxWeakRef<CDlgPlayer>*>(data)->get();
@@ -79,31 +71,24 @@ struct CDlgPlayerMovieInput {
         return FALSE;
     }
 
-    static void FreeRef(gpointer data, GClosure*)
-    {
+    static void FreeRef(gpointer data, GClosure*) {
         delete static_cast<wxWeakRef<CDlgPlayer>*>(data);
     }
 };
 
 CDlgPlayer::CDlgPlayer()
-    : m_timerProgress(this, kProgressTimerId), m_timerStatus(this, kStatusTimerId)
-{
-}
+    : m_timerProgress(this, kProgressTimerId), m_timerStatus(this, kStatusTimerId) {}
 
-CDlgPlayer::~CDlgPlayer()
-{
+CDlgPlayer::~CDlgPlayer() {
     m_timerProgress.Stop();
     m_timerStatus.Stop();
 }
 
-bool CDlgPlayer::Create(wxWindow* parent)
-{
-    if (!parent && wxTheApp)
-        parent = wxTheApp->GetTopWindow();
+bool CDlgPlayer::Create(wxWindow* parent) {
+    if (!parent && wxTheApp) parent = wxTheApp->GetTopWindow();
     const zorbel::templates::DialogTemplate* tmpl =
         zorbel::templates::FindDialogTemplate(kTemplateId);
-    if (!parent || !tmpl || GetHandle())
-        return false;
+    if (!parent || !tmpl || GetHandle()) return false;
     if (!wxPanel::Create(parent, wxID_ANY, wxDefaultPosition, wxSize(0, 0),
                          wxTAB_TRAVERSAL | wxBORDER_NONE))
         return false;
@@ -113,8 +98,7 @@ bool CDlgPlayer::Create(wxWindow* parent)
         this, *tmpl,
         [](wxWindow* container, const DialogControl& control, wxWindowID id,
            const wxRect& rect) -> wxWindow* {
-            if (control.kind != ControlKind::PushButton)
-                return nullptr;
+            if (control.kind != ControlKind::PushButton) return nullptr;
             return new CSkinButton(container, id, wxString::FromUTF8(control.text),
                                    rect.GetPosition(), rect.GetSize(), CSkinButton::Kind::Push);
         });
@@ -123,14 +107,12 @@ bool CDlgPlayer::Create(wxWindow* parent)
     return true;
 }
 
-void CDlgPlayer::DoDataExchange()
-{
+void CDlgPlayer::DoDataExchange() {
     m_wndStatus = dynamic_cast<wxControl*>(FindWindow(kStatusId));
     m_wndFrame = FindWindow(kFrameId);
 }
 
-void CDlgPlayer::OnInitDialog(wxInitDialogEvent& event)
-{
+void CDlgPlayer::OnInitDialog(wxInitDialogEvent& event) {
     event.Skip();
     // The main window places the player.
     SetSize(0, 0, 0, 0);
@@ -148,58 +130,47 @@ void CDlgPlayer::OnInitDialog(wxInitDialogEvent& event)
     m_nStatusTimer = kStatusTimerId;
 }
 
-void CDlgPlayer::SkinControls()
-{
+void CDlgPlayer::SkinControls() {
     struct Skin {
         int id;
         const char* element;
     };
     // The favourite button wears the "Open" element.
     static const Skin kSkins[] = {
-        {kFavoriteId, "item.plim.btn.Open"}, {kPlayId, "item.plim.btn.Play"},
-        {kPauseId, "item.plim.btn.Pause"},   {kStopId, "item.plim.btn.Stop"},
+        {kFavoriteId, "item.plim.btn.Open"},   {kPlayId, "item.plim.btn.Play"},
+        {kPauseId, "item.plim.btn.Pause"},     {kStopId, "item.plim.btn.Stop"},
         {kFullScreenId, "item.plim.btn.Full"},
     };
     SkinDLL_SubclassWindow(this, "winChild");
     for (const Skin& skin : kSkins)
-        if (wxWindow* button = FindWindow(skin.id))
-            SkinDLL_SubclassWindow(button, skin.element);
+        if (wxWindow* button = FindWindow(skin.id)) SkinDLL_SubclassWindow(button, skin.element);
 }
 
-void CDlgPlayer::CreateSeekBar()
-{
-    if (!m_wndSeekBar.CreateFromStatic(0, this, kSeekPlaceholderId, kSeekBarId))
-        return;
+void CDlgPlayer::CreateSeekBar() {
+    if (!m_wndSeekBar.CreateFromStatic(0, this, kSeekPlaceholderId, kSeekBarId)) return;
     m_wndSeekBar.SetScrollRange(0, kSeekRange, true);
     m_wndSeekBar.SetScrollPos(0, true);
     m_wndSeekBar.m_crThumb = MakeRgb(198, 97, 239);
     m_wndSeekBar.m_bThumbColor = 1;
 }
 
-wxString CDlgPlayer::FullScreenTitle() const
-{
+wxString CDlgPlayer::FullScreenTitle() const {
     return wxString::FromUTF8(kWindowText);
 }
 
-std::string CDlgPlayer::TitleFromPath(const std::string& path)
-{
+std::string CDlgPlayer::TitleFromPath(const std::string& path) {
     std::string::size_type slash = path.rfind('\\');
-    if (slash == std::string::npos)
-        slash = path.rfind('/');
+    if (slash == std::string::npos) slash = path.rfind('/');
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     const std::string::size_type dot = name.rfind('.');
-    if (dot != std::string::npos)
-        name.erase(dot);
+    if (dot != std::string::npos) name.erase(dot);
     return name;
 }
 
-void CDlgPlayer::PlayMovie(const std::string& path)
-{
+void CDlgPlayer::PlayMovie(const std::string& path) {
     wxPanel::Show(true);
-    if (!FileExists(path))
-        return;
-    if (wxWindow* main = MainWindow())
-        main->Show(true);
+    if (!FileExists(path)) return;
+    if (wxWindow* main = MainWindow()) main->Show(true);
     m_strMoviePath = path;
     m_strTitle = TitleFromPath(path);
     OnStop();
@@ -209,27 +180,22 @@ void CDlgPlayer::PlayMovie(const std::string& path)
     RecordPlay();
 }
 
-void CDlgPlayer::CloseMovie()
-{
-    if (!m_pFlash)
-        return;
+void CDlgPlayer::CloseMovie() {
+    if (!m_pFlash) return;
     m_pFlash->Stop();
     // The control is kept for the next movie; the black rectangle stands in meanwhile.
     m_pFlash->Hide();
-    if (m_wndFrame)
-        m_wndFrame->Show();
+    if (m_wndFrame) m_wndFrame->Show();
     m_pFlash = nullptr;
 }
 
-void CDlgPlayer::OpenMovie()
-{
+void CDlgPlayer::OpenMovie() {
     zorbel::TrimWorkingSet();
-    if (!FileExists(m_strMoviePath))
-        return;
-    if (m_wndFrame)
-        m_wndFrame->Hide();
+    if (!FileExists(m_strMoviePath)) return;
+    if (m_wndFrame) m_wndFrame->Hide();
     if (!m_pMovieControl) {
-        m_pMovieControl = new zorbel::CShockwaveFlash(this, kMovieId, wxPoint(0, 0), wxSize(10, 10));
+        m_pMovieControl =
+            new zorbel::CShockwaveFlash(this, kMovieId, wxPoint(0, 0), wxSize(10, 10));
         WatchMovieInput();
         m_pMovieControl->Bind(wxEVT_RIGHT_DOWN, &CDlgPlayer::OnRightDown, this);
     }
@@ -239,71 +205,58 @@ void CDlgPlayer::OpenMovie()
     LayoutControls();
 }
 
-void CDlgPlayer::WatchMovieInput()
-{
+void CDlgPlayer::WatchMovieInput() {
     wxWebView* view = m_pMovieControl ? m_pMovieControl->WebView() : nullptr;
     auto* native = view ? static_cast<GObject*>(view->GetNativeBackend()) : nullptr;
-    if (!native || !WEBKIT_IS_WEB_VIEW(native))
-        return;
+    if (!native || !WEBKIT_IS_WEB_VIEW(native)) return;
     g_signal_connect(native, "key-press-event", G_CALLBACK(&CDlgPlayerMovieInput::KeyPress),
                      nullptr);
-    g_signal_connect_data(native, "button-press-event",
-                          G_CALLBACK(&CDlgPlayerMovieInput::ButtonPress),
-                          new wxWeakRef<CDlgPlayer>(this), &CDlgPlayerMovieInput::FreeRef,
-                          GConnectFlags(0));
+    g_signal_connect_data(
+        native, "button-press-event", G_CALLBACK(&CDlgPlayerMovieInput::ButtonPress),
+        new wxWeakRef<CDlgPlayer>(this), &CDlgPlayerMovieInput::FreeRef, GConnectFlags(0));
 }
 
-void CDlgPlayer::RecordPlay()
-{
+void CDlgPlayer::RecordPlay() {
     CPlayHistory history;
     if (!history.RecordPlay(m_strTitle))
         ShowNotice(this, CPlayHistory::DataFailureNotice(CPlayHistory::VendorSiteName()));
 }
 
-void CDlgPlayer::AddFavorite()
-{
+void CDlgPlayer::AddFavorite() {
     CPlayHistory history;
     const std::string site = CPlayHistory::VendorSiteName();
     // For a title that is a favourite already the notice comes first, then the count rises.
-    const CPlayHistory::FavoriteResult result = history.AddFavorite(
-        m_strTitle, [this, &site](const CPlayHistory::FavoriteResult& before) {
+    const CPlayHistory::FavoriteResult result =
+        history.AddFavorite(m_strTitle, [this, &site](const CPlayHistory::FavoriteResult& before) {
             ShowNotice(this, CPlayHistory::FavoriteNotice(before, site));
         });
     if (result.outcome != CPlayHistory::FavoriteOutcome::AlreadyFavourite)
         ShowNotice(this, CPlayHistory::FavoriteNotice(result, site));
 }
 
-void CDlgPlayer::StartProgressTimer()
-{
-    if (m_nProgressTimer != 0)
-        return;
+void CDlgPlayer::StartProgressTimer() {
+    if (m_nProgressTimer != 0) return;
     m_timerProgress.Start(kTimerInterval);
     m_nProgressTimer = kProgressTimerId;
 }
 
-void CDlgPlayer::OnPlay()
-{
-    if (!m_pFlash || !FileExists(m_strMoviePath))
-        return;
+void CDlgPlayer::OnPlay() {
+    if (!m_pFlash || !FileExists(m_strMoviePath)) return;
     m_pFlash->Play();
     StartProgressTimer();
     zorbel::TrimWorkingSet();
     m_bActive = 1;
 }
 
-void CDlgPlayer::OnPause()
-{
-    if (!m_pFlash)
-        return;
+void CDlgPlayer::OnPause() {
+    if (!m_pFlash) return;
     m_pFlash->Stop();
     StartProgressTimer();
     m_bActive = 1;
 }
 
-void CDlgPlayer::OnStop()
-{
-    if (!m_pFlash)
-        return;
+void CDlgPlayer::OnStop() {
+    if (!m_pFlash) return;
     m_pFlash->Rewind();
     m_pFlash->Stop();
     if (m_nProgressTimer != 0) {
@@ -314,10 +267,8 @@ void CDlgPlayer::OnStop()
     m_bActive = 0;
 }
 
-void CDlgPlayer::OnHScroll(wxCommandEvent& event)
-{
-    if (event.GetEventObject() != &m_wndSeekBar)
-        return;
+void CDlgPlayer::OnHScroll(wxCommandEvent& event) {
+    if (event.GetEventObject() != &m_wndSeekBar) return;
     if (m_pFlash) {
         const long long frame =
             static_cast<long long>(m_pFlash->TotalFrames()) * m_wndSeekBar.m_nPos / kSeekRange;
@@ -326,26 +277,23 @@ void CDlgPlayer::OnHScroll(wxCommandEvent& event)
     OnPlay();
 }
 
-void CDlgPlayer::OnTimer(wxTimerEvent& event)
-{
+void CDlgPlayer::OnTimer(wxTimerEvent& event) {
     const int id = event.GetId();
     if (id == m_nProgressTimer && m_pFlash) {
         const int current = m_pFlash->CurrentFrame();
         const int total = m_pFlash->TotalFrames();
-        if (total == zorbel::CShockwaveFlash::kNoFrames)
-            SetStatus(kWaitingText);
+        if (total == zorbel::CShockwaveFlash::kNoFrames) SetStatus(kWaitingText);
         // A movie of no frames has no position; nothing is divided by it.
         if (total != 0) {
-            const int position = static_cast<int>(static_cast<long long>(current) * kSeekRange / total);
-            if (position != m_wndSeekBar.m_nPos)
-                m_wndSeekBar.SetScrollPos(position, true);
+            const int position =
+                static_cast<int>(static_cast<long long>(current) * kSeekRange / total);
+            if (position != m_wndSeekBar.m_nPos) m_wndSeekBar.SetScrollPos(position, true);
         }
     } else if (id == m_nStatusTimer && m_pFlash) {
         int current = m_pFlash->CurrentFrame();
         const int total = m_pFlash->TotalFrames();
         // The last frame shows as total/total.
-        if (total - current == 1)
-            current = total;
+        if (total - current == 1) current = total;
         if (total == zorbel::CShockwaveFlash::kNoFrames)
             SetStatus(kWaitingText);
         else
@@ -356,23 +304,18 @@ void CDlgPlayer::OnTimer(wxTimerEvent& event)
     event.Skip();
 }
 
-void CDlgPlayer::SetStatus(const std::string& text)
-{
-    if (!m_wndStatus)
-        return;
+void CDlgPlayer::SetStatus(const std::string& text) {
+    if (!m_wndStatus) return;
     const wxString label = wxString::FromUTF8(text);
     // Only a change repaints, ten times a second otherwise.
-    if (m_wndStatus->GetLabelText() != label)
-        m_wndStatus->SetLabelText(label);
+    if (m_wndStatus->GetLabelText() != label) m_wndStatus->SetLabelText(label);
 }
 
-std::string CDlgPlayer::StatusText() const
-{
+std::string CDlgPlayer::StatusText() const {
     return m_wndStatus ? m_wndStatus->GetLabelText().utf8_string() : std::string();
 }
 
-void CDlgPlayer::OnSize(wxSizeEvent& event)
-{
+void CDlgPlayer::OnSize(wxSizeEvent& event) {
     event.Skip();
     LayoutControls();
 }
@@ -381,18 +324,15 @@ namespace {
 
 // Moves a window with repaint; sizes below zero become zero (the toolkit would read -1 as
 // "keep the current size").
-void Place(wxWindow* window, int x, int y, int width, int height)
-{
-    if (!window)
-        return;
+void Place(wxWindow* window, int x, int y, int width, int height) {
+    if (!window) return;
     window->SetSize(x, y, std::max(width, 0), std::max(height, 0), wxSIZE_ALLOW_MINUS_ONE);
     window->Refresh();
 }
 
 }  // namespace
 
-void CDlgPlayer::LayoutControls()
-{
+void CDlgPlayer::LayoutControls() {
     const wxSize client = GetClientSize();
     const int l = 0, t = 0, r = client.x, b = client.y;
 
@@ -421,49 +361,39 @@ void CDlgPlayer::LayoutControls()
     Refresh(true);
 }
 
-void CDlgPlayer::OnCharHook(wxKeyEvent& /*event*/)
-{
+void CDlgPlayer::OnCharHook(wxKeyEvent& /*event*/) {
     // Handled: no key reaches a control of the player, and neither Enter nor Escape reaches
     // the main window, whose cancel would end the program's modal run.
 }
 
-void CDlgPlayer::OnRightDown(wxMouseEvent& /*event*/)
-{
-}
+void CDlgPlayer::OnRightDown(wxMouseEvent& /*event*/) {}
 
-void CDlgPlayer::OnFavoriteButton(wxCommandEvent& /*event*/)
-{
+void CDlgPlayer::OnFavoriteButton(wxCommandEvent& /*event*/) {
     AddFavorite();
 }
 
-void CDlgPlayer::OnPlayButton(wxCommandEvent& /*event*/)
-{
+void CDlgPlayer::OnPlayButton(wxCommandEvent& /*event*/) {
     OnPlay();
 }
 
-void CDlgPlayer::OnPauseButton(wxCommandEvent& /*event*/)
-{
+void CDlgPlayer::OnPauseButton(wxCommandEvent& /*event*/) {
     OnPause();
 }
 
-void CDlgPlayer::OnStopButton(wxCommandEvent& /*event*/)
-{
+void CDlgPlayer::OnStopButton(wxCommandEvent& /*event*/) {
     OnStop();
 }
 
-void CDlgPlayer::OnFullScreenButton(wxCommandEvent& /*event*/)
-{
+void CDlgPlayer::OnFullScreenButton(wxCommandEvent& /*event*/) {
     ToggleFullScreen();
 }
 
-void CDlgPlayer::OnFrameDoubleClick(wxCommandEvent& /*event*/)
-{
+void CDlgPlayer::OnFrameDoubleClick(wxCommandEvent& /*event*/) {
     // The control changes parents on the toggle, which must not happen inside its own event.
     CallAfter(&CDlgPlayer::ToggleFullScreen);
 }
 
-void CDlgPlayer::StopTimers()
-{
+void CDlgPlayer::StopTimers() {
     if (m_nProgressTimer != 0) {
         m_timerProgress.Stop();
         m_nProgressTimer = 0;
@@ -474,8 +404,7 @@ void CDlgPlayer::StopTimers()
     }
 }
 
-bool CDlgPlayer::Destroy()
-{
+bool CDlgPlayer::Destroy() {
     StopTimers();
     // The movie goes with the control, a child of the player. No stop is sent to it: the
     // answer to a script would arrive after the view is gone, which the toolkit's web view

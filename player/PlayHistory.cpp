@@ -19,24 +19,19 @@ using zorbel::sql::kRecordClicks;
 using zorbel::sql::kRecordFileId;
 
 // The catalog at path, opened with the catalog key; null when there is none to open.
-std::unique_ptr<CDbVelaLite> OpenCatalog(const std::string& path)
-{
+std::unique_ptr<CDbVelaLite> OpenCatalog(const std::string& path) {
     std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec))
-        return nullptr;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return nullptr;
     auto db = std::make_unique<CDbVelaLite>();
-    if (!db->Open(path, zorbel::files::kCatalogKey))
-        return nullptr;
+    if (!db->Open(path, zorbel::files::kCatalogKey)) return nullptr;
     return db;
 }
 
 // Rows of a query, handed one by one to onRow; the number of rows. An empty statement text
 // (a builder refused its values) is skipped and yields no row.
 template <typename OnRow>
-int ForEachRow(CDbVelaLite& db, const std::string& sql, OnRow onRow)
-{
-    if (sql.empty())
-        return 0;
+int ForEachRow(CDbVelaLite& db, const std::string& sql, OnRow onRow) {
+    if (sql.empty()) return 0;
     std::unique_ptr<CSqlStatement> statement(db.Prepare(sql));
     int rows = 0;
     while (statement && statement->NextRow()) {
@@ -46,13 +41,11 @@ int ForEachRow(CDbVelaLite& db, const std::string& sql, OnRow onRow)
     return rows;
 }
 
-bool Execute(CDbVelaLite& db, const std::string& sql)
-{
+bool Execute(CDbVelaLite& db, const std::string& sql) {
     return !sql.empty() && db.ExecuteSql(sql);
 }
 
-std::string Format(const char* before, const std::string& title, const char* after)
-{
+std::string Format(const char* before, const std::string& title, const char* after) {
     return std::string(before) + title + after;
 }
 
@@ -64,14 +57,12 @@ CPlayHistory::CPlayHistory(std::string catalogPath) : m_strCatalogPath(std::move
 
 CPlayHistory::~CPlayHistory() = default;
 
-std::string CPlayHistory::CatalogFile() const
-{
+std::string CPlayHistory::CatalogFile() const {
     return m_strCatalogPath.empty() ? zorbel::files::CatalogPath() : m_strCatalogPath;
 }
 
 CPlayHistory::FavoriteResult CPlayHistory::AddFavorite(
-    const std::string& title, const std::function<void(const FavoriteResult&)>& beforeUpdate)
-{
+    const std::string& title, const std::function<void(const FavoriteResult&)>& beforeUpdate) {
     FavoriteResult result;
     result.title = title;
     std::unique_ptr<CDbVelaLite> db = OpenCatalog(CatalogFile());
@@ -86,14 +77,14 @@ CPlayHistory::FavoriteResult CPlayHistory::AddFavorite(
                [&](CSqlStatement& row) { fileId = row.ColumnText(kFileId); });
 
     int clicks = 0;
-    const int favourites = ForEachRow(*db, zorbel::sql::SqlFavoriteOf(fileId), [&](CSqlStatement& row) {
-        fileId = row.ColumnText(kRecordFileId);
-        clicks = row.ColumnInt(kRecordClicks);
-    });
+    const int favourites =
+        ForEachRow(*db, zorbel::sql::SqlFavoriteOf(fileId), [&](CSqlStatement& row) {
+            fileId = row.ColumnText(kRecordFileId);
+            clicks = row.ColumnInt(kRecordClicks);
+        });
     if (favourites > 0) {
         result.outcome = FavoriteOutcome::AlreadyFavourite;
-        if (beforeUpdate)
-            beforeUpdate(result);
+        if (beforeUpdate) beforeUpdate(result);
         Execute(*db, zorbel::sql::SqlUpdateFavorite(clicks + 1, fileId));
         return result;
     }
@@ -103,11 +94,9 @@ CPlayHistory::FavoriteResult CPlayHistory::AddFavorite(
     return result;
 }
 
-bool CPlayHistory::RecordPlay(const std::string& title)
-{
+bool CPlayHistory::RecordPlay(const std::string& title) {
     std::unique_ptr<CDbVelaLite> db = OpenCatalog(CatalogFile());
-    if (!db)
-        return false;
+    if (!db) return false;
 
     std::string fileId;
     int clicks = 0;
@@ -115,8 +104,7 @@ bool CPlayHistory::RecordPlay(const std::string& title)
         fileId = row.ColumnText(kFileId);
         clicks = row.ColumnInt(kFileClicks);
     });
-    if (titles > 0)
-        Execute(*db, zorbel::sql::SqlUpdateClicks(clicks + 1, fileId));
+    if (titles > 0) Execute(*db, zorbel::sql::SqlUpdateClicks(clicks + 1, fileId));
 
     clicks = 0;
     const int played = ForEachRow(*db, zorbel::sql::SqlPlayedOf(fileId), [&](CSqlStatement& row) {
@@ -131,31 +119,29 @@ bool CPlayHistory::RecordPlay(const std::string& title)
 }
 
 CPlayHistory::Notice CPlayHistory::FavoriteNotice(const FavoriteResult& result,
-                                                  const std::string& siteName)
-{
+                                                  const std::string& siteName) {
     Notice notice;
     notice.caption = kFavoriteCaption;
     switch (result.outcome) {
-    case FavoriteOutcome::DataFailure:
-        return DataFailureNotice(siteName);
-    case FavoriteOutcome::AlreadyFavourite:
-        notice.text = Format("您已经为宝宝收藏过“", result.title, "”咯！");
-        notice.style = zorbel::kMbOk | zorbel::kMbIconInformation;
-        break;
-    case FavoriteOutcome::Added:
-        notice.text = Format("哇哇，成功为宝宝收藏“", result.title, "”咯！");
-        notice.style = zorbel::kMbOk | zorbel::kMbIconWarning;
-        break;
-    case FavoriteOutcome::AddFailed:
-        notice.text = Format("555~~~，为宝宝收藏“", result.title, "”没有成功哦！");
-        notice.style = zorbel::kMbOk | zorbel::kMbIconWarning;
-        break;
+        case FavoriteOutcome::DataFailure:
+            return DataFailureNotice(siteName);
+        case FavoriteOutcome::AlreadyFavourite:
+            notice.text = Format("您已经为宝宝收藏过“", result.title, "”咯！");
+            notice.style = zorbel::kMbOk | zorbel::kMbIconInformation;
+            break;
+        case FavoriteOutcome::Added:
+            notice.text = Format("哇哇，成功为宝宝收藏“", result.title, "”咯！");
+            notice.style = zorbel::kMbOk | zorbel::kMbIconWarning;
+            break;
+        case FavoriteOutcome::AddFailed:
+            notice.text = Format("555~~~，为宝宝收藏“", result.title, "”没有成功哦！");
+            notice.style = zorbel::kMbOk | zorbel::kMbIconWarning;
+            break;
     }
     return notice;
 }
 
-CPlayHistory::Notice CPlayHistory::DataFailureNotice(const std::string& siteName)
-{
+CPlayHistory::Notice CPlayHistory::DataFailureNotice(const std::string& siteName) {
     Notice notice;
     notice.text = "CODE:1002，程序数据被损坏，请联系" + siteName + "解决！";
     notice.caption = kDataFailureCaption;
@@ -164,7 +150,6 @@ CPlayHistory::Notice CPlayHistory::DataFailureNotice(const std::string& siteName
     return notice;
 }
 
-std::string CPlayHistory::VendorSiteName()
-{
+std::string CPlayHistory::VendorSiteName() {
     return zorbel::HostConfig::Load(zorbel::files::SettingsPath()).vendorSiteName;
 }

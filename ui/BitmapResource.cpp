@@ -15,13 +15,10 @@ struct BitmapEntry {
 
 }  // namespace
 
-wxImage CBitmapResource::Load(int id)
-{
+wxImage CBitmapResource::Load(int id) {
     for (const BitmapEntry& entry : kBitmaps) {
-        if (entry.id != id)
-            continue;
-        if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
-            wxImage::AddHandler(new wxPNGHandler);
+        if (entry.id != id) continue;
+        if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG)) wxImage::AddHandler(new wxPNGHandler);
         wxMemoryInputStream stream(entry.bytes, entry.size);
         wxLogNull quiet;  // a damaged picture is an invalid image, not a log window
         wxImage image;

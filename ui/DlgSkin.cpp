@@ -13,34 +13,30 @@
 namespace ss = zorbel::skinsettings;
 
 // The slider's scroll-changed event ends every drag, click and key move: the end of tracking.
-wxBEGIN_EVENT_TABLE(CDlgSkin, wxDialog)
-    EVT_ACTIVATE(                                                   CDlgSkin::OnActivate)
-    EVT_SET_FOCUS(                                                  CDlgSkin::OnSetFocus)
-    EVT_KILL_FOCUS(                                                 CDlgSkin::OnKillFocus)
-    EVT_COMMAND_SCROLL_CHANGED(CDlgSkin::kIdHue,                    CDlgSkin::OnHScroll)
-    EVT_COMMAND_SCROLL_CHANGED(CDlgSkin::kIdSaturation,             CDlgSkin::OnHScroll)
-    EVT_COMMAND_SCROLL_CHANGED(CDlgSkin::kIdBrightness,             CDlgSkin::OnHScroll)
-    EVT_COMMAND_SCROLL_CHANGED(CDlgSkin::kIdTransparency,           CDlgSkin::OnHScroll)
-    EVT_SKIN_ITEM(                                                  CDlgSkin::OnSkinItemEvent)
-wxEND_EVENT_TABLE()
+wxBEGIN_EVENT_TABLE(CDlgSkin, wxDialog) EVT_ACTIVATE(CDlgSkin::OnActivate)
+    EVT_SET_FOCUS(CDlgSkin::OnSetFocus) EVT_KILL_FOCUS(CDlgSkin::OnKillFocus)
+        EVT_COMMAND_SCROLL_CHANGED(CDlgSkin::kIdHue, CDlgSkin::OnHScroll)
+            EVT_COMMAND_SCROLL_CHANGED(CDlgSkin::kIdSaturation, CDlgSkin::OnHScroll)
+                EVT_COMMAND_SCROLL_CHANGED(CDlgSkin::kIdBrightness, CDlgSkin::OnHScroll)
+                    EVT_COMMAND_SCROLL_CHANGED(CDlgSkin::kIdTransparency, CDlgSkin::OnHScroll)
+                        EVT_SKIN_ITEM(CDlgSkin::OnSkinItemEvent) wxEND_EVENT_TABLE()
 
-namespace {
+                            namespace {
+    struct SliderRole {
+        int id;
+        int minValue;
+        int maxValue;
+        const char* element;
+    };
 
-struct SliderRole {
-    int id;
-    int minValue;
-    int maxValue;
-    const char* element;
-};
+    constexpr SliderRole kSliders[] = {
+        {CDlgSkin::kIdHue, ss::kHueMin, ss::kHueMax, "slider.hue"},
+        {CDlgSkin::kIdSaturation, ss::kSaturationMin, ss::kSaturationMax, "slider.sat"},
+        {CDlgSkin::kIdBrightness, ss::kBrightnessMin, ss::kBrightnessMax, "slider.bri"},
+        {CDlgSkin::kIdTransparency, ss::kTransparencyMin, ss::kTransparencyMax, "slider.tran"},
+    };
 
-constexpr SliderRole kSliders[] = {
-    {CDlgSkin::kIdHue, ss::kHueMin, ss::kHueMax, "slider.hue"},
-    {CDlgSkin::kIdSaturation, ss::kSaturationMin, ss::kSaturationMax, "slider.sat"},
-    {CDlgSkin::kIdBrightness, ss::kBrightnessMin, ss::kBrightnessMax, "slider.bri"},
-    {CDlgSkin::kIdTransparency, ss::kTransparencyMin, ss::kTransparencyMax, "slider.tran"},
-};
-
-const char* const kPages[] = {"color", "texture", "theme"};
+    const char* const kPages[] = {"color", "texture", "theme"};
 
 }  // namespace
 
@@ -86,8 +82,8 @@ bool CDlgSkin::OnInitDialog() {
 }
 
 wxRect CDlgSkin::DropDownRect(const wxRect& buttonScreenRect) {
-    return wxRect(buttonScreenRect.GetRight() + 1 - kPanelWidth,
-                  buttonScreenRect.GetBottom() + 1, kPanelWidth, kPanelHeight);
+    return wxRect(buttonScreenRect.GetRight() + 1 - kPanelWidth, buttonScreenRect.GetBottom() + 1,
+                  kPanelWidth, kPanelHeight);
 }
 
 void CDlgSkin::DropDown(const wxRect& buttonScreenRect) {
@@ -176,8 +172,7 @@ void CDlgSkin::OnHScroll(wxScrollEvent& event) {
     CSkinSlider* saturation = Slider(kIdSaturation);
     CSkinSlider* brightness = Slider(kIdBrightness);
     CSkinSlider* transparency = Slider(kIdTransparency);
-    if (hue == nullptr || saturation == nullptr || brightness == nullptr ||
-        transparency == nullptr)
+    if (hue == nullptr || saturation == nullptr || brightness == nullptr || transparency == nullptr)
         return;
 
     SkinDLL_SetHSB(hue->GetValue(), saturation->GetValue(), brightness->GetValue());

@@ -6,14 +6,19 @@
 // numbers written in colour tables read the same everywhere.
 using ColorRef = std::uint32_t;
 
-constexpr ColorRef MakeRgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
-{
+constexpr ColorRef MakeRgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     return static_cast<ColorRef>(red) | (static_cast<ColorRef>(green) << 8) |
            (static_cast<ColorRef>(blue) << 16);
 }
-constexpr std::uint8_t RedOf(ColorRef colour) { return colour & 0xFF; }
-constexpr std::uint8_t GreenOf(ColorRef colour) { return (colour >> 8) & 0xFF; }
-constexpr std::uint8_t BlueOf(ColorRef colour) { return (colour >> 16) & 0xFF; }
+constexpr std::uint8_t RedOf(ColorRef colour) {
+    return colour & 0xFF;
+}
+constexpr std::uint8_t GreenOf(ColorRef colour) {
+    return (colour >> 8) & 0xFF;
+}
+constexpr std::uint8_t BlueOf(ColorRef colour) {
+    return (colour >> 16) & 0xFF;
+}
 
 // One colour seen both as RGB bytes and as hue (degrees), saturation and lightness (0 to 1).
 // Setting one side makes the other stale; reading a stale side converts once, on demand.

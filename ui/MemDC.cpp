@@ -3,10 +3,8 @@
 #include <wx/bitmap.h>
 #include <wx/brush.h>
 
-CMemDC::CMemDC(wxDC* pDC, const wxRect& rect) : wxMemoryDC(pDC), m_pDC(pDC), m_rect(rect)
-{
-    if (m_pDC == nullptr || rect.width <= 0 || rect.height <= 0)
-        return;
+CMemDC::CMemDC(wxDC* pDC, const wxRect& rect) : wxMemoryDC(pDC), m_pDC(pDC), m_rect(rect) {
+    if (m_pDC == nullptr || rect.width <= 0 || rect.height <= 0) return;
     m_pBitmap = new wxBitmap(rect.width, rect.height, *m_pDC);
     SelectObject(*m_pBitmap);
     // The bitmap starts at the rectangle's corner, so callers keep drawing with the
@@ -20,12 +18,9 @@ CMemDC::CMemDC(wxDC* pDC, const wxRect& rect) : wxMemoryDC(pDC), m_pDC(pDC), m_r
     SetPen(wxNullPen);
 }
 
-CMemDC::~CMemDC()
-{
-    if (m_pBitmap == nullptr)
-        return;
-    m_pDC->Blit(m_rect.x, m_rect.y, m_rect.width, m_rect.height, this, m_rect.x, m_rect.y,
-                wxCOPY);
+CMemDC::~CMemDC() {
+    if (m_pBitmap == nullptr) return;
+    m_pDC->Blit(m_rect.x, m_rect.y, m_rect.width, m_rect.height, this, m_rect.x, m_rect.y, wxCOPY);
     SelectObject(wxNullBitmap);
     delete m_pBitmap;
     m_pBitmap = nullptr;

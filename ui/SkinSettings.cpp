@@ -50,8 +50,7 @@ int TwinDigit(const std::string& name, const std::string& prefix) {
 
 }  // namespace
 
-StoredAppearance ReadStoredAppearance(const std::string& catalogPath,
-                                      const std::string& userId) {
+StoredAppearance ReadStoredAppearance(const std::string& catalogPath, const std::string& userId) {
     StoredAppearance result;
     CDbVelaLite* db = OpenCatalog(catalogPath);
     if (db == nullptr) return result;

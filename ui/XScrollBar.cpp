@@ -16,100 +16,79 @@
 
 wxDEFINE_EVENT(wxEVT_XSCROLL_HSCROLL, wxCommandEvent);
 
-wxBEGIN_EVENT_TABLE(CXScrollBar, wxControl)
-    EVT_PAINT(CXScrollBar::OnPaint)
-    EVT_LEFT_DOWN(CXScrollBar::OnLeftDown)
-    EVT_LEFT_UP(CXScrollBar::OnLeftUp)
-    EVT_MOTION(CXScrollBar::OnMouseMove)
-    EVT_TIMER(CXScrollBar::kHoverTimerId, CXScrollBar::OnTimer)
-    EVT_SET_CURSOR(CXScrollBar::OnSetCursor)
-    EVT_MOUSE_CAPTURE_LOST(CXScrollBar::OnCaptureLost)
-wxEND_EVENT_TABLE()
+wxBEGIN_EVENT_TABLE(CXScrollBar, wxControl) EVT_PAINT(CXScrollBar::OnPaint)
+    EVT_LEFT_DOWN(CXScrollBar::OnLeftDown) EVT_LEFT_UP(CXScrollBar::OnLeftUp)
+        EVT_MOTION(CXScrollBar::OnMouseMove)
+            EVT_TIMER(CXScrollBar::kHoverTimerId, CXScrollBar::OnTimer)
+                EVT_SET_CURSOR(CXScrollBar::OnSetCursor)
+                    EVT_MOUSE_CAPTURE_LOST(CXScrollBar::OnCaptureLost) wxEND_EVENT_TABLE()
 
-namespace {
+                        namespace {
+    const wxRect kNoRect(-1, -1, 0, 0);
 
-const wxRect kNoRect(-1, -1, 0, 0);
+    wxColour ToColour(ColorRef colour) {
+        return wxColour(RedOf(colour), GreenOf(colour), BlueOf(colour));
+    }
 
-wxColour ToColour(ColorRef colour)
-{
-    return wxColour(RedOf(colour), GreenOf(colour), BlueOf(colour));
-}
+    ColorRef PixelOf(const wxImage& image, int x, int y) {
+        return MakeRgb(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
+    }
 
-ColorRef PixelOf(const wxImage& image, int x, int y)
-{
-    return MakeRgb(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
-}
-
-// The first column of a picture, one colour per row.
-std::vector<ColorRef> FirstColumn(const wxImage& image)
-{
-    std::vector<ColorRef> column;
-    if (!image.IsOk())
+    // The first column of a picture, one colour per row.
+    std::vector<ColorRef> FirstColumn(const wxImage& image) {
+        std::vector<ColorRef> column;
+        if (!image.IsOk()) return column;
+        for (int y = 0; y < image.GetHeight(); ++y) column.push_back(PixelOf(image, 0, y));
         return column;
-    for (int y = 0; y < image.GetHeight(); ++y)
-        column.push_back(PixelOf(image, 0, y));
-    return column;
-}
-
-// Stretches a one-pixel column over area, starting one row below its top and one row
-// shorter, rows picked by nearest neighbour (the track's top row keeps what was there).
-void StretchColumn(wxDC& dc, const std::vector<ColorRef>& column, const wxRect& area)
-{
-    const int width = area.width;
-    const int height = area.height - 1;
-    if (width <= 0 || height <= 0 || column.empty())
-        return;
-    wxImage strip(width, height, false);
-    const int rows = static_cast<int>(column.size());
-    for (int y = 0; y < height; ++y) {
-        const ColorRef colour = column[CXScrollPalette::StretchSourceRow(y, height, rows)];
-        for (int x = 0; x < width; ++x)
-            strip.SetRGB(x, y, RedOf(colour), GreenOf(colour), BlueOf(colour));
     }
-    dc.DrawBitmap(wxBitmap(strip), area.x, area.y + 1, false);
-}
 
-void FillRect(wxDC& dc, const wxRect& rect, ColorRef colour)
-{
-    if (rect.width <= 0 || rect.height <= 0)
-        return;
-    dc.SetPen(*wxTRANSPARENT_PEN);
-    dc.SetBrush(wxBrush(ToColour(colour)));
-    dc.DrawRectangle(rect);
-}
-
-bool HasMarker(const std::vector<ColorRef>& pixels, ColorRef marker)
-{
-    for (ColorRef pixel : pixels) {
-        if (pixel == marker)
-            return true;
+    // Stretches a one-pixel column over area, starting one row below its top and one row
+    // shorter, rows picked by nearest neighbour (the track's top row keeps what was there).
+    void StretchColumn(wxDC & dc, const std::vector<ColorRef>& column, const wxRect& area) {
+        const int width = area.width;
+        const int height = area.height - 1;
+        if (width <= 0 || height <= 0 || column.empty()) return;
+        wxImage strip(width, height, false);
+        const int rows = static_cast<int>(column.size());
+        for (int y = 0; y < height; ++y) {
+            const ColorRef colour = column[CXScrollPalette::StretchSourceRow(y, height, rows)];
+            for (int x = 0; x < width; ++x)
+                strip.SetRGB(x, y, RedOf(colour), GreenOf(colour), BlueOf(colour));
+        }
+        dc.DrawBitmap(wxBitmap(strip), area.x, area.y + 1, false);
     }
-    return false;
-}
+
+    void FillRect(wxDC & dc, const wxRect& rect, ColorRef colour) {
+        if (rect.width <= 0 || rect.height <= 0) return;
+        dc.SetPen(*wxTRANSPARENT_PEN);
+        dc.SetBrush(wxBrush(ToColour(colour)));
+        dc.DrawRectangle(rect);
+    }
+
+    bool HasMarker(const std::vector<ColorRef>& pixels, ColorRef marker) {
+        for (ColorRef pixel : pixels) {
+            if (pixel == marker) return true;
+        }
+        return false;
+    }
 
 }  // namespace
 
-CXScrollBar::CXScrollBar() : m_rectThumb(kNoRect), m_rectTrack(kNoRect), m_timerHover(this, kHoverTimerId)
-{
-}
+CXScrollBar::CXScrollBar()
+    : m_rectThumb(kNoRect), m_rectTrack(kNoRect), m_timerHover(this, kHoverTimerId) {}
 
-CXScrollBar::~CXScrollBar()
-{
+CXScrollBar::~CXScrollBar() {
     m_timerHover.Stop();
-    if (HasCapture())
-        ReleaseMouse();
+    if (HasCapture()) ReleaseMouse();
 }
 
-bool CXScrollBar::CreateFromStatic(long style, wxWindow* parent, int placeholderId, int id)
-{
+bool CXScrollBar::CreateFromStatic(long style, wxWindow* parent, int placeholderId, int id) {
     m_pParent = parent;
     wxWindow* placeholder = parent ? parent->FindWindow(placeholderId) : nullptr;
-    if (placeholder == nullptr)
-        return false;
+    if (placeholder == nullptr) return false;
     const wxRect rect = placeholder->GetRect();
     placeholder->Hide();
-    if (!m_hHandCursor.IsOk())
-        m_hHandCursor = wxCursor(wxCURSOR_HAND);
+    if (!m_hHandCursor.IsOk()) m_hHandCursor = wxCursor(wxCURSOR_HAND);
 
     if (!Create(parent, id, rect.GetPosition(), rect.GetSize(), style | wxBORDER_NONE))
         return false;
@@ -124,10 +103,8 @@ bool CXScrollBar::CreateFromStatic(long style, wxWindow* parent, int placeholder
     return true;
 }
 
-void CXScrollBar::SetThumbPicture(const wxImage& picture)
-{
-    if (!picture.IsOk())
-        return;
+void CXScrollBar::SetThumbPicture(const wxImage& picture) {
+    if (!picture.IsOk()) return;
     m_imgThumb = picture;
     m_nThumbWidth = picture.GetWidth();
     m_nThumbHeight = picture.GetHeight();
@@ -135,73 +112,60 @@ void CXScrollBar::SetThumbPicture(const wxImage& picture)
     ThumbFromPosition();
 }
 
-void CXScrollBar::SetScrollRange(int min, int max, bool redraw)
-{
+void CXScrollBar::SetScrollRange(int min, int max, bool redraw) {
     m_nMin = min;
     m_nMax = max;
     const long long range = std::llabs(static_cast<long long>(max) - min);
     m_nRange = range > INT32_MAX ? INT32_MAX : static_cast<int>(range);
-    if (redraw && GetHandle())
-        Refresh(true);
+    if (redraw && GetHandle()) Refresh(true);
 }
 
-int CXScrollBar::SetScrollPos(int pos, bool redraw)
-{
+int CXScrollBar::SetScrollPos(int pos, bool redraw) {
     const int old = m_nPos;
     m_nPos = pos;
     ThumbFromPosition();
-    if (redraw && GetHandle())
-        Refresh(true);
+    if (redraw && GetHandle()) Refresh(true);
     return old;
 }
 
-void CXScrollBar::SetTrackWidth(int width)
-{
+void CXScrollBar::SetTrackWidth(int width) {
     m_rectTrack.width = width;
     SetScrollPos(m_nPos, true);
-    if (GetHandle())
-        Refresh(true);
+    if (GetHandle()) Refresh(true);
 }
 
-void CXScrollBar::ClampThumb()
-{
-    m_nThumbLeft = CXScrollGeometry::ClampThumb(m_nThumbLeft, m_rectTrack.x, m_rectTrack.width,
-                                                m_nThumbWidth);
+void CXScrollBar::ClampThumb() {
+    m_nThumbLeft =
+        CXScrollGeometry::ClampThumb(m_nThumbLeft, m_rectTrack.x, m_rectTrack.width, m_nThumbWidth);
 }
 
-void CXScrollBar::PositionFromThumb()
-{
+void CXScrollBar::PositionFromThumb() {
     ClampThumb();
     m_nPos = CXScrollGeometry::PositionFromThumb(m_nThumbLeft, m_rectTrack.width, m_nThumbWidth,
                                                  m_nRange);
 }
 
-void CXScrollBar::ThumbFromPosition()
-{
+void CXScrollBar::ThumbFromPosition() {
     m_nThumbLeft = CXScrollGeometry::ThumbFromPosition(m_nPos, m_rectTrack.x, m_rectTrack.width,
                                                        m_nThumbWidth, m_nRange);
     Draw();
 }
 
-void CXScrollBar::Draw()
-{
+void CXScrollBar::Draw() {
     // The thumb follows the mouse at once rather than at the next paint.
-    if (!GetHandle() || !IsShownOnScreen())
-        return;
+    if (!GetHandle() || !IsShownOnScreen()) return;
     Refresh(false);
     Update();
 }
 
-void CXScrollBar::DrawOn(wxDC& dc)
-{
+void CXScrollBar::DrawOn(wxDC& dc) {
     const wxRect track = m_rectTrack;
     if (track.width <= 0 || track.height <= 0) {
         m_rectThumb = kNoRect;
         return;
     }
     CMemDC mem(&dc, track);
-    if (!mem.HasBitmap())
-        return;
+    if (!mem.HasBitmap()) return;
 
     m_rectThumb = wxRect(track.x + m_nThumbLeft, track.y, m_nThumbWidth, m_nThumbHeight);
     const int centre = track.x + m_nThumbLeft + m_nThumbWidth / 2;
@@ -212,8 +176,7 @@ void CXScrollBar::DrawOn(wxDC& dc)
     if (column.empty())
         column.assign(m_nThumbHeight > 0 ? m_nThumbHeight : 1, MakeRgb(255, 255, 255));
     StretchColumn(mem, column, wxRect(centre, track.y, right - centre, bottom - track.y));
-    if (m_bTintTrack && m_bThumbColor)
-        CXScrollPalette::TintTrackColumn(column, m_crThumb);
+    if (m_bTintTrack && m_bThumbColor) CXScrollPalette::TintTrackColumn(column, m_crThumb);
     StretchColumn(mem, column, wxRect(track.x, track.y, centre - track.x, bottom - track.y));
 
     if (m_nRange != 0 && m_imgThumb.IsOk()) {
@@ -235,8 +198,7 @@ void CXScrollBar::DrawOn(wxDC& dc)
             if (wantsLeft && mem.GetPixel(track.x, track.y + y, &colour))
                 colours.trackLeft.push_back(MakeRgb(colour.Red(), colour.Green(), colour.Blue()));
             if (wantsRight && mem.GetPixel(right - 1, track.y + y, &colour))
-                colours.trackRight.push_back(
-                    MakeRgb(colour.Red(), colour.Green(), colour.Blue()));
+                colours.trackRight.push_back(MakeRgb(colour.Red(), colour.Green(), colour.Blue()));
         }
         CXScrollPalette::ReplaceMarkers(pixels, width, height, colours);
         wxImage thumb(width, height, false);
@@ -261,16 +223,13 @@ void CXScrollBar::DrawOn(wxDC& dc)
     FillRect(mem, wxRect(right - 1, track.y, 1, track.height), frame);
 }
 
-void CXScrollBar::OnPaint(wxPaintEvent&)
-{
+void CXScrollBar::OnPaint(wxPaintEvent&) {
     wxPaintDC dc(this);
     DrawOn(dc);
 }
 
-void CXScrollBar::NotifyParent()
-{
-    if (m_pParent == nullptr || m_pParent->IsBeingDeleted())
-        return;
+void CXScrollBar::NotifyParent() {
+    if (m_pParent == nullptr || m_pParent->IsBeingDeleted()) return;
     wxCommandEvent event(wxEVT_XSCROLL_HSCROLL, GetId());
     event.SetEventObject(this);
     event.SetInt(static_cast<std::uint16_t>(m_nPos));
@@ -278,10 +237,8 @@ void CXScrollBar::NotifyParent()
     m_pParent->GetEventHandler()->ProcessEvent(event);
 }
 
-void CXScrollBar::OnLeftDown(wxMouseEvent& event)
-{
-    if (!HasCapture())
-        CaptureMouse();
+void CXScrollBar::OnLeftDown(wxMouseEvent& event) {
+    if (!HasCapture()) CaptureMouse();
     const wxPoint point = event.GetPosition();
     const wxRect onThumb(m_nThumbLeft, 0, m_nThumbWidth, m_rectTrack.height);
     if (onThumb.Contains(point)) {
@@ -294,13 +251,11 @@ void CXScrollBar::OnLeftDown(wxMouseEvent& event)
     NotifyParent();
 }
 
-void CXScrollBar::OnMouseMove(wxMouseEvent& event)
-{
+void CXScrollBar::OnMouseMove(wxMouseEvent& event) {
     const wxPoint point = event.GetPosition();
     const int wasHover = m_bHover;
     m_bHover = m_rectThumb.Contains(point) ? 1 : 0;
-    if (m_bPressed)
-        m_bDragging = 1;
+    if (m_bPressed) m_bDragging = 1;
     if (m_bDragging) {
         m_nThumbLeft = CXScrollGeometry::ThumbLeftForCentre(point.x, m_nThumbWidth);
         PositionFromThumb();
@@ -314,11 +269,9 @@ void CXScrollBar::OnMouseMove(wxMouseEvent& event)
     }
 }
 
-void CXScrollBar::OnLeftUp(wxMouseEvent& event)
-{
+void CXScrollBar::OnLeftUp(wxMouseEvent& event) {
     ThumbFromPosition();
-    if (HasCapture())
-        ReleaseMouse();
+    if (HasCapture()) ReleaseMouse();
     if (m_rectThumb.Contains(event.GetPosition())) {
         m_bHover = 1;
         UpdateCursor();
@@ -329,36 +282,30 @@ void CXScrollBar::OnLeftUp(wxMouseEvent& event)
     m_bDragging = 0;
 }
 
-void CXScrollBar::OnCaptureLost(wxMouseCaptureLostEvent&)
-{
+void CXScrollBar::OnCaptureLost(wxMouseCaptureLostEvent&) {
     // Another window took the mouse mid-drag: the drag ends where it is, as on release.
     m_bPressed = 0;
     m_bDragging = 0;
     ThumbFromPosition();
 }
 
-void CXScrollBar::StartHoverTimer()
-{
+void CXScrollBar::StartHoverTimer() {
     m_timerHover.Start(kHoverInterval);
 }
 
-void CXScrollBar::OnTimer(wxTimerEvent&)
-{
+void CXScrollBar::OnTimer(wxTimerEvent&) {
     const wxPoint point = ScreenToClient(wxGetMousePosition());
-    if (m_rectThumb.Contains(point))
-        return;
+    if (m_rectThumb.Contains(point)) return;
     m_bHover = 0;
     m_timerHover.Stop();
     UpdateCursor();
     Refresh(true);
 }
 
-void CXScrollBar::UpdateCursor()
-{
+void CXScrollBar::UpdateCursor() {
     SetCursor(m_bHover && m_hHandCursor.IsOk() ? m_hHandCursor : wxNullCursor);
 }
 
-void CXScrollBar::OnSetCursor(wxSetCursorEvent& event)
-{
+void CXScrollBar::OnSetCursor(wxSetCursorEvent& event) {
     event.SetCursor(m_bHover && m_hHandCursor.IsOk() ? m_hHandCursor : *wxSTANDARD_CURSOR);
 }

@@ -31,9 +31,9 @@ public:
     static int StretchSourceRow(int destRow, int destHeight, int srcHeight);
 
     struct MarkerColours {
-        ColorRef thumb = 0;         // for kMarkerThumb, when useThumbColour
+        ColorRef thumb = 0;  // for kMarkerThumb, when useThumbColour
         bool useThumbColour = false;
-        bool greyEdge = true;       // kMarkerEdge grey, or else the colour visited before it
+        bool greyEdge = true;              // kMarkerEdge grey, or else the colour visited before it
         std::vector<ColorRef> trackLeft;   // off-screen colour at the track's left end, per row
         std::vector<ColorRef> trackRight;  // and at its right end
     };

@@ -5,7 +5,8 @@ namespace zorbel::web {
 KeyVerdict TranslateAccelerator(const KeyboardState& state) {
     if (!state.keyDown) return KeyVerdict::PassOn;
     if (state.f5Down) return KeyVerdict::Swallow;
-    if (state.controlDown && (state.oDown || state.pDown || state.nDown)) return KeyVerdict::Swallow;
+    if (state.controlDown && (state.oDown || state.pDown || state.nDown))
+        return KeyVerdict::Swallow;
     return KeyVerdict::PassOn;
 }
 
@@ -19,7 +20,9 @@ KeyboardState HeldKeys::Release(RuleKey key, bool controlModifier) {
     return State(false, controlModifier);
 }
 
-void HeldKeys::Reset() { m_held.clear(); }
+void HeldKeys::Reset() {
+    m_held.clear();
+}
 
 KeyboardState HeldKeys::State(bool keyDown, bool controlModifier) const {
     KeyboardState s;

@@ -6,45 +6,36 @@
 #include "platform/SkinEngine.h"
 #include "platform/templates/TemplateBuilder.h"
 
-wxBEGIN_EVENT_TABLE(CDlgFeedback, wxDialog)
-    EVT_INIT_DIALOG(                 CDlgFeedback::OnInitDialog)
-    EVT_BUTTON(     wxID_OK,         CDlgFeedback::OnOK)
-    EVT_CHAR_HOOK(                   CDlgFeedback::OnCharHook)
-wxEND_EVENT_TABLE()
+wxBEGIN_EVENT_TABLE(CDlgFeedback, wxDialog) EVT_INIT_DIALOG(CDlgFeedback::OnInitDialog)
+    EVT_BUTTON(wxID_OK, CDlgFeedback::OnOK) EVT_CHAR_HOOK(CDlgFeedback::OnCharHook)
+        wxEND_EVENT_TABLE()
 
-namespace {
-
-// The small icon of a dialog's title bar.
-const wxSize kSmallIconSize(16, 16);
+            namespace {
+    // The small icon of a dialog's title bar.
+    const wxSize kSmallIconSize(16, 16);
 
 }  // namespace
 
 CDlgFeedback::CDlgFeedback(wxWindow* parent)
-    : CDlgFeedback(parent, zorbel::HostConfig::Load(zorbel::files::SettingsPath()).webServer)
-{
-}
+    : CDlgFeedback(parent, zorbel::HostConfig::Load(zorbel::files::SettingsPath()).webServer) {}
 
 CDlgFeedback::CDlgFeedback(wxWindow* parent, const std::string& webServer)
-    : m_strPageUrl(webServer + kPagePath)
-{
+    : m_strPageUrl(webServer + kPagePath) {
     zorbel::templates::CreateTemplateDialog(
         this, parent, kTemplateId,
-        [this](wxWindow* container, const zorbel::templates::DialogControl& control,
-               wxWindowID id, const wxRect& rect) -> wxWindow* {
-            if (control.id != kBrowserId || !m_browser.Create(container, id, rect))
-                return nullptr;
+        [this](wxWindow* container, const zorbel::templates::DialogControl& control, wxWindowID id,
+               const wxRect& rect) -> wxWindow* {
+            if (control.id != kBrowserId || !m_browser.Create(container, id, rect)) return nullptr;
             return m_browser.GetView();
         });
 }
 
 CDlgFeedback::~CDlgFeedback() = default;
 
-void CDlgFeedback::OnInitDialog(wxInitDialogEvent& event)
-{
+void CDlgFeedback::OnInitDialog(wxInitDialogEvent& event) {
     event.Skip();
     wxBitmapBundle icon = CSystemIcon::LoadAppIcon();
-    if (icon.IsOk())
-        SetIcon(icon.GetIcon(kSmallIconSize));
+    if (icon.IsOk()) SetIcon(icon.GetIcon(kSmallIconSize));
     SkinDLL_SubclassWindow(this, "winTip");
     if (wxWebView* view = m_browser.GetView()) {
         const wxSize client = GetClientSize();
@@ -54,12 +45,9 @@ void CDlgFeedback::OnInitDialog(wxInitDialogEvent& event)
     m_browser.SetSilent(true);
 }
 
-void CDlgFeedback::OnOK(wxCommandEvent& /*event*/)
-{
-}
+void CDlgFeedback::OnOK(wxCommandEvent& /*event*/) {}
 
-void CDlgFeedback::OnCharHook(wxKeyEvent& event)
-{
+void CDlgFeedback::OnCharHook(wxKeyEvent& event) {
     if (event.GetKeyCode() == WXK_RETURN || event.GetKeyCode() == WXK_NUMPAD_ENTER) {
         // The form's own Enter (a new line, sending the form) still happens.
         event.DoAllowNextEvent();

@@ -11,37 +11,28 @@
 #include "platform/SkinEngine.h"
 #include "platform/templates/TemplateBuilder.h"
 
-wxBEGIN_EVENT_TABLE(CDlgMovie, CFullScreenPanel)
-    EVT_INIT_DIALOG(                                  CDlgMovie::OnInitDialog)
-    EVT_SIZE(                                         CDlgMovie::OnSize)
-    EVT_CHAR_HOOK(                                    CDlgMovie::OnCharHook)
-    EVT_LEFT_DCLICK(                                  CDlgMovie::OnLeftDoubleClick)
-    EVT_RIGHT_DOWN(                                   CDlgMovie::OnRightDown)
-    EVT_NEW_WINDOW3(       CDlgMovie::kBrowserId,     CDlgMovie::OnNewWindow3)
-wxEND_EVENT_TABLE()
+wxBEGIN_EVENT_TABLE(CDlgMovie, CFullScreenPanel) EVT_INIT_DIALOG(CDlgMovie::OnInitDialog)
+    EVT_SIZE(CDlgMovie::OnSize) EVT_CHAR_HOOK(CDlgMovie::OnCharHook)
+        EVT_LEFT_DCLICK(CDlgMovie::OnLeftDoubleClick) EVT_RIGHT_DOWN(CDlgMovie::OnRightDown)
+            EVT_NEW_WINDOW3(CDlgMovie::kBrowserId, CDlgMovie::OnNewWindow3) wxEND_EVENT_TABLE()
 
-namespace {
-
-void OpenWithDesktop(const std::string& address)
-{
-    wxLaunchDefaultBrowser(wxString::FromUTF8(address));
-}
+                namespace {
+    void OpenWithDesktop(const std::string& address) {
+        wxLaunchDefaultBrowser(wxString::FromUTF8(address));
+    }
 
 }  // namespace
 
 // The page's native input, seen before the engine's own handlers. The panel is reached through
 // a weak reference: the native view can outlive the panel by a moment during teardown.
 struct CDlgMovieNativeInput {
-    static gboolean KeyPress(GtkWidget*, GdkEventKey*, gpointer)
-    {
+    static gboolean KeyPress(GtkWidget*, GdkEventKey*, gpointer) {
         // Every key press, with or without Alt: a cartoon is watched, not typed into.
         return TRUE;
     }
 
-    static gboolean ButtonPress(GtkWidget*, GdkEventButton* event, gpointer data)
-    {
-        if (event->button == 3)
-            return TRUE;
+    static gboolean ButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
+        if (event->button == 3) return TRUE;
         CDlgMovie* panel = static_cast<wxWeakRef<CDlgMovie>*>(data)->get();
         if (panel && event->button == 1 && event->type == GDK_2BUTTON_PRESS) {
             // The panel changes parents on the toggle, which must not happen inside the
@@ -51,34 +42,26 @@ struct CDlgMovieNativeInput {
         return FALSE;
     }
 
-    static void FreeRef(gpointer data, GClosure*)
-    {
+    static void FreeRef(gpointer data, GClosure*) {
         delete static_cast<wxWeakRef<CDlgMovie>*>(data);
     }
 };
 
 CDlgMovie::CDlgMovie()
-    : CDlgMovie(zorbel::HostConfig::Load(zorbel::files::SettingsPath()).webServer)
-{
-}
+    : CDlgMovie(zorbel::HostConfig::Load(zorbel::files::SettingsPath()).webServer) {}
 
 CDlgMovie::CDlgMovie(const std::string& webServer)
     : m_strDefaultUrl(webServer + kPagePath),
       m_strPageUrl(m_strDefaultUrl),
-      m_shellOpen(&OpenWithDesktop)
-{
-}
+      m_shellOpen(&OpenWithDesktop) {}
 
 CDlgMovie::~CDlgMovie() = default;
 
-bool CDlgMovie::Create(wxWindow* parent)
-{
-    if (!parent && wxTheApp)
-        parent = wxTheApp->GetTopWindow();
+bool CDlgMovie::Create(wxWindow* parent) {
+    if (!parent && wxTheApp) parent = wxTheApp->GetTopWindow();
     const zorbel::templates::DialogTemplate* tmpl =
         zorbel::templates::FindDialogTemplate(kTemplateId);
-    if (!parent || !tmpl || GetHandle())
-        return false;
+    if (!parent || !tmpl || GetHandle()) return false;
     // A child template without the visible style starts hidden.
     wxPanel::Hide();
     if (!wxPanel::Create(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
@@ -87,10 +70,9 @@ bool CDlgMovie::Create(wxWindow* parent)
     SetMainWindow(parent);
     zorbel::templates::CreateDialogControls(
         this, *tmpl,
-        [this](wxWindow* container, const zorbel::templates::DialogControl& control,
-               wxWindowID id, const wxRect& rect) -> wxWindow* {
-            if (control.id != kBrowserId || !m_browser.Create(container, id, rect))
-                return nullptr;
+        [this](wxWindow* container, const zorbel::templates::DialogControl& control, wxWindowID id,
+               const wxRect& rect) -> wxWindow* {
+            if (control.id != kBrowserId || !m_browser.Create(container, id, rect)) return nullptr;
             return m_browser.GetView();
         });
     WatchNativeInput();
@@ -98,27 +80,22 @@ bool CDlgMovie::Create(wxWindow* parent)
     return true;
 }
 
-void CDlgMovie::WatchNativeInput()
-{
+void CDlgMovie::WatchNativeInput() {
     wxWebView* view = m_browser.GetView();
     auto* native = view ? static_cast<GObject*>(view->GetNativeBackend()) : nullptr;
-    if (!native || !WEBKIT_IS_WEB_VIEW(native))
-        return;
+    if (!native || !WEBKIT_IS_WEB_VIEW(native)) return;
     g_signal_connect(native, "key-press-event", G_CALLBACK(&CDlgMovieNativeInput::KeyPress),
                      nullptr);
-    g_signal_connect_data(native, "button-press-event",
-                          G_CALLBACK(&CDlgMovieNativeInput::ButtonPress),
-                          new wxWeakRef<CDlgMovie>(this), &CDlgMovieNativeInput::FreeRef,
-                          GConnectFlags(0));
+    g_signal_connect_data(
+        native, "button-press-event", G_CALLBACK(&CDlgMovieNativeInput::ButtonPress),
+        new wxWeakRef<CDlgMovie>(this), &CDlgMovieNativeInput::FreeRef, GConnectFlags(0));
 }
 
-void CDlgMovie::SetShellOpener(ShellOpener opener)
-{
+void CDlgMovie::SetShellOpener(ShellOpener opener) {
     m_shellOpen = opener ? std::move(opener) : ShellOpener(&OpenWithDesktop);
 }
 
-void CDlgMovie::OnInitDialog(wxInitDialogEvent& event)
-{
+void CDlgMovie::OnInitDialog(wxInitDialogEvent& event) {
     event.Skip();
     // The main window places the panel when it lays out its children.
     SetSize(0, 0, 0, 0);
@@ -127,8 +104,7 @@ void CDlgMovie::OnInitDialog(wxInitDialogEvent& event)
     m_browser.SetSilent(true);
 }
 
-void CDlgMovie::OnSize(wxSizeEvent& event)
-{
+void CDlgMovie::OnSize(wxSizeEvent& event) {
     event.Skip();
     if (wxWebView* view = m_browser.GetView()) {
         const wxSize size = event.GetSize();
@@ -136,8 +112,7 @@ void CDlgMovie::OnSize(wxSizeEvent& event)
     }
 }
 
-void CDlgMovie::Open(const std::string& address)
-{
+void CDlgMovie::Open(const std::string& address) {
     if (address != m_strPageUrl) {
         m_strPageUrl = address.empty() ? m_strDefaultUrl : address;
         m_bOwnPage = !address.empty();
@@ -146,8 +121,7 @@ void CDlgMovie::Open(const std::string& address)
     wxPanel::Show(true);
 }
 
-void CDlgMovie::OnNewWindow3(CWebBrowserEvent& event)
-{
+void CDlgMovie::OnNewWindow3(CWebBrowserEvent& event) {
     // A cartoon page opens nothing of its own; the default page's links go to the desktop.
     if (m_bOwnPage) {
         event.SetCancel(true);
@@ -156,18 +130,14 @@ void CDlgMovie::OnNewWindow3(CWebBrowserEvent& event)
     m_shellOpen(std::string(event.GetURL().utf8_str()));
 }
 
-void CDlgMovie::OnCharHook(wxKeyEvent& /*event*/)
-{
+void CDlgMovie::OnCharHook(wxKeyEvent& /*event*/) {
     // Handled, so neither the page nor the main window (where Escape would end the program's
     // modal run) gets it: Enter and Escape never close the panel.
 }
 
-void CDlgMovie::OnLeftDoubleClick(wxMouseEvent& event)
-{
+void CDlgMovie::OnLeftDoubleClick(wxMouseEvent& event) {
     event.Skip();
     CallAfter(&CDlgMovie::ToggleFullScreen);
 }
 
-void CDlgMovie::OnRightDown(wxMouseEvent& /*event*/)
-{
-}
+void CDlgMovie::OnRightDown(wxMouseEvent& /*event*/) {}

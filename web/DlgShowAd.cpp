@@ -9,46 +9,35 @@
 #include "platform/SkinEngine.h"
 #include "platform/templates/TemplateBuilder.h"
 
-wxBEGIN_EVENT_TABLE(CDlgShowAd, wxPanel)
-    EVT_INIT_DIALOG(                                      CDlgShowAd::OnInitDialog)
-    EVT_SIZE(                                             CDlgShowAd::OnSize)
-    EVT_CHAR_HOOK(                                        CDlgShowAd::OnCharHook)
-    EVT_BEFORE_NAVIGATE2(  CDlgShowAd::kBrowserId,        CDlgShowAd::OnBeforeNavigate2)
-    EVT_NAVIGATE_COMPLETE2(CDlgShowAd::kBrowserId,        CDlgShowAd::OnNavigateComplete2)
-    EVT_DOCUMENT_COMPLETE( CDlgShowAd::kBrowserId,        CDlgShowAd::OnDocumentComplete)
-    EVT_NEW_WINDOW2(       CDlgShowAd::kBrowserId,        CDlgShowAd::OnNewWindow2)
-    EVT_NEW_WINDOW3(       CDlgShowAd::kBrowserId,        CDlgShowAd::OnNewWindow3)
-wxEND_EVENT_TABLE()
+wxBEGIN_EVENT_TABLE(CDlgShowAd, wxPanel) EVT_INIT_DIALOG(CDlgShowAd::OnInitDialog)
+    EVT_SIZE(CDlgShowAd::OnSize) EVT_CHAR_HOOK(CDlgShowAd::OnCharHook)
+        EVT_BEFORE_NAVIGATE2(CDlgShowAd::kBrowserId, CDlgShowAd::OnBeforeNavigate2)
+            EVT_NAVIGATE_COMPLETE2(CDlgShowAd::kBrowserId, CDlgShowAd::OnNavigateComplete2)
+                EVT_DOCUMENT_COMPLETE(CDlgShowAd::kBrowserId, CDlgShowAd::OnDocumentComplete)
+                    EVT_NEW_WINDOW2(CDlgShowAd::kBrowserId, CDlgShowAd::OnNewWindow2)
+                        EVT_NEW_WINDOW3(CDlgShowAd::kBrowserId, CDlgShowAd::OnNewWindow3)
+                            wxEND_EVENT_TABLE()
 
-namespace {
-
-void OpenWithDesktop(const std::string& address)
-{
-    wxLaunchDefaultBrowser(wxString::FromUTF8(address));
-}
+                                namespace {
+    void OpenWithDesktop(const std::string& address) {
+        wxLaunchDefaultBrowser(wxString::FromUTF8(address));
+    }
 
 }  // namespace
 
 CDlgShowAd::CDlgShowAd()
-    : CDlgShowAd(zorbel::HostConfig::Load(zorbel::files::SettingsPath()).webServer)
-{
-}
+    : CDlgShowAd(zorbel::HostConfig::Load(zorbel::files::SettingsPath()).webServer) {}
 
 CDlgShowAd::CDlgShowAd(const std::string& webServer)
-    : m_strPageUrl(webServer + kPagePath), m_shellOpen(&OpenWithDesktop)
-{
-}
+    : m_strPageUrl(webServer + kPagePath), m_shellOpen(&OpenWithDesktop) {}
 
 CDlgShowAd::~CDlgShowAd() = default;
 
-bool CDlgShowAd::Create(wxWindow* parent)
-{
-    if (!parent && wxTheApp)
-        parent = wxTheApp->GetTopWindow();
+bool CDlgShowAd::Create(wxWindow* parent) {
+    if (!parent && wxTheApp) parent = wxTheApp->GetTopWindow();
     const zorbel::templates::DialogTemplate* tmpl =
         zorbel::templates::FindDialogTemplate(kTemplateId);
-    if (!parent || !tmpl || GetHandle())
-        return false;
+    if (!parent || !tmpl || GetHandle()) return false;
     // A child template without the visible style starts hidden.
     wxPanel::Hide();
     if (!wxPanel::Create(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
@@ -56,23 +45,20 @@ bool CDlgShowAd::Create(wxWindow* parent)
         return false;
     zorbel::templates::CreateDialogControls(
         this, *tmpl,
-        [this](wxWindow* container, const zorbel::templates::DialogControl& control,
-               wxWindowID id, const wxRect& rect) -> wxWindow* {
-            if (control.id != kBrowserId || !m_browser.Create(container, id, rect))
-                return nullptr;
+        [this](wxWindow* container, const zorbel::templates::DialogControl& control, wxWindowID id,
+               const wxRect& rect) -> wxWindow* {
+            if (control.id != kBrowserId || !m_browser.Create(container, id, rect)) return nullptr;
             return m_browser.GetView();
         });
     InitDialog();
     return true;
 }
 
-void CDlgShowAd::SetShellOpener(ShellOpener opener)
-{
+void CDlgShowAd::SetShellOpener(ShellOpener opener) {
     m_shellOpen = opener ? std::move(opener) : ShellOpener(&OpenWithDesktop);
 }
 
-void CDlgShowAd::OnInitDialog(wxInitDialogEvent& event)
-{
+void CDlgShowAd::OnInitDialog(wxInitDialogEvent& event) {
     event.Skip();
     // The main window places the panel when it lays out its children.
     SetSize(0, 0, 0, 0);
@@ -81,32 +67,25 @@ void CDlgShowAd::OnInitDialog(wxInitDialogEvent& event)
     m_browser.SetSilent(true);
 }
 
-bool CDlgShowAd::IsVisibleNow() const
-{
+bool CDlgShowAd::IsVisibleNow() const {
     for (const wxWindow* window = this; window; window = window->GetParent()) {
-        if (!window->IsShown())
-            return false;
-        if (window->IsTopLevel())
-            break;
+        if (!window->IsShown()) return false;
+        if (window->IsTopLevel()) break;
     }
     return true;
 }
 
-void CDlgShowAd::OnSize(wxSizeEvent& event)
-{
+void CDlgShowAd::OnSize(wxSizeEvent& event) {
     event.Skip();
     wxWebView* view = m_browser.GetView();
-    if (!view)
-        return;
+    if (!view) return;
     const wxSize size = event.GetSize();
     view->SetSize(0, 0, size.x, size.y);
     // Advertisements are laid out for the panel's size, so a visible panel fetches a fresh one.
-    if (IsVisibleNow())
-        m_browser.Navigate(m_strPageUrl);
+    if (IsVisibleNow()) m_browser.Navigate(m_strPageUrl);
 }
 
-void CDlgShowAd::OnCharHook(wxKeyEvent& event)
-{
+void CDlgShowAd::OnCharHook(wxKeyEvent& event) {
     switch (event.GetKeyCode()) {
         case WXK_RETURN:
         case WXK_NUMPAD_ENTER:
@@ -124,41 +103,29 @@ void CDlgShowAd::OnCharHook(wxKeyEvent& event)
     }
 }
 
-bool CDlgShowAd::Show(const std::string& address)
-{
-    if (!GetHandle())
-        return false;
-    if (address != m_strPageUrl)
-        m_browser.Navigate(m_strPageUrl);
+bool CDlgShowAd::Show(const std::string& address) {
+    if (!GetHandle()) return false;
+    if (address != m_strPageUrl) m_browser.Navigate(m_strPageUrl);
     wxPanel::Show(true);
     return true;
 }
 
-void CDlgShowAd::OnBeforeNavigate2(CWebBrowserEvent& /*event*/)
-{
-}
+void CDlgShowAd::OnBeforeNavigate2(CWebBrowserEvent& /*event*/) {}
 
-void CDlgShowAd::OnNavigateComplete2(CWebBrowserEvent& /*event*/)
-{
+void CDlgShowAd::OnNavigateComplete2(CWebBrowserEvent& /*event*/) {
     ++m_nPending;
 }
 
-void CDlgShowAd::OnDocumentComplete(CWebBrowserEvent& /*event*/)
-{
+void CDlgShowAd::OnDocumentComplete(CWebBrowserEvent& /*event*/) {
     // A load that fails before anything arrives completes without having begun; counting it
     // would leave the counter below zero and the panel hidden for good.
-    if (m_nPending > 0)
-        --m_nPending;
-    if (m_nPending == 0)
-        wxPanel::Show(true);
+    if (m_nPending > 0) --m_nPending;
+    if (m_nPending == 0) wxPanel::Show(true);
     zorbel::TrimWorkingSet();
 }
 
-void CDlgShowAd::OnNewWindow2(CWebBrowserEvent& /*event*/)
-{
-}
+void CDlgShowAd::OnNewWindow2(CWebBrowserEvent& /*event*/) {}
 
-void CDlgShowAd::OnNewWindow3(CWebBrowserEvent& event)
-{
+void CDlgShowAd::OnNewWindow3(CWebBrowserEvent& event) {
     m_shellOpen(std::string(event.GetURL().utf8_str()));
 }

@@ -22,8 +22,8 @@ bool CWebBrowser2::Create(wxWindow* parent, int id, const wxRect& rect) {
     if (m_view.get() || !parent) return false;
     if (!wxWebView::IsBackendAvailable(wxWebViewBackendDefault)) return false;
     // No border: the page sits flat in its window.
-    wxWebView* view = wxWebView::New(parent, id, wxString(), rect.GetPosition(),
-                                     rect.GetSize(), wxWebViewBackendDefault, wxBORDER_NONE);
+    wxWebView* view = wxWebView::New(parent, id, wxString(), rect.GetPosition(), rect.GetSize(),
+                                     wxWebViewBackendDefault, wxBORDER_NONE);
     if (!view) return false;
     zorbel::web::ApplyHostBehaviours(view);
     m_view = view;

@@ -14,17 +14,25 @@ const char kSiteKey[] = "zorbel-web-host-site";
 zorbel::web::RuleKey ToRuleKey(guint keyval) {
     using zorbel::web::RuleKey;
     switch (gdk_keyval_to_lower(keyval)) {
-        case GDK_KEY_F5: return RuleKey::F5;
+        case GDK_KEY_F5:
+            return RuleKey::F5;
         case GDK_KEY_Control_L:
-        case GDK_KEY_Control_R: return RuleKey::Control;
-        case GDK_KEY_o: return RuleKey::O;
-        case GDK_KEY_p: return RuleKey::P;
-        case GDK_KEY_n: return RuleKey::N;
-        default: return RuleKey::Other;
+        case GDK_KEY_Control_R:
+            return RuleKey::Control;
+        case GDK_KEY_o:
+            return RuleKey::O;
+        case GDK_KEY_p:
+            return RuleKey::P;
+        case GDK_KEY_n:
+            return RuleKey::N;
+        default:
+            return RuleKey::Other;
     }
 }
 
-bool HasControl(const GdkEventKey* event) { return (event->state & GDK_CONTROL_MASK) != 0; }
+bool HasControl(const GdkEventKey* event) {
+    return (event->state & GDK_CONTROL_MASK) != 0;
+}
 }  // namespace
 
 const char* const CWebHostSite::kScriptCaption = "佐贝乐儿童游戏";
@@ -39,7 +47,7 @@ struct CWebHostSiteCallbacks {
 
     static gboolean KeyRelease(GtkWidget*, GdkEventKey* event, gpointer data) {
         static_cast<CWebHostSite*>(data)->m_keys.Release(ToRuleKey(event->keyval),
-                                                          HasControl(event));
+                                                         HasControl(event));
         return FALSE;
     }
 
@@ -135,12 +143,10 @@ bool CWebHostSite::Attach(wxWebView* view) {
     g_signal_connect(native, "create", G_CALLBACK(&CWebHostSiteCallbacks::Create), site);
 
     // Connected before the view's own handlers run, so a swallowed key never reaches the page.
-    g_signal_connect(native, "key-press-event", G_CALLBACK(&CWebHostSiteCallbacks::KeyPress),
+    g_signal_connect(native, "key-press-event", G_CALLBACK(&CWebHostSiteCallbacks::KeyPress), site);
+    g_signal_connect(native, "key-release-event", G_CALLBACK(&CWebHostSiteCallbacks::KeyRelease),
                      site);
-    g_signal_connect(native, "key-release-event",
-                     G_CALLBACK(&CWebHostSiteCallbacks::KeyRelease), site);
-    g_signal_connect(native, "focus-out-event", G_CALLBACK(&CWebHostSiteCallbacks::FocusOut),
-                     site);
+    g_signal_connect(native, "focus-out-event", G_CALLBACK(&CWebHostSiteCallbacks::FocusOut), site);
     g_signal_connect(native, "script-dialog", G_CALLBACK(&CWebHostSiteCallbacks::ScriptDialog),
                      site);
     g_signal_connect(native, "authenticate", G_CALLBACK(&CWebHostSiteCallbacks::Authenticate),

@@ -46,5 +46,7 @@ private:
 
 namespace zorbel::web {
 // The one entry point the program's web views call right after creating their wxWebView.
-inline bool ApplyHostBehaviours(wxWebView* view) { return CWebHostSite::Attach(view); }
+inline bool ApplyHostBehaviours(wxWebView* view) {
+    return CWebHostSite::Attach(view);
+}
 }  // namespace zorbel::web

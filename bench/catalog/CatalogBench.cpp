@@ -27,8 +27,7 @@ struct Catalogs {
     std::string indexed = dir.File("ZorbelPlim.dat");
     std::string plain = dir.File("NoIndex.dat");
 
-    Catalogs()
-    {
+    Catalogs() {
         std::string error;
         const char* key = zorbel::files::kCatalogKey;
         if (!zorbel::test::CreateCatalog(indexed, key, "", &error) ||
@@ -43,19 +42,16 @@ struct Catalogs {
     }
 };
 
-const Catalogs& TheCatalogs()
-{
+const Catalogs& TheCatalogs() {
     static Catalogs catalogs;
     return catalogs;
 }
 
 // What the catalog tree does for one type: the type's classes, then each class's titles.
-std::size_t LoadType(const std::string& path, const std::string& type)
-{
+std::size_t LoadType(const std::string& path, const std::string& type) {
     std::size_t titles = 0;
     std::unique_ptr<CDbVelaLite> db(new CDbVelaLite);
-    if (!db->Open(path, zorbel::files::kCatalogKey))
-        return 0;
+    if (!db->Open(path, zorbel::files::kCatalogKey)) return 0;
     std::vector<int> classes;
     {
         std::unique_ptr<CSqlStatement> st(db->Prepare(zorbel::sql::SqlClassesOfType(type)));
@@ -74,8 +70,7 @@ std::size_t LoadType(const std::string& path, const std::string& type)
     return titles;
 }
 
-void BM_OpenFirstQueryClose(benchmark::State& state)
-{
+void BM_OpenFirstQueryClose(benchmark::State& state) {
     const std::string& path = TheCatalogs().indexed;
     for (auto _ : state) {
         std::unique_ptr<CDbVelaLite> db(new CDbVelaLite);
@@ -89,20 +84,17 @@ void BM_OpenFirstQueryClose(benchmark::State& state)
 }
 BENCHMARK(BM_OpenFirstQueryClose)->Unit(benchmark::kMillisecond);
 
-void BM_TypeLoad(benchmark::State& state)
-{
+void BM_TypeLoad(benchmark::State& state) {
     const std::string& path = state.range(0) ? TheCatalogs().indexed : TheCatalogs().plain;
     std::size_t titles = 0;
-    for (auto _ : state)
-        titles = LoadType(path, "1");
+    for (auto _ : state) titles = LoadType(path, "1");
     if (titles != static_cast<std::size_t>(kTitles / kTypes))
         state.SkipWithError("unexpected number of titles");
     state.counters["titles"] = static_cast<double>(titles);
 }
 BENCHMARK(BM_TypeLoad)->ArgName("indexed")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
-void BM_RecommendedList(benchmark::State& state)
-{
+void BM_RecommendedList(benchmark::State& state) {
     const std::string& path = TheCatalogs().indexed;
     for (auto _ : state) {
         std::unique_ptr<CDbVelaLite> db(new CDbVelaLite);

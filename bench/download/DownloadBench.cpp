@@ -44,14 +44,12 @@ public:
     void ShowProgress(bool) override {}
 };
 
-double Median(std::vector<double> v)
-{
+double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-double Mib(std::uint64_t bytes)
-{
+double Mib(std::uint64_t bytes) {
     return static_cast<double>(bytes) / (1 << 20);
 }
 
@@ -66,9 +64,12 @@ class BenchFrame : public wxFrame {
 public:
     BenchFrame(const Settings& settings, const std::string& url, const std::string& cache,
                Results& results)
-        : wxFrame(nullptr, wxID_ANY, "download bench"), m_settings(settings), m_url(url),
-          m_cache(cache), m_results(results), m_timer(this)
-    {
+        : wxFrame(nullptr, wxID_ANY, "download bench"),
+          m_settings(settings),
+          m_url(url),
+          m_cache(cache),
+          m_results(results),
+          m_timer(this) {
         m_edit = new wxTextCtrl(this, CWindowDownloadUi::kStatusEditId, "", wxPoint(0, 0),
                                 wxSize(12, 24));
         m_edit->Hide();
@@ -81,8 +82,7 @@ public:
 
     // The worker that just said "100%" clears DownloadBusy right after; a worker started
     // before that would end at once, as a second download does.
-    void StartWhenIdle()
-    {
+    void StartWhenIdle() {
         if (DownloadBusy.load() != 0) {
             CallAfter([this] { StartWhenIdle(); });
             return;
@@ -90,8 +90,7 @@ public:
         StartRun();
     }
 
-    void StartRun()
-    {
+    void StartRun() {
         const TitleDownload title = TitleDownload::Prepare(m_cache, "big", m_url);
         fs::remove(title.titlePath);
         SetDownloadUrl(title.url);
@@ -101,19 +100,18 @@ public:
         m_lastTick = m_start;
         m_timer.Start(10);
         StartDownloadWorker(this, DownloadOptions(),
-                            m_settings.synchronous ? CWindowDownloadUi::ProgressDelivery::Synchronous
-                                                   : CWindowDownloadUi::ProgressDelivery::Coalesced);
+                            m_settings.synchronous
+                                ? CWindowDownloadUi::ProgressDelivery::Synchronous
+                                : CWindowDownloadUi::ProgressDelivery::Coalesced);
     }
 
 private:
-    void OnText(wxCommandEvent& event)
-    {
-        if (event.GetString() == "0%" || DownloadBusy.load() == 0)
-            return;
+    void OnText(wxCommandEvent& event) {
+        if (event.GetString() == "0%" || DownloadBusy.load() == 0) return;
         m_timer.Stop();
         const double seconds = std::chrono::duration<double>(Clock::now() - m_start).count();
-        const bool ok = event.GetString() == "100%" &&
-                        fs::file_size(GetCurrentTitlePath()) == m_settings.size;
+        const bool ok =
+            event.GetString() == "100%" && fs::file_size(GetCurrentTitlePath()) == m_settings.size;
         if (!ok) {
             std::fprintf(stderr, "run ended with \"%s\"\n", event.GetString().utf8_str().data());
             m_results.failed = true;
@@ -130,8 +128,7 @@ private:
             CallAfter([this] { Close(); });
     }
 
-    void OnTimer(wxTimerEvent&)
-    {
+    void OnTimer(wxTimerEvent&) {
         const auto now = Clock::now();
         m_results.lateness.push_back(
             std::chrono::duration<double, std::milli>(now - m_lastTick).count() - 10);
@@ -157,8 +154,7 @@ private:
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     Settings settings;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -171,13 +167,15 @@ int main(int argc, char** argv)
         else if (arg.rfind("--runs=", 0) == 0)
             settings.runs = std::max(1, std::stoi(arg.substr(7)));
         else {
-            std::fprintf(stderr, "usage: %s [--size=BYTES] [--runs=N] [--sync | --core]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--size=BYTES] [--runs=N] [--sync | --core]\n",
+                         argv[0]);
             return 2;
         }
     }
     setenv("GDK_BACKEND", "x11", 1);
 
-    const fs::path root = fs::temp_directory_path() / ("zorbel-download-bench-" + std::to_string(getpid()));
+    const fs::path root =
+        fs::temp_directory_path() / ("zorbel-download-bench-" + std::to_string(getpid()));
     fs::create_directories(root / "content");
     fs::create_directories(root / "www");
     fs::create_directories(root / "cache");
@@ -212,7 +210,8 @@ int main(int argc, char** argv)
     if (settings.core) {
         std::vector<double> rates;
         for (int i = 0; i < settings.runs; ++i) {
-            const TitleDownload title = TitleDownload::Prepare((root / "cache").string(), "big", base);
+            const TitleDownload title =
+                TitleDownload::Prepare((root / "cache").string(), "big", base);
             SetDownloadUrl(title.url);
             SetCurrentTitlePath(title.titlePath);
             NullUi ui;
@@ -226,7 +225,8 @@ int main(int argc, char** argv)
             }
             fs::remove(title.titlePath);
             rates.push_back(Mib(settings.size) / seconds);
-            std::printf("worker (no window) run %d: %.3f s, %.1f MiB/s\n", i + 1, seconds, rates.back());
+            std::printf("worker (no window) run %d: %.3f s, %.1f MiB/s\n", i + 1, seconds,
+                        rates.back());
         }
         server.Stop();
         fs::remove_all(root);
@@ -267,8 +267,10 @@ int main(int argc, char** argv)
     std::printf("median: curl %.1f MiB/s, worker %.1f MiB/s, ratio %.2f (target >= 0.80)\n", curl,
                 worker, worker / curl);
     if (!late.empty()) {
-        std::printf("10 ms timer during the worker: %zu ticks, lateness median %.2f ms, p99 %.2f ms, max %.2f ms\n",
-                    late.size(), late[late.size() / 2], late[late.size() * 99 / 100], late.back());
+        std::printf(
+            "10 ms timer during the worker: %zu ticks, lateness median %.2f ms, p99 %.2f ms, max "
+            "%.2f ms\n",
+            late.size(), late[late.size() / 2], late[late.size() * 99 / 100], late.back());
     }
     return 0;
 }

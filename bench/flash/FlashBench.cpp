@@ -35,22 +35,38 @@ public:
 
 // A compressed ActionScript 2 movie of the given frames with a coloured background.
 std::vector<uint8_t> MakeMovie(uint16_t frames) {
-    std::vector<uint8_t> body = {0x80, 0x00, 0x05, 0x50, 0x00, 0x00, 0x0f, 0xa0, 0x00,  // 640x400 stage
-                                 0x00, 0x18, static_cast<uint8_t>(frames), static_cast<uint8_t>(frames >> 8)};
+    std::vector<uint8_t> body = {0x80,
+                                 0x00,
+                                 0x05,
+                                 0x50,
+                                 0x00,
+                                 0x00,
+                                 0x0f,
+                                 0xa0,
+                                 0x00,  // 640x400 stage
+                                 0x00,
+                                 0x18,
+                                 static_cast<uint8_t>(frames),
+                                 static_cast<uint8_t>(frames >> 8)};
     body.insert(body.end(), {0x44, 0x11, 0, 0, 0, 0});        // FileAttributes
     body.insert(body.end(), {0x43, 0x02, 0x20, 0x80, 0xc0});  // SetBackgroundColor
     for (int i = 0; i < frames; ++i) body.insert(body.end(), {0x40, 0x00});
     body.insert(body.end(), {0x00, 0x00});
     uint32_t length = static_cast<uint32_t>(8 + body.size());
-    std::vector<uint8_t> movie = {'C', 'W', 'S', 10, static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8),
-                                  static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 24)};
+    std::vector<uint8_t> movie = {'C',
+                                  'W',
+                                  'S',
+                                  10,
+                                  static_cast<uint8_t>(length),
+                                  static_cast<uint8_t>(length >> 8),
+                                  static_cast<uint8_t>(length >> 16),
+                                  static_cast<uint8_t>(length >> 24)};
     uLongf size = compressBound(static_cast<uLong>(body.size()));
     std::vector<uint8_t> packed(size);
     compress2(packed.data(), &size, body.data(), static_cast<uLong>(body.size()), 9);
     movie.insert(movie.end(), packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(size));
     return movie;
 }
-
 
 std::vector<int> Descendants(int root) {
     std::map<int, std::vector<int>> children;
@@ -112,15 +128,18 @@ int main(int argc, char** argv) {
     std::string moviePath;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a.rfind("--ruffle=", 0) == 0) ruffle = a.substr(9);
-        else moviePath = a;
+        if (a.rfind("--ruffle=", 0) == 0)
+            ruffle = a.substr(9);
+        else
+            moviePath = a;
     }
     std::string generated;
     if (moviePath.empty()) {
         generated = "/tmp/zorbel-flash-bench-" + std::to_string(getpid()) + ".swf";
         auto bytes = MakeMovie(240);
-        std::ofstream(generated, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                         static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(generated, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
         moviePath = generated;
     }
 
@@ -134,16 +153,19 @@ int main(int argc, char** argv) {
     wxTheApp->CallOnInit();
     zorbel::FlashUriScheme::Instance().SetFilesFolder(ruffle);
 
-    auto* frame = new wxFrame(nullptr, wxID_ANY, "flash bench", wxDefaultPosition, wxSize(640, 480));
+    auto* frame =
+        new wxFrame(nullptr, wxID_ANY, "flash bench", wxDefaultPosition, wxSize(640, 480));
     auto t0 = Clock::now();
     auto* flash = new zorbel::CShockwaveFlash(frame, 1000, wxPoint(0, 0), wxSize(640, 480));
     frame->Show();
     flash->LoadMovie(0, moviePath);  // queued until the player is ready, as the player panel does
     Clock::time_point ready{}, shown{};
-    bool ok = PumpUntil([&] {
-        if (flash->IsPlayerReady() && ready == Clock::time_point{}) ready = Clock::now();
-        return flash->IsFirstFrameShown();
-    }, std::chrono::seconds(120));
+    bool ok = PumpUntil(
+        [&] {
+            if (flash->IsPlayerReady() && ready == Clock::time_point{}) ready = Clock::now();
+            return flash->IsFirstFrameShown();
+        },
+        std::chrono::seconds(120));
     shown = Clock::now();
     int rc = 0;
     if (!ok) {
@@ -151,8 +173,10 @@ int main(int argc, char** argv) {
         rc = 1;
     } else {
         printf("player ready after            %8.0f ms\n", Ms(t0, ready));
-        printf("first frame shown after       %8.0f ms  (from creating the control, movie queued at once)\n",
-               Ms(t0, shown));
+        printf(
+            "first frame shown after       %8.0f ms  (from creating the control, movie queued at "
+            "once)\n",
+            Ms(t0, shown));
         printf("frames %d, current frame %d\n", flash->TotalFrames(), flash->CurrentFrame());
 
         // Switching movies in the warm control, as every later title does.

@@ -82,10 +82,11 @@ void Print(const Series& s) {
     std::sort(c.begin(), c.end());
     std::vector<double> k = s.call;
     std::sort(k.begin(), k.end());
-    std::printf("%-34s min %6.1f  median %6.1f  max %6.1f ms  (median: cpu %5.1f, call %5.1f)"
-                "  items %u\n",
-                s.name.c_str(), v.front(), v[v.size() / 2], v.back(), c[c.size() / 2],
-                k[k.size() / 2], s.items);
+    std::printf(
+        "%-34s min %6.1f  median %6.1f  max %6.1f ms  (median: cpu %5.1f, call %5.1f)"
+        "  items %u\n",
+        s.name.c_str(), v.front(), v[v.size() / 2], v.back(), c[c.size() / 2], k[k.size() / 2],
+        s.items);
 }
 
 // Runs setup (untimed) and then body kRuns times, timing body plus the painting after it.
@@ -129,8 +130,8 @@ void FillTree(wxTreeCtrl* tree,
               bool skin) {
     tree->DeleteAllItems();
     if (skin) SkinDLL_SubclassWindow(tree, "tree.videolist");
-    const wxTreeItemId root = tree->GetRootItem().IsOk() ? tree->GetRootItem()
-                                                         : tree->AddRoot(wxString());
+    const wxTreeItemId root =
+        tree->GetRootItem().IsOk() ? tree->GetRootItem() : tree->AddRoot(wxString());
     bool first = true;
     auto add = [&](const wxTreeItemId& parent, const std::string& text) {
         const wxTreeItemId item = tree->AppendItem(parent, wxString::FromUTF8(text));
@@ -161,12 +162,12 @@ int main(int, char** argv) {
     }
     wxTheApp->CallOnInit();
     int boxes = 0;
-    zorbel::SetMessageBoxHook([&boxes](wxWindow*, const std::string& text, const std::string&,
-                                       long) {
-        ++boxes;
-        std::fprintf(stderr, "message box: %s\n", text.c_str());
-        return 1;
-    });
+    zorbel::SetMessageBoxHook(
+        [&boxes](wxWindow*, const std::string& text, const std::string&, long) {
+            ++boxes;
+            std::fprintf(stderr, "message box: %s\n", text.c_str());
+            return 1;
+        });
 
     char pattern[] = "/tmp/tree_load_bench.XXXXXX";
     if (mkdtemp(pattern) == nullptr) return 1;
@@ -219,44 +220,48 @@ int main(int, char** argv) {
                 Ms(start, Clock::now()), static_cast<unsigned>(tree->GetCount()));
 
     std::vector<Series> results;
-    results.push_back(Measure("games click from home", dialog, tree, [&] { home->Click(); },
-                              [&] { games->Click(); }));
-    results.push_back(Measure("games click from games", dialog, tree, [] {},
-                              [&] { games->Click(); }));
-    results.push_back(Measure("home, then LoadCatalogType(\"4\")", dialog, tree,
-                              [&] { home->Click(); },
-                              [&] { dialog->LoadCatalogType(kGamesType); }));
-    results.push_back(Measure("home, then tree Show + load", dialog, tree,
-                              [&] { home->Click(); }, [&] {
-                                  tree->Show();
-                                  dialog->LoadCatalogType(kGamesType);
-                              }));
-    results.push_back(Measure("LoadCatalogType(\"4\") on empty", dialog, tree,
-                              [&] { tree->DeleteAllItems(); },
-                              [&] { dialog->LoadCatalogType(kGamesType); }));
+    results.push_back(Measure(
+        "games click from home", dialog, tree, [&] { home->Click(); }, [&] { games->Click(); }));
+    results.push_back(Measure(
+        "games click from games", dialog, tree, [] {}, [&] { games->Click(); }));
+    results.push_back(Measure(
+        "home, then LoadCatalogType(\"4\")", dialog, tree, [&] { home->Click(); },
+        [&] { dialog->LoadCatalogType(kGamesType); }));
+    results.push_back(Measure(
+        "home, then tree Show + load", dialog, tree, [&] { home->Click(); },
+        [&] {
+            tree->Show();
+            dialog->LoadCatalogType(kGamesType);
+        }));
+    results.push_back(Measure(
+        "LoadCatalogType(\"4\") on empty", dialog, tree, [&] { tree->DeleteAllItems(); },
+        [&] { dialog->LoadCatalogType(kGamesType); }));
 
     // Where the loader's time goes.
     std::vector<std::pair<std::string, std::vector<std::string>>> classes;
-    results.push_back(Measure("split: catalog open + queries", dialog, nullptr, [] {},
-                              [&] { classes = ReadType(kGamesType); }));
+    results.push_back(Measure(
+        "split: catalog open + queries", dialog, nullptr, [] {},
+        [&] { classes = ReadType(kGamesType); }));
     unsigned titleCount = 0;
     for (const auto& c : classes) titleCount += static_cast<unsigned>(c.second.size());
     results.back().items = titleCount + static_cast<unsigned>(classes.size());
-    results.push_back(Measure("split: inserts, no skin calls", dialog, tree,
-                              [&] { tree->DeleteAllItems(); },
-                              [&] { FillTree(tree, classes, false); }));
-    results.push_back(Measure("split: inserts + skin calls", dialog, tree,
-                              [&] { tree->DeleteAllItems(); },
-                              [&] { FillTree(tree, classes, true); }));
-    results.push_back(Measure("split: DeleteAllItems of full tree", dialog, tree,
-                              [&] { FillTree(tree, classes, true); },
-                              [&] { tree->DeleteAllItems(); }));
+    results.push_back(Measure(
+        "split: inserts, no skin calls", dialog, tree, [&] { tree->DeleteAllItems(); },
+        [&] { FillTree(tree, classes, false); }));
+    results.push_back(Measure(
+        "split: inserts + skin calls", dialog, tree, [&] { tree->DeleteAllItems(); },
+        [&] { FillTree(tree, classes, true); }));
+    results.push_back(Measure(
+        "split: DeleteAllItems of full tree", dialog, tree, [&] { FillTree(tree, classes, true); },
+        [&] { tree->DeleteAllItems(); }));
 
     // The parts of the click path that do not depend on the catalog.
-    results.push_back(Measure("split: ShowAdPage (ad panel)", dialog, nullptr, [] {},
-                              [&] { dialog->ShowAdPage(std::string()); }));
-    results.push_back(Measure("split: showing the hidden tree", dialog, nullptr,
-                              [&] { tree->Hide(); }, [&] { tree->Show(); }));
+    results.push_back(Measure(
+        "split: ShowAdPage (ad panel)", dialog, nullptr, [] {},
+        [&] { dialog->ShowAdPage(std::string()); }));
+    results.push_back(Measure(
+        "split: showing the hidden tree", dialog, nullptr, [&] { tree->Hide(); },
+        [&] { tree->Show(); }));
 
     std::printf("%d runs each, figures include painting:\n", kRuns);
     for (const Series& s : results) Print(s);

@@ -43,8 +43,10 @@ Memory ReadRollup(int pid) {
         std::string key;
         long value = 0;
         if (!(fields >> key >> value)) continue;
-        if (key == "Rss:") m.rssKb = value;
-        else if (key == "Pss:") m.pssKb = value;
+        if (key == "Rss:")
+            m.rssKb = value;
+        else if (key == "Pss:")
+            m.pssKb = value;
     }
     return m;
 }
@@ -88,7 +90,6 @@ std::vector<int> Descendants(int root) {
     return found;
 }
 
-
 class BenchApp : public wxApp {
 public:
     bool OnInit() override { return true; }
@@ -107,8 +108,7 @@ void Report(const char* title) {
         std::printf("  %-8d %-24s %10.1f %10.1f\n", pid, NameOf(pid).c_str(), m.rssKb / 1024.0,
                     m.pssKb / 1024.0);
     }
-    std::printf("  %-33s %10.1f %10.1f\n\n", "total", total.rssKb / 1024.0,
-                total.pssKb / 1024.0);
+    std::printf("  %-33s %10.1f %10.1f\n\n", "total", total.rssKb / 1024.0, total.pssKb / 1024.0);
 }
 
 }  // namespace
@@ -142,10 +142,13 @@ int main(int argc, char** argv) {
         fs::path page = dir / ("page" + std::to_string(i) + ".html");
         std::ofstream(page) << "<!DOCTYPE html><html><head><meta charset='utf-8'><style>"
                                "body{font:16px sans-serif;background:#fff6d8}</style></head>"
-                               "<body><h1>页面 " << i << "</h1><p>"
-                            << std::string(2000, 'x') << "</p><ul>"
-                            << [] { std::string s; for (int k = 0; k < 50; ++k) s += "<li>item</li>"; return s; }()
-                            << "</ul></body></html>";
+                               "<body><h1>页面 "
+                            << i << "</h1><p>" << std::string(2000, 'x') << "</p><ul>" <<
+            [] {
+                std::string s;
+                for (int k = 0; k < 50; ++k) s += "<li>item</li>";
+                return s;
+            }() << "</ul></body></html>";
         auto browser = std::make_unique<CWebBrowser2>();
         browser->Create(frame, 1032 + i, wxRect((i % 2) * 500, (i / 2) * 350, 490, 340));
         browser->SetSilent(true);

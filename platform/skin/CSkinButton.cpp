@@ -14,9 +14,8 @@
 using zorbel::skin::SkinManager;
 using zorbel::skin::SkinPainter;
 
-CSkinButton::CSkinButton(wxWindow* parent, wxWindowID id, const wxString& label,
-                         const wxPoint& pos, const wxSize& size, Kind kind, int group,
-                         const char* element)
+CSkinButton::CSkinButton(wxWindow* parent, wxWindowID id, const wxString& label, const wxPoint& pos,
+                         const wxSize& size, Kind kind, int group, const char* element)
     : m_kind(kind), m_group(group), m_label(label) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     wxControl::Create(parent, id, pos, size, wxBORDER_NONE | wxWANTS_CHARS);
@@ -25,8 +24,9 @@ CSkinButton::CSkinButton(wxWindow* parent, wxWindowID id, const wxString& label,
     if (size == wxDefaultSize) SetInitialSize(size);
     Bind(wxEVT_PAINT, &CSkinButton::OnPaint, this);
     Bind(wxEVT_ERASE_BACKGROUND, [](wxEraseEvent&) {});
-    for (const wxEventTypeTag<wxMouseEvent>& type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_MOTION,
-                             wxEVT_ENTER_WINDOW, wxEVT_LEAVE_WINDOW})
+    for (const wxEventTypeTag<wxMouseEvent>& type :
+         {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_MOTION, wxEVT_ENTER_WINDOW,
+          wxEVT_LEAVE_WINDOW})
         Bind(type, &CSkinButton::OnMouse, this);
     Bind(wxEVT_KEY_DOWN, &CSkinButton::OnKey, this);
     Bind(wxEVT_SET_FOCUS, &CSkinButton::OnFocus, this);
@@ -194,8 +194,8 @@ void CSkinButton::OnKey(wxKeyEvent& event) {
         Click();
         return;
     }
-    if (m_kind == Kind::Radio && (key == WXK_LEFT || key == WXK_UP || key == WXK_RIGHT ||
-                                  key == WXK_DOWN)) {
+    if (m_kind == Kind::Radio &&
+        (key == WXK_LEFT || key == WXK_UP || key == WXK_RIGHT || key == WXK_DOWN)) {
         // Arrows move the choice within the group, as with the toolkit's radio buttons.
         const bool forward = key == WXK_RIGHT || key == WXK_DOWN;
         std::vector<CSkinButton*> group;

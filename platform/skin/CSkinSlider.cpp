@@ -33,12 +33,18 @@ CSkinSlider::CSkinSlider(wxWindow* parent, wxWindowID id, int value, int minValu
     if (size == wxDefaultSize) SetInitialSize(size);
     Bind(wxEVT_PAINT, &CSkinSlider::OnPaint, this);
     Bind(wxEVT_ERASE_BACKGROUND, [](wxEraseEvent&) {});
-    for (const wxEventTypeTag<wxMouseEvent>& type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_MOTION, wxEVT_ENTER_WINDOW,
-                             wxEVT_LEAVE_WINDOW})
+    for (const wxEventTypeTag<wxMouseEvent>& type :
+         {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_MOTION, wxEVT_ENTER_WINDOW, wxEVT_LEAVE_WINDOW})
         Bind(type, &CSkinSlider::OnMouse, this);
     Bind(wxEVT_KEY_DOWN, &CSkinSlider::OnKey, this);
-    Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& e) { Refresh(); e.Skip(); });
-    Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& e) { Refresh(); e.Skip(); });
+    Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& e) {
+        Refresh();
+        e.Skip();
+    });
+    Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& e) {
+        Refresh();
+        e.Skip();
+    });
     Bind(wxEVT_MOUSE_CAPTURE_LOST, &CSkinSlider::OnCaptureLost, this);
 }
 
@@ -133,7 +139,8 @@ void CSkinSlider::DrawTo(wxDC& dc) {
     if (HasFocus()) states.push_back("focus");
     if (!IsEnabled()) states.push_back("disabled");
     const zorbel::skin::Hsb hsb = manager.GetHsb();
-    painter.Draw(gc.get(), wxRect(GetClientSize()), node->StyleFor(states), folder, wxString(), hsb);
+    painter.Draw(gc.get(), wxRect(GetClientSize()), node->StyleFor(states), folder, wxString(),
+                 hsb);
     if (const SkinNode* trackNode = node->FindItem("item.track"))
         painter.Draw(gc.get(), track, trackNode->StyleFor(states), folder, wxString(), hsb);
     if (const SkinNode* fillNode = node->FindItem("item.fill")) {

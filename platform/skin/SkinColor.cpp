@@ -89,8 +89,7 @@ std::optional<Rgb> ParseColour(const std::string& text) {
         d[i] = HexDigit(text[i + 1]);
         if (d[i] < 0) return std::nullopt;
     }
-    if (n == 3)
-        return Rgb{uint8_t(d[0] * 17), uint8_t(d[1] * 17), uint8_t(d[2] * 17)};
+    if (n == 3) return Rgb{uint8_t(d[0] * 17), uint8_t(d[1] * 17), uint8_t(d[2] * 17)};
     return Rgb{uint8_t(d[0] * 16 + d[1]), uint8_t(d[2] * 16 + d[3]), uint8_t(d[4] * 16 + d[5])};
 }
 

@@ -68,8 +68,8 @@ bool ReadStyle(const pugi::xml_node& node, SkinStyle& style, std::string& error)
             error = "bad number " + name + "=\"" + value + "\"";
             return false;
         }
-        if (name == "picture" && (value.find("..") != std::string::npos || value.empty() ||
-                                  value.front() == '/')) {
+        if (name == "picture" &&
+            (value.find("..") != std::string::npos || value.empty() || value.front() == '/')) {
             error = "picture outside the folder: " + value;
             return false;
         }

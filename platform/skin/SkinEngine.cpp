@@ -11,7 +11,9 @@ namespace {
 
 using zorbel::skin::SkinManager;
 
-std::string Str(const char* s) { return s ? std::string(s) : std::string(); }
+std::string Str(const char* s) {
+    return s ? std::string(s) : std::string();
+}
 
 }  // namespace
 
@@ -19,9 +21,13 @@ void SkinDLL_LoadSkinResourceFromFolder(const char* folder, const char* password
     SkinManager::Get().LoadFolder(Str(folder), Str(password));
 }
 
-void SkinDLL_Menu_EnableSkin(int enable) { SkinManager::Get().SetMenuSkin(enable != 0); }
+void SkinDLL_Menu_EnableSkin(int enable) {
+    SkinManager::Get().SetMenuSkin(enable != 0);
+}
 
-void SkinDLL_EnableHookSkin(int enable) { SkinManager::Get().SetHookSkin(enable != 0); }
+void SkinDLL_EnableHookSkin(int enable) {
+    SkinManager::Get().SetHookSkin(enable != 0);
+}
 
 void SkinDLL_SetHSB(int hue, int saturation, int brightness) {
     SkinManager::Get().SetHsb({hue, saturation, brightness});
@@ -60,12 +66,24 @@ void SkinDLL_TreeCtrl_SetDrawItemSubItemValue(wxTreeCtrl* tree, const wxTreeItem
 
 namespace zorbel::skin {
 
-Hsb CurrentHsb() { return SkinManager::Get().GetHsb(); }
-std::vector<std::string> RequestedFolders() { return SkinManager::Get().Requested(); }
-std::vector<std::string> LoadedFolders() { return SkinManager::Get().Loaded(); }
-bool MenuSkinEnabled() { return SkinManager::Get().MenuSkin(); }
-bool HookSkinEnabled() { return SkinManager::Get().HookSkin(); }
-std::string ElementOf(wxWindow* window) { return SkinManager::Get().ElementOf(window); }
+Hsb CurrentHsb() {
+    return SkinManager::Get().GetHsb();
+}
+std::vector<std::string> RequestedFolders() {
+    return SkinManager::Get().Requested();
+}
+std::vector<std::string> LoadedFolders() {
+    return SkinManager::Get().Loaded();
+}
+bool MenuSkinEnabled() {
+    return SkinManager::Get().MenuSkin();
+}
+bool HookSkinEnabled() {
+    return SkinManager::Get().HookSkin();
+}
+std::string ElementOf(wxWindow* window) {
+    return SkinManager::Get().ElementOf(window);
+}
 
 std::string SubItemValue(wxWindow* window, const std::string& subItem) {
     return SkinManager::Get().Value(window, subItem);
@@ -87,8 +105,12 @@ std::string TreeItemElement(wxTreeCtrl* tree, const wxTreeItemId& item) {
     return SkinManager::Get().TreeItemElement(tree, item);
 }
 
-bool HasDefaultLook(wxWindow* window) { return SkinManager::Get().IsHooked(window); }
+bool HasDefaultLook(wxWindow* window) {
+    return SkinManager::Get().IsHooked(window);
+}
 
-void ResetForTests() { SkinManager::Get().Reset(); }
+void ResetForTests() {
+    SkinManager::Get().Reset();
+}
 
 }  // namespace zorbel::skin

@@ -60,8 +60,12 @@ std::string ExecutableFolder() {
     return ec ? std::string(".") : exe.parent_path().string();
 }
 
-wxRect ToWx(const SkinPixelRect& r) { return wxRect(r.x, r.y, r.w, r.h); }
-SkinPixelRect FromWx(const wxRect& r) { return {r.x, r.y, r.width, r.height}; }
+wxRect ToWx(const SkinPixelRect& r) {
+    return wxRect(r.x, r.y, r.w, r.h);
+}
+SkinPixelRect FromWx(const wxRect& r) {
+    return {r.x, r.y, r.width, r.height};
+}
 
 // Never destroyed: wx keeps filters in a list that outlives every static object.
 SkinHookFilter& HookFilter() {
@@ -224,7 +228,8 @@ void SkinManager::BindWindow(wxWindow* window) {
         window->Refresh();
         event.Skip();
     });
-    for (const wxEventTypeTag<wxMouseEvent>& type : {wxEVT_MOTION, wxEVT_LEAVE_WINDOW, wxEVT_LEFT_DOWN, wxEVT_LEFT_UP})
+    for (const wxEventTypeTag<wxMouseEvent>& type :
+         {wxEVT_MOTION, wxEVT_LEAVE_WINDOW, wxEVT_LEFT_DOWN, wxEVT_LEFT_UP})
         window->Bind(type, [this, window](wxMouseEvent& event) { OnMouse(window, event); });
 }
 
@@ -260,8 +265,7 @@ void SkinManager::BindTree(wxTreeCtrl* tree) {
         auto it = windows_.find(tree);
         if (it == windows_.end()) return;
         it->second.treeItems.erase(event.GetItem().GetID());
-        if (it->second.hoverTreeItem == event.GetItem().GetID())
-            it->second.hoverTreeItem = nullptr;
+        if (it->second.hoverTreeItem == event.GetItem().GetID()) it->second.hoverTreeItem = nullptr;
     });
     for (const wxEventTypeTag<wxMouseEvent>& type : {wxEVT_MOTION, wxEVT_LEAVE_WINDOW})
         tree->Bind(type, [this, tree](wxMouseEvent& event) { OnTreeMouse(tree, event); });
@@ -342,7 +346,8 @@ void SkinManager::PaintItem(wxGraphicsContext* gc, const WindowSkin& skin, const
         }
     }
     SkinPainter& painter = SkinPainter::Get();
-    const wxString text = Attr(style, "value-picture") == "1" ? wxString() : wxString::FromUTF8(value);
+    const wxString text =
+        Attr(style, "value-picture") == "1" ? wxString() : wxString::FromUTF8(value);
     const bool hasChildren = !item.items.empty();
     painter.Draw(gc, rect, style, folder, hasChildren ? wxString() : text, hsb_);
     if (!hasChildren) return;
@@ -367,8 +372,7 @@ void SkinManager::PaintWindow(wxWindow* window, wxGraphicsContext* gc, const wxS
     std::string folder;
     const SkinNode* node = nullptr;
     if (it != windows_.end())
-        node = Element(it->second.hooked ? std::string(kDefaultWindowElement)
-                                         : it->second.element,
+        node = Element(it->second.hooked ? std::string(kDefaultWindowElement) : it->second.element,
                        &folder);
     // Without resources the window looks like any plain window.
     gc->SetBrush(wxBrush(window->GetBackgroundColour()));
@@ -431,7 +435,8 @@ void SkinManager::OnMouse(wxWindow* window, wxMouseEvent& event) {
     if (it == windows_.end()) return;
     WindowSkin& skin = it->second;
     const wxEventType type = event.GetEventType();
-    const std::string hit = type == wxEVT_LEAVE_WINDOW ? std::string() : ItemAt(window, event.GetPosition());
+    const std::string hit =
+        type == wxEVT_LEAVE_WINDOW ? std::string() : ItemAt(window, event.GetPosition());
     if (hit != skin.hover) {
         skin.hover = hit;
         window->SetCursor(hit.empty() ? wxNullCursor : wxCursor(wxCURSOR_HAND));
@@ -549,7 +554,8 @@ void SkinManager::PaintTree(wxTreeCtrl* tree, wxGraphicsContext* gc) {
                     const wxRect rowRect(2, r.y + 1, size.x - 4, r.height - 2);
                     painter.DrawBox(gc, rowRect, style, hsb_);
                     SkinStyle content = style;
-                    for (const char* key : {"fill", "fill2", "border", "shadow"}) content.erase(key);
+                    for (const char* key : {"fill", "fill2", "border", "shadow"})
+                        content.erase(key);
                     content["layout"] = "left";
                     // The tree's own expand button is hit at the item's x less the spacing;
                     // the arrow goes exactly there and the picture and label start at x.
@@ -575,7 +581,8 @@ void SkinManager::PaintTree(wxTreeCtrl* tree, wxGraphicsContext* gc) {
                         arrow.CloseSubpath();
                         gc->FillPath(arrow);
                     }
-                    painter.Draw(gc, wxRect(indent + 4, rowRect.y, size.x - indent - 8, rowRect.height),
+                    painter.Draw(gc,
+                                 wxRect(indent + 4, rowRect.y, size.x - indent - 8, rowRect.height),
                                  content, rowFolder, text, hsb_);
                 }
             }

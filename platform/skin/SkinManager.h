@@ -50,8 +50,7 @@ public:
     std::string ElementOf(wxWindow* window) const;
     bool IsHooked(wxWindow* window) const;
 
-    void SetValue(wxWindow* window, const std::string& item, const std::string& value,
-                  bool redraw);
+    void SetValue(wxWindow* window, const std::string& item, const std::string& value, bool redraw);
     std::string Value(wxWindow* window, const std::string& item) const;
     // key: an item name, or "eventItem/subItem" for a sub-item of one event item.
     void SetVisible(wxWindow* window, const std::string& key, bool visible);
@@ -65,8 +64,7 @@ public:
     bool ItemVisible(wxWindow* window, const std::string& item,
                      const std::string& parent = std::string()) const;
 
-    void SetTreeItemElement(wxTreeCtrl* tree, const wxTreeItemId& item,
-                            const std::string& element);
+    void SetTreeItemElement(wxTreeCtrl* tree, const wxTreeItemId& item, const std::string& element);
     void SetTreeItemValue(wxTreeCtrl* tree, const wxTreeItemId& item, const std::string& subItem,
                           const std::string& value);
     std::string TreeItemValue(wxTreeCtrl* tree, const wxTreeItemId& item,

@@ -88,7 +88,8 @@ wxBitmap SkinPainter::Picture(const std::string& folder, const std::string& pict
                 for (long i = 0; i < n; ++i, rgb += 3) {
                     const int a = alpha[i];
                     if (a == 0 || a == 255) continue;
-                    for (int c = 0; c < 3; ++c) rgb[c] = static_cast<unsigned char>(std::min(255, rgb[c] * 255 / a));
+                    for (int c = 0; c < 3; ++c)
+                        rgb[c] = static_cast<unsigned char>(std::min(255, rgb[c] * 255 / a));
                 }
             }
         } else {
@@ -113,8 +114,8 @@ void SkinPainter::DrawBox(wxGraphicsContext* gc, const wxRect& rect, const SkinS
     const wxColour border = Colour(style, "border", hsb);
     const wxColour shadow = Colour(style, "shadow", hsb);
     const int borderWidth = Number(style, "border-width", border.IsOk() ? 1 : 0);
-    const double radius = std::min<double>(Number(style, "radius", 0),
-                                           std::min(rect.width, rect.height) / 2.0);
+    const double radius =
+        std::min<double>(Number(style, "radius", 0), std::min(rect.width, rect.height) / 2.0);
     const double inset = borderWidth / 2.0;
     wxRect2DDouble r(rect.x + inset, rect.y + inset, rect.width - 2 * inset,
                      rect.height - 2 * inset);
@@ -126,8 +127,8 @@ void SkinPainter::DrawBox(wxGraphicsContext* gc, const wxRect& rect, const SkinS
         r.m_height -= 2;
     }
     if (fill.IsOk() && fill2.IsOk())
-        gc->SetBrush(gc->CreateLinearGradientBrush(r.m_x, r.m_y, r.m_x, r.m_y + r.m_height, fill,
-                                                   fill2));
+        gc->SetBrush(
+            gc->CreateLinearGradientBrush(r.m_x, r.m_y, r.m_x, r.m_y + r.m_height, fill, fill2));
     else if (fill.IsOk())
         gc->SetBrush(wxBrush(fill));
     else
@@ -152,7 +153,8 @@ void SkinPainter::DrawPicture(wxGraphicsContext* gc, const wxRect& rect, const S
     const Hsb hsb = Attr(style, "fixed") == "1" ? Hsb() : shift;
     if (Number(style, "stretch", 0)) {
         // Drawn at its own size and stretched: gradient strips such as the hue track.
-        wxBitmap bmp = Picture(folder, picture, wxSize(std::max(rect.width, 1), std::max(rect.height, 1)), hsb);
+        wxBitmap bmp = Picture(folder, picture,
+                               wxSize(std::max(rect.width, 1), std::max(rect.height, 1)), hsb);
         if (bmp.IsOk()) gc->DrawBitmap(bmp, rect.x, rect.y, rect.width, rect.height);
         return;
     }
@@ -221,8 +223,9 @@ void SkinPainter::Draw(wxGraphicsContext* gc, const wxRect& rect, const SkinStyl
     }
     const int size = Number(style, "picture-size", std::min(inner.width, inner.height));
     if (text.empty() || layout.empty() || layout == "center") {
-        DrawPicture(gc, wxRect(inner.x + (inner.width - size) / 2,
-                               inner.y + (inner.height - size) / 2, size, size),
+        DrawPicture(gc,
+                    wxRect(inner.x + (inner.width - size) / 2, inner.y + (inner.height - size) / 2,
+                           size, size),
                     style, folder, picture, hsb);
         if (layout == "center") DrawText(gc, inner, style, text, hsb);
         return;
@@ -231,14 +234,14 @@ void SkinPainter::Draw(wxGraphicsContext* gc, const wxRect& rect, const SkinStyl
         // Picture above, caption below: the category buttons.
         const int textHeight = Number(style, "font-size", 14) + 6;
         const int top = inner.y + std::max(0, (inner.height - textHeight - size) / 2);
-        DrawPicture(gc, wxRect(inner.x + (inner.width - size) / 2, top, size, size), style,
-                    folder, picture, hsb);
+        DrawPicture(gc, wxRect(inner.x + (inner.width - size) / 2, top, size, size), style, folder,
+                    picture, hsb);
         DrawText(gc, wxRect(inner.x, top + size, inner.width, textHeight), style, text, hsb);
         return;
     }
     // "left": picture then caption, as tree rows and caption bars.
-    DrawPicture(gc, wxRect(inner.x, inner.y + (inner.height - size) / 2, size, size), style,
-                folder, picture, hsb);
+    DrawPicture(gc, wxRect(inner.x, inner.y + (inner.height - size) / 2, size, size), style, folder,
+                picture, hsb);
     SkinStyle textStyle = style;
     textStyle["text-align"] = "left";
     textStyle["padding"] = "0";

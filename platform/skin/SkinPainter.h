@@ -28,8 +28,7 @@ public:
     // Box, picture and text laid out after the style's "layout" (center, top, left).
     void Draw(wxGraphicsContext* gc, const wxRect& rect, const SkinStyle& style,
               const std::string& folder, const wxString& text, const Hsb& hsb);
-    void DrawBox(wxGraphicsContext* gc, const wxRect& rect, const SkinStyle& style,
-                 const Hsb& hsb);
+    void DrawBox(wxGraphicsContext* gc, const wxRect& rect, const SkinStyle& style, const Hsb& hsb);
     // The picture fitted into `rect` (keeping its proportions) or, with "tile", repeated.
     void DrawPicture(wxGraphicsContext* gc, const wxRect& rect, const SkinStyle& style,
                      const std::string& folder, const std::string& picture, const Hsb& hsb);

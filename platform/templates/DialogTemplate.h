@@ -47,36 +47,36 @@ enum ControlFlag : std::uint32_t {
     kGroup = 1u << 2,
     kTabStop = 1u << 3,
     kBorder = 1u << 4,
-    kNotify = 1u << 5,         // a static reports clicks and double clicks
-    kAlignRight = 1u << 6,     // "right"
-    kAlignCenter = 1u << 7,    // "center"
-    kBlackRect = 1u << 8,      // "blackrect": a static drawn as a black rectangle
-    kAutoHScroll = 1u << 9,    // "autohscroll"
-    kReadOnly = 1u << 10,      // "readonly"
-    kNoHScroll = 1u << 11,     // "nohscroll" (tree)
-    kFullRowSelect = 1u << 12, // "fullrowselect" (tree)
-    kTrackSelect = 1u << 13,   // "trackselect" (tree: hot tracking)
-    kNoToolTips = 1u << 14,    // "notooltips" (tree)
-    kShowSelAlways = 1u << 15, // "showselalways" (tree)
-    kHasButtons = 1u << 16,    // "hasbuttons" (tree: expand buttons)
-    kHasLines = 1u << 17,      // "haslines" (tree)
-    kLinesAtRoot = 1u << 18,   // "linesatroot" (tree)
-    kNoTicks = 1u << 19,       // "noticks" (trackbar)
-    kBothSides = 1u << 20,     // "both" (trackbar)
-    kVertical = 1u << 21,      // "vertical" (trackbar, progress)
-    kSmooth = 1u << 22,        // "smooth" (progress)
+    kNotify = 1u << 5,          // a static reports clicks and double clicks
+    kAlignRight = 1u << 6,      // "right"
+    kAlignCenter = 1u << 7,     // "center"
+    kBlackRect = 1u << 8,       // "blackrect": a static drawn as a black rectangle
+    kAutoHScroll = 1u << 9,     // "autohscroll"
+    kReadOnly = 1u << 10,       // "readonly"
+    kNoHScroll = 1u << 11,      // "nohscroll" (tree)
+    kFullRowSelect = 1u << 12,  // "fullrowselect" (tree)
+    kTrackSelect = 1u << 13,    // "trackselect" (tree: hot tracking)
+    kNoToolTips = 1u << 14,     // "notooltips" (tree)
+    kShowSelAlways = 1u << 15,  // "showselalways" (tree)
+    kHasButtons = 1u << 16,     // "hasbuttons" (tree: expand buttons)
+    kHasLines = 1u << 17,       // "haslines" (tree)
+    kLinesAtRoot = 1u << 18,    // "linesatroot" (tree)
+    kNoTicks = 1u << 19,        // "noticks" (trackbar)
+    kBothSides = 1u << 20,      // "both" (trackbar)
+    kVertical = 1u << 21,       // "vertical" (trackbar, progress)
+    kSmooth = 1u << 22,         // "smooth" (progress)
 };
 
 // Dialog styles. Values are bits of DialogTemplate::styles.
 enum DialogStyle : std::uint32_t {
-    kPopup = 1u << 0,       // "popup": a window of its own
-    kChild = 1u << 1,       // "child": lives inside another window
-    kVisible = 1u << 2,     // "visible"
-    kCaption = 1u << 3,     // "caption": title bar
-    kSysMenu = 1u << 4,     // "sysmenu": window menu and close box
-    kModalFrame = 1u << 5,  // "modalframe"
-    kBorderStyle = 1u << 6, // "border": thin frame
-    kAppWindow = 1u << 7,   // exstyle "appwindow": shown in the task bar
+    kPopup = 1u << 0,        // "popup": a window of its own
+    kChild = 1u << 1,        // "child": lives inside another window
+    kVisible = 1u << 2,      // "visible"
+    kCaption = 1u << 3,      // "caption": title bar
+    kSysMenu = 1u << 4,      // "sysmenu": window menu and close box
+    kModalFrame = 1u << 5,   // "modalframe"
+    kBorderStyle = 1u << 6,  // "border": thin frame
+    kAppWindow = 1u << 7,    // exstyle "appwindow": shown in the task bar
 };
 
 struct DialogControl {
@@ -97,7 +97,7 @@ struct DialogControl {
 struct DialogTemplate {
     int id = 0;
     std::string caption;
-    int width = 0;   // client size, dialog units
+    int width = 0;  // client size, dialog units
     int height = 0;
     std::string font;  // face name as the template gives it
     int fontSize = 0;  // points

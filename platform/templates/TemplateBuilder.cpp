@@ -28,38 +28,31 @@ constexpr int kIconPixels = 32;
 
 // A notifying static reports a click as its command and a double click as a second command,
 // as the classic static control does with its two notifications.
-void MakeNotifying(wxWindow* window)
-{
+void MakeNotifying(wxWindow* window) {
     window->Bind(wxEVT_LEFT_UP, [window](wxMouseEvent& event) {
         event.Skip();
-        if (!window->IsEnabled() || !window->GetClientRect().Contains(event.GetPosition()))
-            return;
+        if (!window->IsEnabled() || !window->GetClientRect().Contains(event.GetPosition())) return;
         wxCommandEvent click(wxEVT_BUTTON, window->GetId());
         click.SetEventObject(window);
         window->ProcessWindowEvent(click);
     });
     window->Bind(wxEVT_LEFT_DCLICK, [window](wxMouseEvent& event) {
         event.Skip();
-        if (!window->IsEnabled())
-            return;
+        if (!window->IsEnabled()) return;
         wxCommandEvent dclick(wxEVT_COMMAND_LEFT_DCLICK, window->GetId());
         dclick.SetEventObject(window);
         window->ProcessWindowEvent(dclick);
     });
 }
 
-long TextAlignment(const DialogControl& control, long right, long center)
-{
-    if (control.Has(kAlignRight))
-        return right;
-    if (control.Has(kAlignCenter))
-        return center;
+long TextAlignment(const DialogControl& control, long right, long center) {
+    if (control.Has(kAlignRight)) return right;
+    if (control.Has(kAlignCenter)) return center;
     return 0;
 }
 
 wxWindow* CreateStatic(wxWindow* parent, const DialogControl& control, wxWindowID id,
-                       const wxRect& rect)
-{
+                       const wxRect& rect) {
     const wxString label = wxString::FromUTF8(control.text);
     long style = wxST_NO_AUTORESIZE |
                  TextAlignment(control, wxALIGN_RIGHT, wxALIGN_CENTRE_HORIZONTAL) |
@@ -70,42 +63,38 @@ wxWindow* CreateStatic(wxWindow* parent, const DialogControl& control, wxWindowI
     // The toolkit's own label has no window of its own and never sees the mouse.
     auto* window = new wxGenericStaticText(parent, id, control.Has(kBlackRect) ? wxString() : label,
                                            rect.GetPosition(), rect.GetSize(), style);
-    if (control.Has(kBlackRect))
-        window->SetBackgroundColour(*wxBLACK);
-    if (control.Has(kNotify))
-        MakeNotifying(window);
+    if (control.Has(kBlackRect)) window->SetBackgroundColour(*wxBLACK);
+    if (control.Has(kNotify)) MakeNotifying(window);
     return window;
 }
 
 wxWindow* CreateTree(wxWindow* parent, const DialogControl& control, wxWindowID id,
-                     const wxRect& rect)
-{
+                     const wxRect& rect) {
     long style = wxTR_HIDE_ROOT | wxTR_SINGLE;
     style |= control.Has(kHasButtons) ? wxTR_HAS_BUTTONS : wxTR_NO_BUTTONS;
-    if (!control.Has(kHasLines))
-        style |= wxTR_NO_LINES;
-    if (control.Has(kLinesAtRoot))
-        style |= wxTR_LINES_AT_ROOT;
-    if (control.Has(kFullRowSelect))
-        style |= wxTR_FULL_ROW_HIGHLIGHT;
+    if (!control.Has(kHasLines)) style |= wxTR_NO_LINES;
+    if (control.Has(kLinesAtRoot)) style |= wxTR_LINES_AT_ROOT;
+    if (control.Has(kFullRowSelect)) style |= wxTR_FULL_ROW_HIGHLIGHT;
     style |= control.Has(kBorder) ? wxBORDER_THEME : wxBORDER_NONE;
     return new wxTreeCtrl(parent, id, rect.GetPosition(), rect.GetSize(), style);
 }
 
 }  // namespace
 
-wxWindowID ToolkitId(int templateId)
-{
+wxWindowID ToolkitId(int templateId) {
     switch (templateId) {
-        case 1: return wxID_OK;
-        case 2: return wxID_CANCEL;
-        case -1: return wxID_ANY;
-        default: return templateId;
+        case 1:
+            return wxID_OK;
+        case 2:
+            return wxID_CANCEL;
+        case -1:
+            return wxID_ANY;
+        default:
+            return templateId;
     }
 }
 
-wxFont TemplateFont(const DialogTemplate& dialog)
-{
+wxFont TemplateFont(const DialogTemplate& dialog) {
     wxFontInfo info(dialog.fontSize > 0 ? dialog.fontSize : 9);
     // Enumerating the installed faces is slow on a desktop with many fonts; the answer for a
     // face does not change while the program runs. Windows are made on the UI thread only.
@@ -113,8 +102,8 @@ wxFont TemplateFont(const DialogTemplate& dialog)
     const wxString face = wxString::FromUTF8(dialog.font);
     auto known = installed.find(face);
     if (known == installed.end())
-        known = installed.emplace(face, !face.empty() && wxFontEnumerator::IsValidFacename(face))
-                    .first;
+        known =
+            installed.emplace(face, !face.empty() && wxFontEnumerator::IsValidFacename(face)).first;
     if (known->second)
         info.FaceName(face);
     else
@@ -122,25 +111,21 @@ wxFont TemplateFont(const DialogTemplate& dialog)
     return wxFont(info);
 }
 
-long WxDialogStyle(const DialogTemplate& dialog)
-{
+long WxDialogStyle(const DialogTemplate& dialog) {
     long style = 0;
     if (dialog.Has(kCaption)) {
         style |= wxCAPTION;
-        if (dialog.Has(kSysMenu))
-            style |= wxSYSTEM_MENU | wxCLOSE_BOX;
+        if (dialog.Has(kSysMenu)) style |= wxSYSTEM_MENU | wxCLOSE_BOX;
     } else {
         style |= dialog.Has(kBorderStyle) ? wxBORDER_SIMPLE : wxBORDER_NONE;
     }
     // A window of its own in the task bar is nobody's child, also while others are open.
-    if (dialog.Has(kAppWindow))
-        style |= wxDIALOG_NO_PARENT;
+    if (dialog.Has(kAppWindow)) style |= wxDIALOG_NO_PARENT;
     return style;
 }
 
 DialogUnits::DialogUnits(wxWindow* container, const DialogTemplate& dialog)
-    : m_container(container)
-{
+    : m_container(container) {
     // The same measure wx takes for a top-level window: the average width of the ASCII
     // letters and the line height of the font.
     const wxFont font = TemplateFont(dialog);
@@ -150,31 +135,25 @@ DialogUnits::DialogUnits(wxWindow* container, const DialogTemplate& dialog)
                              &height, nullptr, nullptr, &font);
     m_base = wxSize((width / 26 + 1) / 2, height);
     // A top-level window that already uses the font converts by itself, so both always agree.
-    if (!container->IsTopLevel() || container->GetFont() != font)
-        m_container = nullptr;
+    if (!container->IsTopLevel() || container->GetFont() != font) m_container = nullptr;
 }
 
-wxPoint DialogUnits::ToPixels(const wxPoint& dlu) const
-{
-    if (m_container)
-        return m_container->ConvertDialogToPixels(dlu);
+wxPoint DialogUnits::ToPixels(const wxPoint& dlu) const {
+    if (m_container) return m_container->ConvertDialogToPixels(dlu);
     return wxPoint(wxMulDivInt32(dlu.x, m_base.x, 4), wxMulDivInt32(dlu.y, m_base.y, 8));
 }
 
-wxSize DialogUnits::ToPixels(const wxSize& dlu) const
-{
+wxSize DialogUnits::ToPixels(const wxSize& dlu) const {
     const wxPoint p = ToPixels(wxPoint(dlu.x, dlu.y));
     return wxSize(p.x, p.y);
 }
 
-wxRect DialogUnits::ToPixels(const DialogControl& control) const
-{
+wxRect DialogUnits::ToPixels(const DialogControl& control) const {
     return wxRect(ToPixels(wxPoint(control.x, control.y)), ToPixels(wxSize(control.w, control.h)));
 }
 
 wxWindow* CreateDefaultControl(wxWindow* parent, const DialogControl& control, wxWindowID id,
-                               const wxRect& rect)
-{
+                               const wxRect& rect) {
     const wxString text = wxString::FromUTF8(control.text);
     const wxPoint pos = rect.GetPosition();
     const wxSize size = rect.GetSize();
@@ -199,8 +178,7 @@ wxWindow* CreateDefaultControl(wxWindow* parent, const DialogControl& control, w
             const wxSize iconSize =
                 size.x == 0 && size.y == 0 ? wxSize(kIconPixels, kIconPixels) : size;
             auto* icon = new wxStaticBitmap(parent, id, wxBitmapBundle(), pos, iconSize);
-            if (control.Has(kNotify))
-                MakeNotifying(icon);
+            if (control.Has(kNotify)) MakeNotifying(icon);
             return icon;
         }
         case ControlKind::Edit: {
@@ -217,10 +195,8 @@ wxWindow* CreateDefaultControl(wxWindow* parent, const DialogControl& control, w
                                    (control.Has(kSmooth) ? wxGA_SMOOTH : 0));
         case ControlKind::Trackbar: {
             long style = control.Has(kVertical) ? wxSL_VERTICAL : wxSL_HORIZONTAL;
-            if (control.Has(kBothSides))
-                style |= wxSL_BOTH;
-            if (!control.Has(kNoTicks))
-                style |= wxSL_AUTOTICKS;
+            if (control.Has(kBothSides)) style |= wxSL_BOTH;
+            if (!control.Has(kNoTicks)) style |= wxSL_AUTOTICKS;
             return new wxSlider(parent, id, 0, 0, 100, pos, size, style);
         }
         case ControlKind::WebControl:
@@ -230,8 +206,7 @@ wxWindow* CreateDefaultControl(wxWindow* parent, const DialogControl& control, w
 }
 
 std::vector<wxWindow*> CreateDialogControls(wxWindow* container, const DialogTemplate& dialog,
-                                            const ControlFactory& factory)
-{
+                                            const ControlFactory& factory) {
     container->SetFont(TemplateFont(dialog));
     const DialogUnits units(container, dialog);
     // A template of no size is sized by its owner.
@@ -244,20 +219,16 @@ std::vector<wxWindow*> CreateDialogControls(wxWindow* container, const DialogTem
         const wxWindowID id = ToolkitId(control.id);
         const wxRect rect = units.ToPixels(control);
         wxWindow* window = factory ? factory(container, control, id, rect) : nullptr;
-        if (!window)
-            window = CreateDefaultControl(container, control, id, rect);
-        if (!control.IsVisible())
-            window->Hide();
-        if (!control.IsEnabled())
-            window->Disable();
+        if (!window) window = CreateDefaultControl(container, control, id, rect);
+        if (!control.IsVisible()) window->Hide();
+        if (!control.IsEnabled()) window->Disable();
         windows.push_back(window);
     }
     return windows;
 }
 
 bool CreateTemplateDialog(wxDialog* dialog, wxWindow* parent, const DialogTemplate& tmpl,
-                          const ControlFactory& factory)
-{
+                          const ControlFactory& factory) {
     if (!dialog->Create(parent, wxID_ANY, wxString::FromUTF8(tmpl.caption), wxDefaultPosition,
                         wxDefaultSize, WxDialogStyle(tmpl)))
         return false;
@@ -266,8 +237,7 @@ bool CreateTemplateDialog(wxDialog* dialog, wxWindow* parent, const DialogTempla
 }
 
 bool CreateTemplateDialog(wxDialog* dialog, wxWindow* parent, int templateId,
-                          const ControlFactory& factory)
-{
+                          const ControlFactory& factory) {
     const DialogTemplate* tmpl = FindDialogTemplate(templateId);
     return tmpl && CreateTemplateDialog(dialog, parent, *tmpl, factory);
 }

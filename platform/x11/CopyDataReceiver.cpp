@@ -41,8 +41,8 @@ bool ReadPayload(Display* display, Window sender, Atom property, unsigned long l
     unsigned char* data = nullptr;
     // The length is given in 32-bit units.
     const long units = static_cast<long>((length + 3) / 4);
-    int status = XGetWindowProperty(display, sender, property, 0, units, False, atoms.data,
-                                    &type, &format, &count, &after, &data);
+    int status = XGetWindowProperty(display, sender, property, 0, units, False, atoms.data, &type,
+                                    &format, &count, &after, &data);
     bool ok = status == Success && type == atoms.data && format == 8 && count >= length;
     if (ok) bytes->assign(data, data + length);
     if (data != nullptr) XFree(data);
@@ -66,15 +66,16 @@ void Acknowledge(Display* display, Window sender, bool handled) {
     CX11Display::PopErrorTrap();
 }
 
-unsigned long Field32(long value) { return static_cast<unsigned long>(value) & 0xFFFFFFFFul; }
+unsigned long Field32(long value) {
+    return static_cast<unsigned long>(value) & 0xFFFFFFFFul;
+}
 
 }  // namespace
 
 struct CopyDataReceiverFilter {
     static GdkFilterReturn OnXEvent(GdkXEvent* xevent, GdkEvent*, gpointer data) {
         auto* event = static_cast<XEvent*>(xevent);
-        if (event->type != ClientMessage || event->xclient.format != 32)
-            return GDK_FILTER_CONTINUE;
+        if (event->type != ClientMessage || event->xclient.format != 32) return GDK_FILTER_CONTINUE;
         Display* display = CX11Display::Get();
         if (display == nullptr || event->xclient.message_type != ProtocolAtoms(display).message)
             return GDK_FILTER_CONTINUE;

@@ -81,7 +81,9 @@ private:
     Display* display_ = nullptr;
 };
 
-unsigned long Low32(unsigned long value) { return value & 0xFFFFFFFFul; }
+unsigned long Low32(unsigned long value) {
+    return value & 0xFFFFFFFFul;
+}
 unsigned long High32(unsigned long value) {
     return static_cast<unsigned long>(static_cast<uint64_t>(value) >> 32);
 }
@@ -183,13 +185,20 @@ CCopyDataSender::Result CCopyDataSender::Send(unsigned long targetWindow, unsign
 
 const char* CCopyDataSender::ResultName(Result result) {
     switch (result) {
-        case Result::kAcknowledged: return "acknowledged";
-        case Result::kUnreadable: return "receiver could not read the data";
-        case Result::kNoDisplay: return "no X display";
-        case Result::kNoWindow: return "no such window";
-        case Result::kTooLarge: return "too large for one X request";
-        case Result::kTimedOut: return "timed out";
-        case Result::kFailed: return "X error";
+        case Result::kAcknowledged:
+            return "acknowledged";
+        case Result::kUnreadable:
+            return "receiver could not read the data";
+        case Result::kNoDisplay:
+            return "no X display";
+        case Result::kNoWindow:
+            return "no such window";
+        case Result::kTooLarge:
+            return "too large for one X request";
+        case Result::kTimedOut:
+            return "timed out";
+        case Result::kFailed:
+            return "X error";
     }
     return "unknown";
 }

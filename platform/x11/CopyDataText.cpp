@@ -16,6 +16,8 @@ std::string CopyDataText(const std::vector<uint8_t>& bytes, size_t cbData) {
     return CopyDataText(bytes.data(), std::min(cbData, bytes.size()));
 }
 
-bool IsUpdaterQuitMessage(const std::string& text) { return text == kUpdaterQuitText; }
+bool IsUpdaterQuitMessage(const std::string& text) {
+    return text == kUpdaterQuitText;
+}
 
 }  // namespace zorbel

@@ -12,8 +12,8 @@ Window OwnerWindow(Display* display) {
     static Window owner = None;
     if (owner == None) {
         XSetWindowAttributes attributes{};
-        owner = XCreateWindow(display, DefaultRootWindow(display), -1, -1, 1, 1, 0,
-                              CopyFromParent, InputOnly, CopyFromParent, 0, &attributes);
+        owner = XCreateWindow(display, DefaultRootWindow(display), -1, -1, 1, 1, 0, CopyFromParent,
+                              InputOnly, CopyFromParent, 0, &attributes);
     }
     return owner;
 }

@@ -19,14 +19,8 @@ struct MenuResource {
 
 // 136: the notification-area icon's menu (its id doubles as the icon's id).
 inline constexpr MenuItemResource kTrayMenuItems[] = {
-    {32788, "设置"},
-    {0, nullptr},
-    {32785, "在线升级"},
-    {32787, "意见反馈"},
-    {0, nullptr},
-    {32779, "显示主界面"},
-    {0, nullptr},
-    {32777, "退出"},
+    {32788, "设置"}, {0, nullptr},          {32785, "在线升级"}, {32787, "意见反馈"},
+    {0, nullptr},    {32779, "显示主界面"}, {0, nullptr},        {32777, "退出"},
 };
 
 inline constexpr MenuResource kMenus[] = {

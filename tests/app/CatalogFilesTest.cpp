@@ -14,8 +14,7 @@ namespace {
 using namespace zorbel::files;
 using zorbel::test::TempDir;
 
-TEST(CatalogFiles, DataFilesAreAppendedToTheFolderAsItIs)
-{
+TEST(CatalogFiles, DataFilesAreAppendedToTheFolderAsItIs) {
     EXPECT_EQ(CatalogPath("/home/u/.local/share/Zorbel/"),
               "/home/u/.local/share/Zorbel/ZorbelPlim.dat");
     EXPECT_EQ(SubstitutePath("/d/"), "/d/Velaone.dll");
@@ -25,8 +24,7 @@ TEST(CatalogFiles, DataFilesAreAppendedToTheFolderAsItIs)
     EXPECT_TRUE(CurrentUserId.empty());
 }
 
-TEST(CatalogFiles, SettingsPathFitsIn255CharactersOrIsRefused)
-{
+TEST(CatalogFiles, SettingsPathFitsIn255CharactersOrIsRefused) {
     EXPECT_EQ(SettingsPath("/opt/zorbel/"), "/opt/zorbel/Zorbel.ini");
     const std::string name = kSettingsFileName;
     const std::string fits = "/" + std::string(kSettingsPathMax - name.size() - 2, 'a') + "/";
@@ -35,8 +33,7 @@ TEST(CatalogFiles, SettingsPathFitsIn255CharactersOrIsRefused)
     EXPECT_EQ(SettingsPath(std::string(1000, 'x') + "/"), "");
 }
 
-TEST(CatalogFiles, TitlePathsAndTheirTemporaryNames)
-{
+TEST(CatalogFiles, TitlePathsAndTheirTemporaryNames) {
     EXPECT_EQ(TitlePath("/var/cache/zorbel", "小兔子乖乖"), "/var/cache/zorbel/小兔子乖乖.swf");
     // A cache folder at the root ends in '/' already; the doubled separator is harmless.
     EXPECT_EQ(TitlePath("/", "a"), "//a.swf");
@@ -53,8 +50,7 @@ TEST(CatalogFiles, TitlePathsAndTheirTemporaryNames)
     EXPECT_NE(TemporaryPath(TitlePath("/c", "x")), TitlePath("/c", "x"));
 }
 
-TEST(CatalogFiles, TitleNamesMustStayInsideTheCacheFolder)
-{
+TEST(CatalogFiles, TitleNamesMustStayInsideTheCacheFolder) {
     for (const char* ok : {"小兔子乖乖", "Tom's Day", "a..b", "...", "100%", "a\\b", ".hidden"})
         EXPECT_TRUE(IsSafeTitleName(ok)) << ok;
     for (const char* bad : {"", ".", "..", "../etc/passwd", "a/b", "/abs"})
@@ -64,8 +60,7 @@ TEST(CatalogFiles, TitleNamesMustStayInsideTheCacheFolder)
     EXPECT_FALSE(IsSafeTitleName(std::string(252, 'n')));
 }
 
-TEST(CatalogFiles, CacheFolderIsReadFromAndWrittenToTheSettingsFile)
-{
+TEST(CatalogFiles, CacheFolderIsReadFromAndWrittenToTheSettingsFile) {
     TempDir dir;
     const std::string ini = SettingsPath(dir.Folder());
     EXPECT_EQ(ReadCacheFolder(ini), "");
@@ -80,8 +75,7 @@ TEST(CatalogFiles, CacheFolderIsReadFromAndWrittenToTheSettingsFile)
     EXPECT_FALSE(WriteCacheFolder("", "/x"));
 }
 
-TEST(CatalogFiles, CatalogPathComesFromTheDataFolderFilledFromTheShippedData)
-{
+TEST(CatalogFiles, CatalogPathComesFromTheDataFolderFilledFromTheShippedData) {
     TempDir exe;
     TempDir data;
     std::filesystem::create_directories(exe.File("data"));

@@ -22,11 +22,12 @@ namespace build = zorbel::catalogbuild;
 
 class CatalogFormatTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         build::CatalogSeed seed;
         seed.classes = {{4, 1, "推荐"}, {5, 1, "儿歌"}, {6, 4, "游戏"}};
-        seed.titles = {{11, 4, "小兔子乖乖", 7}, {12, 5, "两只老虎", 0}, {13, 5, "数鸭子", 2},
+        seed.titles = {{11, 4, "小兔子乖乖", 7},
+                       {12, 5, "两只老虎", 0},
+                       {13, 5, "数鸭子", 2},
                        {14, 6, "拼图", 0}};
         seed.movieClasses = {{1, "动画"}};
         seed.movies = {{1, 1, "小猪", "http://127.0.0.1:8517/pig.html"}};
@@ -35,20 +36,17 @@ protected:
         ASSERT_TRUE(result.ok) << result.error;
     }
 
-    V Rows(const std::string& sql, int column)
-    {
+    V Rows(const std::string& sql, int column) {
         V rows;
         CDbVelaLite db;
         EXPECT_TRUE(db.Open(m_path, zorbel::files::kCatalogKey));
         std::unique_ptr<CSqlStatement> st(db.Prepare(sql));
         EXPECT_TRUE(st->IsValid()) << sql;
-        while (st->NextRow())
-            rows.push_back(st->ColumnText(column));
+        while (st->NextRow()) rows.push_back(st->ColumnText(column));
         return rows;
     }
 
-    bool Exec(const std::string& sql)
-    {
+    bool Exec(const std::string& sql) {
         CDbVelaLite db;
         return db.Open(m_path, zorbel::files::kCatalogKey) && db.ExecuteSql(sql);
     }
@@ -57,15 +55,13 @@ protected:
     std::string m_path = m_dir.File("ZorbelPlim.dat");
 };
 
-TEST_F(CatalogFormatTest, OpensOnlyWithTheCatalogKey)
-{
+TEST_F(CatalogFormatTest, OpensOnlyWithTheCatalogKey) {
     EXPECT_TRUE(CDbVelaLite().Open(m_path, zorbel::files::kCatalogKey));
     EXPECT_FALSE(CDbVelaLite().Open(m_path, "R807@391t"));
     EXPECT_FALSE(CDbVelaLite().Open(m_path, nullptr));
 }
 
-TEST_F(CatalogFormatTest, EveryReadFindsItsColumnAtItsPosition)
-{
+TEST_F(CatalogFormatTest, EveryReadFindsItsColumnAtItsPosition) {
     EXPECT_EQ(Rows(SqlSkinRowsFor(""), kSkinHue), V{"5"});
     EXPECT_EQ(Rows(SqlSkinRowsFor(""), kSkinSaturation), V{"-5"});
     EXPECT_EQ(Rows(SqlSkinRowsFor(""), kSkinBrightness), V{"10"});
@@ -82,8 +78,7 @@ TEST_F(CatalogFormatTest, EveryReadFindsItsColumnAtItsPosition)
     EXPECT_EQ(Rows(SqlTitleByName("小兔子乖乖"), kFileClicks), V{"7"});
 }
 
-TEST_F(CatalogFormatTest, PlaysFavouritesAndSkinsAreWrittenAndListed)
-{
+TEST_F(CatalogFormatTest, PlaysFavouritesAndSkinsAreWrittenAndListed) {
     const std::string id = Rows(SqlTitleByName("数鸭子"), kFileId).at(0);
     ASSERT_TRUE(Exec(SqlUpdateClicks(3, id)));
     ASSERT_TRUE(Exec(SqlInsertPlayed(id, CurrentUserId)));

@@ -17,8 +17,7 @@ namespace {
 using namespace zorbel::sql;
 using zorbel::test::TempDir;
 
-TEST(CatalogSqlText, StatementsAreTheCatalogsOwn)
-{
+TEST(CatalogSqlText, StatementsAreTheCatalogsOwn) {
     EXPECT_EQ(SqlSkinRowsFor(""), "SELECT * FROM T_Sys_Skins WHERE f_UserID LIKE ''");
     EXPECT_EQ(SqlUpdateSkin(-10, 20, 30, "wood", "blue", ""),
               "UPDATE T_Sys_Skins SET f_H=-10, f_S=20, f_B=30, f_texture='wood', "
@@ -39,7 +38,8 @@ TEST(CatalogSqlText, StatementsAreTheCatalogsOwn)
               "limit 22");
     EXPECT_EQ(SqlTitleByName("小兔子乖乖"),
               "SELECT * FROM T_Raruri_FileList WHERE f_ProgramName LIKE '小兔子乖乖'");
-    EXPECT_EQ(SqlUpdateClicks(8, "42"), "UPDATE T_Raruri_FileList SET f_Clicks=8 WHERE f_FileID=42");
+    EXPECT_EQ(SqlUpdateClicks(8, "42"),
+              "UPDATE T_Raruri_FileList SET f_Clicks=8 WHERE f_FileID=42");
     EXPECT_EQ(SqlPlayedOf("42"), "SELECT * FROM T_Raruri_Played WHERE f_FileID=42");
     EXPECT_EQ(SqlUpdatePlayed(2, "42"),
               "UPDATE T_Raruri_Played SET f_Clicks=2, f_PlayTime=(datetime('now', 'localtime')) "
@@ -56,8 +56,7 @@ TEST(CatalogSqlText, StatementsAreTheCatalogsOwn)
               "0, '')");
 }
 
-TEST(CatalogSqlText, QuotesAreDoubledAndWildcardsEscaped)
-{
+TEST(CatalogSqlText, QuotesAreDoubledAndWildcardsEscaped) {
     EXPECT_EQ(Quote("Tom's 'day'"), "Tom''s ''day''");
     EXPECT_EQ(Quote(std::string("ab\0'; DROP", 10)), "ab");
     EXPECT_EQ(SqlTitleByName("Tom's"),
@@ -74,8 +73,7 @@ TEST(CatalogSqlText, QuotesAreDoubledAndWildcardsEscaped)
               "SELECT * FROM V_Raruri_Favorites WHERE f_UserID='o''k' ORDER BY f_FavTime DESC");
 }
 
-TEST(CatalogSqlText, IdsThatAreNoPlainIntegersGiveNoStatement)
-{
+TEST(CatalogSqlText, IdsThatAreNoPlainIntegersGiveNoStatement) {
     for (const char* bad : {"", "-", "1 OR 1=1", "1;DROP TABLE T_Raruri_Played", "(null)", " 1",
                             "1 ", "+1", "0x10", "1.5", "1234567890123456789"}) {
         EXPECT_FALSE(IsPlainInteger(bad)) << bad;
@@ -96,8 +94,7 @@ TEST(CatalogSqlText, IdsThatAreNoPlainIntegersGiveNoStatement)
 // The statements against a catalog with the program's tables.
 class CatalogSqlOnCatalog : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         m_path = m_dir.File("ZorbelPlim.dat");
         std::string error;
         ASSERT_TRUE(zorbel::test::CreateCatalog(
@@ -121,21 +118,18 @@ protected:
         }
     }
 
-    bool Exec(const std::string& sql)
-    {
+    bool Exec(const std::string& sql) {
         CDbVelaLite db;
         return db.Open(m_path, zorbel::files::kCatalogKey) && db.ExecuteSql(sql);
     }
 
     // Column `column` of every row, as text.
-    std::vector<std::string> Rows(const std::string& sql, int column)
-    {
+    std::vector<std::string> Rows(const std::string& sql, int column) {
         std::vector<std::string> rows;
         CDbVelaLite db;
         EXPECT_TRUE(db.Open(m_path, zorbel::files::kCatalogKey));
         std::unique_ptr<CSqlStatement> st(db.Prepare(sql));
-        while (st && st->NextRow())
-            rows.push_back(st->ColumnText(column));
+        while (st && st->NextRow()) rows.push_back(st->ColumnText(column));
         return rows;
     }
 
@@ -143,8 +137,7 @@ protected:
     std::string m_path;
 };
 
-TEST_F(CatalogSqlOnCatalog, NamesWithQuotesAndWildcardsFindOnlyTheirOwnRow)
-{
+TEST_F(CatalogSqlOnCatalog, NamesWithQuotesAndWildcardsFindOnlyTheirOwnRow) {
     using V = std::vector<std::string>;
     EXPECT_EQ(Rows(SqlTitleByName("Tom's Day"), kFileId), V{"1"});
     EXPECT_EQ(Rows(SqlTitleByName("100%"), kFileId), V{"3"});
@@ -154,8 +147,7 @@ TEST_F(CatalogSqlOnCatalog, NamesWithQuotesAndWildcardsFindOnlyTheirOwnRow)
     EXPECT_EQ(Rows(SqlTitleByName("Tom's Day Out"), kFileClicks), V{"3"});
 }
 
-TEST_F(CatalogSqlOnCatalog, CatalogReadsTakeTheDocumentedColumns)
-{
+TEST_F(CatalogSqlOnCatalog, CatalogReadsTakeTheDocumentedColumns) {
     using V = std::vector<std::string>;
     EXPECT_EQ(Rows(SqlClassesOfType("1"), kClassName), (V{"推荐", "儿歌"}));
     EXPECT_EQ(Rows(SqlClassesOfType("1"), kClassId), (V{"4", "5"}));
@@ -166,25 +158,23 @@ TEST_F(CatalogSqlOnCatalog, CatalogReadsTakeTheDocumentedColumns)
     EXPECT_EQ(Rows(SqlMoviesOfClass(9), kMovieAddress), V{"http://x/pig.html"});
 }
 
-TEST_F(CatalogSqlOnCatalog, RecommendedGivesUpTo22TitlesOfClass4InRandomOrder)
-{
+TEST_F(CatalogSqlOnCatalog, RecommendedGivesUpTo22TitlesOfClass4InRandomOrder) {
     std::set<std::vector<std::string>> orders;
     for (int run = 0; run < 4; ++run) {
         std::vector<std::string> rows = Rows(SqlRecommended(), kFileProgramName);
         ASSERT_EQ(rows.size(), 22u);
-        for (const std::string& name : rows)
-            EXPECT_EQ(name.rfind("rec ", 0), 0u) << name;
+        for (const std::string& name : rows) EXPECT_EQ(name.rfind("rec ", 0), 0u) << name;
         orders.insert(rows);
     }
     EXPECT_GT(orders.size(), 1u);
 }
 
-TEST_F(CatalogSqlOnCatalog, PlaysAndFavouritesAreRecordedAndListed)
-{
+TEST_F(CatalogSqlOnCatalog, PlaysAndFavouritesAreRecordedAndListed) {
     using V = std::vector<std::string>;
     ASSERT_TRUE(Exec(SqlInsertPlayed("1", CurrentUserId)));
     ASSERT_TRUE(Exec(SqlInsertPlayed("3", CurrentUserId)));
-    ASSERT_TRUE(Exec("UPDATE T_Raruri_Played SET f_PlayTime='2000-01-01 00:00:00' WHERE f_FileID=1"));
+    ASSERT_TRUE(
+        Exec("UPDATE T_Raruri_Played SET f_PlayTime='2000-01-01 00:00:00' WHERE f_FileID=1"));
     EXPECT_EQ(Rows(SqlPlayedList(CurrentUserId), kViewProgramName), (V{"100%", "Tom's Day"}));
     EXPECT_EQ(Rows(SqlPlayedOf("3"), kRecordFileId), V{"3"});
     EXPECT_EQ(Rows(SqlPlayedOf("3"), kRecordClicks), V{"0"});
@@ -200,8 +190,7 @@ TEST_F(CatalogSqlOnCatalog, PlaysAndFavouritesAreRecordedAndListed)
     EXPECT_EQ(Rows(SqlFavoritesList("someone else"), kViewProgramName), V{});
 }
 
-TEST_F(CatalogSqlOnCatalog, SkinRowIsInsertedThenUpdatedWithQuotedTexts)
-{
+TEST_F(CatalogSqlOnCatalog, SkinRowIsInsertedThenUpdatedWithQuotedTexts) {
     using V = std::vector<std::string>;
     EXPECT_EQ(Rows(SqlSkinRowsFor(CurrentUserId), kSkinHue), V{});
     ASSERT_TRUE(Exec(SqlInsertSkin(10, -20, 30, "木纹's", "blue", CurrentUserId)));

@@ -24,8 +24,7 @@ const char* const kKey = zorbel::files::kCatalogKey;
 
 class DbVelaLiteTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         m_path = m_dir.File("ZorbelPlim.dat");
         std::string error;
         ASSERT_TRUE(CreateCatalog(m_path, kKey,
@@ -37,8 +36,7 @@ protected:
             << error;
     }
 
-    std::unique_ptr<CDbVelaLite> OpenCatalog()
-    {
+    std::unique_ptr<CDbVelaLite> OpenCatalog() {
         auto db = std::make_unique<CDbVelaLite>();
         EXPECT_TRUE(db->Open(m_path.c_str(), kKey));
         return db;
@@ -48,8 +46,7 @@ protected:
     std::string m_path;
 };
 
-TEST_F(DbVelaLiteTest, OpensWithTheCatalogKeyAndReadsRows)
-{
+TEST_F(DbVelaLiteTest, OpensWithTheCatalogKeyAndReadsRows) {
     auto db = OpenCatalog();
     std::unique_ptr<CSqlStatement> st(db->Prepare("SELECT * FROM T ORDER BY n"));
     ASSERT_TRUE(st);
@@ -61,8 +58,7 @@ TEST_F(DbVelaLiteTest, OpensWithTheCatalogKeyAndReadsRows)
     EXPECT_STREQ(st->ColumnText(0), "1");
 }
 
-TEST_F(DbVelaLiteTest, OpenFailsForWrongKeyMissingFileAndNonDatabases)
-{
+TEST_F(DbVelaLiteTest, OpenFailsForWrongKeyMissingFileAndNonDatabases) {
     EXPECT_FALSE(CDbVelaLite().Open(m_path.c_str(), "wrong key"));
     EXPECT_FALSE(CDbVelaLite().Open(m_path.c_str(), nullptr));  // enciphered, no key
 
@@ -85,24 +81,21 @@ TEST_F(DbVelaLiteTest, OpenFailsForWrongKeyMissingFileAndNonDatabases)
     EXPECT_FALSE(CDbVelaLite().Open(static_cast<const char*>(nullptr), kKey));
 }
 
-TEST_F(DbVelaLiteTest, PlainDatabaseOpensWithoutKeyButNotWithOne)
-{
+TEST_F(DbVelaLiteTest, PlainDatabaseOpensWithoutKeyButNotWithOne) {
     const std::string plain = m_dir.File("plain.db");
     ASSERT_TRUE(CreateCatalog(plain, nullptr, "CREATE TABLE X (a);", nullptr, false));
     EXPECT_TRUE(CDbVelaLite().Open(plain.c_str(), nullptr));
     EXPECT_FALSE(CDbVelaLite().Open(plain.c_str(), kKey));
 }
 
-TEST_F(DbVelaLiteTest, CatalogKeyedWithAnotherDerivationCostDoesNotOpen)
-{
+TEST_F(DbVelaLiteTest, CatalogKeyedWithAnotherDerivationCostDoesNotOpen) {
     // Every connection states the catalog's cost instead of paying the library's default.
     const std::string slow = m_dir.File("slow.dat");
     ASSERT_TRUE(CreateCatalog(slow, kKey, "CREATE TABLE X (a);", nullptr, false, 64000));
     EXPECT_FALSE(CDbVelaLite().Open(slow.c_str(), kKey));
 }
 
-TEST_F(DbVelaLiteTest, FailedOpenLeavesAnObjectThatFailsQuietly)
-{
+TEST_F(DbVelaLiteTest, FailedOpenLeavesAnObjectThatFailsQuietly) {
     CDbVelaLite db;
     EXPECT_FALSE(db.Open(m_path.c_str(), "wrong"));
     std::unique_ptr<CSqlStatement> st(db.Prepare("SELECT * FROM T"));
@@ -117,8 +110,7 @@ TEST_F(DbVelaLiteTest, FailedOpenLeavesAnObjectThatFailsQuietly)
     EXPECT_FALSE(st2->NextRow());
 }
 
-TEST_F(DbVelaLiteTest, NullTextReadsAsNullWordAndPercentStaysAsItIs)
-{
+TEST_F(DbVelaLiteTest, NullTextReadsAsNullWordAndPercentStaysAsItIs) {
     auto db = OpenCatalog();
     std::unique_ptr<CSqlStatement> st(db->Prepare("SELECT s FROM T ORDER BY n"));
     ASSERT_TRUE(st->NextRow());
@@ -132,21 +124,17 @@ TEST_F(DbVelaLiteTest, NullTextReadsAsNullWordAndPercentStaysAsItIs)
     EXPECT_STREQ(st->ColumnText(-1), "(null)");
 }
 
-TEST_F(DbVelaLiteTest, NextRowAfterTheLastRowStartsOver)
-{
+TEST_F(DbVelaLiteTest, NextRowAfterTheLastRowStartsOver) {
     auto db = OpenCatalog();
     std::unique_ptr<CSqlStatement> st(db->Prepare("SELECT n FROM T ORDER BY n"));
     std::vector<int> first, second;
-    while (st->NextRow())
-        first.push_back(st->ColumnInt(0));
-    while (st->NextRow())
-        second.push_back(st->ColumnInt(0));
+    while (st->NextRow()) first.push_back(st->ColumnInt(0));
+    while (st->NextRow()) second.push_back(st->ColumnInt(0));
     EXPECT_EQ(first, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(second, first);
 }
 
-TEST_F(DbVelaLiteTest, ExecuteOnASelectReturnsFalseAndStaysOnTheRow)
-{
+TEST_F(DbVelaLiteTest, ExecuteOnASelectReturnsFalseAndStaysOnTheRow) {
     auto db = OpenCatalog();
     std::unique_ptr<CSqlStatement> st(db->Prepare("SELECT n FROM T ORDER BY n"));
     EXPECT_FALSE(st->Execute());
@@ -159,8 +147,7 @@ TEST_F(DbVelaLiteTest, ExecuteOnASelectReturnsFalseAndStaysOnTheRow)
     EXPECT_TRUE(none->Execute());
 }
 
-TEST_F(DbVelaLiteTest, SecondColumnTextOverwritesTheFirstInPlace)
-{
+TEST_F(DbVelaLiteTest, SecondColumnTextOverwritesTheFirstInPlace) {
     auto db = OpenCatalog();
     std::unique_ptr<CSqlStatement> st(db->Prepare("SELECT 'first value', 'second'"));
     ASSERT_TRUE(st->NextRow());
@@ -177,8 +164,7 @@ TEST_F(DbVelaLiteTest, SecondColumnTextOverwritesTheFirstInPlace)
     EXPECT_EQ(std::string(big->ColumnText(0)), longText);
 }
 
-TEST_F(DbVelaLiteTest, RejectedTextGivesAStatementWithoutRows)
-{
+TEST_F(DbVelaLiteTest, RejectedTextGivesAStatementWithoutRows) {
     auto db = OpenCatalog();
     for (const char* bad : {"SELEC * FROM T", "SELECT * FROM NoSuchTable", "", "'"}) {
         std::unique_ptr<CSqlStatement> st(db->Prepare(bad));
@@ -196,8 +182,7 @@ TEST_F(DbVelaLiteTest, RejectedTextGivesAStatementWithoutRows)
     EXPECT_FALSE(nullText->NextRow());
 }
 
-TEST_F(DbVelaLiteTest, ExecuteSqlWritesAndTheWriteIsKeptEnciphered)
-{
+TEST_F(DbVelaLiteTest, ExecuteSqlWritesAndTheWriteIsKeptEnciphered) {
     {
         auto db = OpenCatalog();
         EXPECT_TRUE(db->ExecuteSql("INSERT INTO T VALUES (4, 'four')"));
@@ -212,8 +197,7 @@ TEST_F(DbVelaLiteTest, ExecuteSqlWritesAndTheWriteIsKeptEnciphered)
     EXPECT_FALSE(CDbVelaLite().Open(m_path.c_str(), nullptr));
 }
 
-TEST_F(DbVelaLiteTest, BusyDatabaseReadsEmptyAndWritesNothingWithoutWaiting)
-{
+TEST_F(DbVelaLiteTest, BusyDatabaseReadsEmptyAndWritesNothingWithoutWaiting) {
     auto db = OpenCatalog();
     std::unique_ptr<CSqlStatement> select(db->Prepare("SELECT * FROM T"));
     std::unique_ptr<CSqlStatement> insert(db->Prepare("INSERT INTO T VALUES (5, 'five')"));
@@ -223,9 +207,9 @@ TEST_F(DbVelaLiteTest, BusyDatabaseReadsEmptyAndWritesNothingWithoutWaiting)
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open_v2(m_path.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
     sqlite3_key(other, kKey, static_cast<int>(std::strlen(kKey)));
-    ASSERT_EQ(sqlite3_exec(other, "PRAGMA kdf_iter = 4000; BEGIN EXCLUSIVE", nullptr, nullptr,
-                           nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(other, "PRAGMA kdf_iter = 4000; BEGIN EXCLUSIVE", nullptr, nullptr, nullptr),
+        SQLITE_OK);
 
     EXPECT_FALSE(select->NextRow());
     EXPECT_FALSE(insert->Execute());
@@ -241,14 +225,12 @@ TEST_F(DbVelaLiteTest, BusyDatabaseReadsEmptyAndWritesNothingWithoutWaiting)
     EXPECT_EQ(count->ColumnInt(0), 3);
 }
 
-TEST_F(DbVelaLiteTest, OneArgumentRandomIsAvailable)
-{
+TEST_F(DbVelaLiteTest, OneArgumentRandomIsAvailable) {
     auto db = OpenCatalog();
     std::unique_ptr<CSqlStatement> st(db->Prepare("SELECT RANDOM(s), RANDOM() FROM T"));
     ASSERT_TRUE(st->IsValid());
     std::set<std::string> values;
-    while (st->NextRow())
-        values.insert(st->ColumnText(0));
+    while (st->NextRow()) values.insert(st->ColumnText(0));
     EXPECT_EQ(values.size(), 3u);
 }
 

@@ -9,25 +9,20 @@ namespace zorbel::test {
 
 namespace {
 
-bool Run(sqlite3* db, const std::string& sql, std::string* error)
-{
+bool Run(sqlite3* db, const std::string& sql, std::string* error) {
     char* message = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK)
-        return true;
-    if (error)
-        *error = message ? message : "unknown error";
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK) return true;
+    if (error) *error = message ? message : "unknown error";
     sqlite3_free(message);
     return false;
 }
 
 sqlite3* OpenForWriting(const std::string& path, const char* key, int kdfIter, bool create,
-                        std::string* error)
-{
+                        std::string* error) {
     sqlite3* db = nullptr;
     int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
-        if (error)
-            *error = db ? sqlite3_errmsg(db) : "open failed";
+        if (error) *error = db ? sqlite3_errmsg(db) : "open failed";
         sqlite3_close(db);
         return nullptr;
     }
@@ -43,8 +38,7 @@ sqlite3* OpenForWriting(const std::string& path, const char* key, int kdfIter, b
 
 }  // namespace
 
-const char* CatalogSchemaSql()
-{
+const char* CatalogSchemaSql() {
     return R"SQL(
 CREATE TABLE T_Sys_Skins (f_ID INTEGER PRIMARY KEY, f_H INTEGER, f_S INTEGER, f_B INTEGER,
   f_texture TEXT, f_Theme TEXT, f_UserID TEXT);
@@ -70,12 +64,10 @@ CREATE VIEW V_Raruri_Favorites AS SELECT v.f_ID, v.f_FileID, v.f_FavTime, v.f_Cl
 }
 
 bool CreateCatalog(const std::string& path, const char* key, const std::string& extraSql,
-                   std::string* error, bool withSchema, int kdfIter)
-{
+                   std::string* error, bool withSchema, int kdfIter) {
     std::remove(path.c_str());
     sqlite3* db = OpenForWriting(path, key, kdfIter, true, error);
-    if (!db)
-        return false;
+    if (!db) return false;
     bool ok = (!withSchema || Run(db, CatalogSchemaSql(), error)) &&
               (extraSql.empty() || Run(db, extraSql, error));
     sqlite3_close(db);
@@ -83,11 +75,9 @@ bool CreateCatalog(const std::string& path, const char* key, const std::string& 
 }
 
 bool FillSyntheticCatalog(const std::string& path, const char* key, int typeCount,
-                          int classesPerType, int titles, std::string* error)
-{
+                          int classesPerType, int titles, std::string* error) {
     sqlite3* db = OpenForWriting(path, key, 4000, false, error);
-    if (!db)
-        return false;
+    if (!db) return false;
     bool ok = Run(db, "BEGIN", error);
     sqlite3_stmt* cls = nullptr;
     sqlite3_stmt* file = nullptr;
@@ -107,13 +97,13 @@ bool FillSyntheticCatalog(const std::string& path, const char* key, int typeCoun
     for (int t = 0; ok && classCount > 0 && t < titles; ++t) {
         const std::string name = "标题 " + std::to_string(t);
         // Titles come class by class, as a catalog is put together.
-        sqlite3_bind_int(file, 1, static_cast<int>(static_cast<long long>(t) * classCount / titles) + 1);
+        sqlite3_bind_int(file, 1,
+                         static_cast<int>(static_cast<long long>(t) * classCount / titles) + 1);
         sqlite3_bind_text(file, 2, name.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_int(file, 3, t % 97);
         ok = sqlite3_step(file) == SQLITE_DONE && sqlite3_reset(file) == SQLITE_OK;
     }
-    if (!ok && error && error->empty())
-        *error = sqlite3_errmsg(db);
+    if (!ok && error && error->empty()) *error = sqlite3_errmsg(db);
     sqlite3_finalize(cls);
     sqlite3_finalize(file);
     ok = ok && Run(db, "COMMIT", error);

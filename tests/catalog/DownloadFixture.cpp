@@ -14,8 +14,7 @@ namespace fs = std::filesystem;
 
 namespace zorbel::test {
 
-void DownloadFixture::SetUp()
-{
+void DownloadFixture::SetUp() {
     ASSERT_FALSE(m_root.Path().empty());
     m_content = m_root.File("content");
     m_cache = m_root.File("cache");
@@ -41,57 +40,48 @@ void DownloadFixture::SetUp()
     SetCurrentTitlePath("");
 }
 
-void DownloadFixture::TearDown()
-{
-    if (m_server)
-        m_server->Stop();
+void DownloadFixture::TearDown() {
+    if (m_server) m_server->Stop();
     DownloadBusy = 0;
     AppExiting = 0;
 }
 
-std::string DownloadFixture::Pattern(std::size_t size)
-{
+std::string DownloadFixture::Pattern(std::size_t size) {
     std::string bytes(size, '\0');
     for (std::size_t i = 0; i < size; ++i)
         bytes[i] = static_cast<char>(zorbel::demo::BodySource::SyntheticByte(i));
     return bytes;
 }
 
-std::string DownloadFixture::AddTitle(const std::string& name, std::size_t size)
-{
+std::string DownloadFixture::AddTitle(const std::string& name, std::size_t size) {
     std::string bytes = Pattern(size);
     std::ofstream(m_content + "/" + name + ".swf", std::ios::binary) << bytes;
     return bytes;
 }
 
-void DownloadFixture::PrepareTitle(const std::string& name, const std::string& prefix)
-{
+void DownloadFixture::PrepareTitle(const std::string& name, const std::string& prefix) {
     const TitleDownload title = TitleDownload::Prepare(m_cache, name, m_base + prefix);
     ASSERT_TRUE(title.ok) << name;
     SetDownloadUrl(title.url);
     SetCurrentTitlePath(title.titlePath);
 }
 
-DownloadOptions DownloadFixture::Options() const
-{
+DownloadOptions DownloadFixture::Options() const {
     DownloadOptions options;
     options.substitutePath = m_substitute;
     return options;
 }
 
-DownloadResult DownloadFixture::RunWorker(RecordingDownloadUi& ui)
-{
+DownloadResult DownloadFixture::RunWorker(RecordingDownloadUi& ui) {
     CDownloadWorker worker(ui, Options());
     return worker.Run();
 }
 
-std::string DownloadFixture::CachePath(const std::string& name) const
-{
+std::string DownloadFixture::CachePath(const std::string& name) const {
     return m_cache + "/" + name;
 }
 
-std::vector<std::string> DownloadFixture::CacheFiles() const
-{
+std::vector<std::string> DownloadFixture::CacheFiles() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(m_cache))
         names.push_back(entry.path().filename().string());
@@ -99,8 +89,7 @@ std::vector<std::string> DownloadFixture::CacheFiles() const
     return names;
 }
 
-std::string DownloadFixture::ReadFile(const std::string& path)
-{
+std::string DownloadFixture::ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();

@@ -21,12 +21,10 @@ using Call = RecordingDownloadUi::Call;
 namespace {
 
 // The last visibility and position the worker left the progress bar in.
-void ExpectProgressHiddenAndReset(const RecordingDownloadUi& ui)
-{
+void ExpectProgressHiddenAndReset(const RecordingDownloadUi& ui) {
     int lastShow = -1;
     for (const Call& call : ui.Calls()) {
-        if (call.kind == Call::Show)
-            lastShow = static_cast<int>(call.value);
+        if (call.kind == Call::Show) lastShow = static_cast<int>(call.value);
     }
     EXPECT_EQ(lastShow, 0);
     EXPECT_EQ(ui.LastPos(), 0u);
@@ -35,8 +33,7 @@ void ExpectProgressHiddenAndReset(const RecordingDownloadUi& ui)
 class DownloadWorkerTest : public zorbel::test::DownloadFixture {
 protected:
     // Every failure ends the same way: nothing in the cache, no "100%", the flag cleared.
-    void ExpectCleanFailure(const DownloadResult& result, const RecordingDownloadUi& ui)
-    {
+    void ExpectCleanFailure(const DownloadResult& result, const RecordingDownloadUi& ui) {
         EXPECT_EQ(result.outcome, DownloadOutcome::Failed) << result.detail;
         EXPECT_THAT(CacheFiles(), ::testing::IsEmpty());
         EXPECT_THAT(ui.Statuses(), ElementsAre("0%"));
@@ -45,8 +42,7 @@ protected:
     }
 };
 
-TEST_F(DownloadWorkerTest, FullDownloadStoresTheBytesAndSignalsOnceAtTheEnd)
-{
+TEST_F(DownloadWorkerTest, FullDownloadStoresTheBytesAndSignalsOnceAtTheEnd) {
     const std::string bytes = AddTitle("song", 300001);
     PrepareTitle("song");
     RecordingDownloadUi ui;
@@ -92,8 +88,7 @@ TEST_F(DownloadWorkerTest, FullDownloadStoresTheBytesAndSignalsOnceAtTheEnd)
     ExpectProgressHiddenAndReset(ui);
 }
 
-TEST_F(DownloadWorkerTest, SubstitutionFollowsTheAnnouncedLength)
-{
+TEST_F(DownloadWorkerTest, SubstitutionFollowsTheAnnouncedLength) {
     struct Case {
         std::size_t size;
         bool substituted;
@@ -108,15 +103,15 @@ TEST_F(DownloadWorkerTest, SubstitutionFollowsTheAnnouncedLength)
         ASSERT_EQ(result.outcome, DownloadOutcome::Completed) << result.detail;
         EXPECT_EQ(result.reportedLength, static_cast<std::int64_t>(c.size));
         EXPECT_EQ(result.substituted, c.substituted);
-        EXPECT_EQ(ReadFile(CachePath("tiny.swf")), c.substituted ? m_substituteBytes : Pattern(c.size));
+        EXPECT_EQ(ReadFile(CachePath("tiny.swf")),
+                  c.substituted ? m_substituteBytes : Pattern(c.size));
         EXPECT_THAT(CacheFiles(), ElementsAre("tiny.swf"));
         EXPECT_THAT(ui.Statuses(), ElementsAre("0%", "100%"));
         EXPECT_EQ(DownloadBusy.load(), 0);
     }
 }
 
-TEST_F(DownloadWorkerTest, AnswersThatAreNotTheWholeFileAreInternetErrors)
-{
+TEST_F(DownloadWorkerTest, AnswersThatAreNotTheWholeFileAreInternetErrors) {
     AddTitle("story", 20000);
     AddTitle("little", 100);
     struct Case {
@@ -149,8 +144,7 @@ TEST_F(DownloadWorkerTest, AnswersThatAreNotTheWholeFileAreInternetErrors)
     EXPECT_EQ(ReadFile(CachePath("story.swf")), Pattern(20000));
 }
 
-TEST_F(DownloadWorkerTest, FileSystemErrorsEndLikeInternetErrors)
-{
+TEST_F(DownloadWorkerTest, FileSystemErrorsEndLikeInternetErrors) {
     AddTitle("game", 9000);
     PrepareTitle("game");
     fs::remove_all(m_cache);
@@ -175,8 +169,7 @@ TEST_F(DownloadWorkerTest, FileSystemErrorsEndLikeInternetErrors)
     EXPECT_EQ(DownloadBusy.load(), 0);
 }
 
-TEST_F(DownloadWorkerTest, LeftoverTemporaryFileIsOverwritten)
-{
+TEST_F(DownloadWorkerTest, LeftoverTemporaryFileIsOverwritten) {
     const std::string bytes = AddTitle("poem", 6000);
     std::ofstream(CachePath("poem.tmp"), std::ios::binary) << std::string(50000, 'x');
     PrepareTitle("poem");
@@ -186,8 +179,7 @@ TEST_F(DownloadWorkerTest, LeftoverTemporaryFileIsOverwritten)
     EXPECT_THAT(CacheFiles(), ElementsAre("poem.swf"));
 }
 
-TEST_F(DownloadWorkerTest, OnlyTheFinalExtensionBecomesTmp)
-{
+TEST_F(DownloadWorkerTest, OnlyTheFinalExtensionBecomesTmp) {
     m_cache = m_root.File("cache.swf.d");
     fs::create_directories(m_cache);
     const std::string bytes = AddTitle("a.swf.b", 8000);
@@ -196,8 +188,7 @@ TEST_F(DownloadWorkerTest, OnlyTheFinalExtensionBecomesTmp)
     struct Probe : RecordingDownloadUi {
         std::string expected;
         bool seen = false;
-        void SetProgressRange(std::uint64_t maximum) override
-        {
+        void SetProgressRange(std::uint64_t maximum) override {
             seen = fs::exists(expected);
             RecordingDownloadUi::SetProgressRange(maximum);
         }
@@ -212,8 +203,7 @@ TEST_F(DownloadWorkerTest, OnlyTheFinalExtensionBecomesTmp)
     EXPECT_FALSE(fs::exists(m_root.File("cache.tmp.d")));
 }
 
-TEST_F(DownloadWorkerTest, TitleNamesArriveAsTheyAre)
-{
+TEST_F(DownloadWorkerTest, TitleNamesArriveAsTheyAre) {
     const std::vector<std::string> names = {"it's mine", "two  words here", "小兔子乖乖",
                                             "100% a#b?c&d=e+f"};
     for (const std::string& name : names) {
@@ -228,8 +218,7 @@ TEST_F(DownloadWorkerTest, TitleNamesArriveAsTheyAre)
     }
 }
 
-TEST_F(DownloadWorkerTest, NamesThatLeaveTheCacheFolderAreRefused)
-{
+TEST_F(DownloadWorkerTest, NamesThatLeaveTheCacheFolderAreRefused) {
     const std::vector<std::string> badNames = {"../escape", "sub/title", "..", "",
                                                std::string("nul\0x", 5)};
     for (const std::string& name : badNames)
@@ -255,8 +244,7 @@ TEST_F(DownloadWorkerTest, NamesThatLeaveTheCacheFolderAreRefused)
     EXPECT_FALSE(fs::exists(m_root.File("escape.tmp")));
 }
 
-TEST_F(DownloadWorkerTest, QuittingDuringASlowTransferAbandonsIt)
-{
+TEST_F(DownloadWorkerTest, QuittingDuringASlowTransferAbandonsIt) {
     AddTitle("slow", 1 << 20);
     PrepareTitle("slow", "/_fault/trickle/2000");
     RecordingDownloadUi ui;
@@ -274,15 +262,13 @@ TEST_F(DownloadWorkerTest, QuittingDuringASlowTransferAbandonsIt)
     ExpectProgressHiddenAndReset(ui);
 }
 
-TEST_F(DownloadWorkerTest, QuittingWhileTheServerSaysNothingAbandons)
-{
+TEST_F(DownloadWorkerTest, QuittingWhileTheServerSaysNothingAbandons) {
     AddTitle("stalled", 9000);
     PrepareTitle("stalled", "/_fault/delay/120000");
     RecordingDownloadUi ui;
     auto done = std::async(std::launch::async, [&] { return RunWorker(ui); });
     // The worker is waiting for the answer once it has written "0%".
-    while (ui.Statuses().empty())
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    while (ui.Statuses().empty()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     AppExiting = 1;
     ASSERT_EQ(done.wait_for(std::chrono::seconds(60)), std::future_status::ready);
@@ -292,8 +278,7 @@ TEST_F(DownloadWorkerTest, QuittingWhileTheServerSaysNothingAbandons)
     EXPECT_EQ(DownloadBusy.load(), 0);
 }
 
-TEST_F(DownloadWorkerTest, ADeadConnectionEndsAsAnInternetError)
-{
+TEST_F(DownloadWorkerTest, ADeadConnectionEndsAsAnInternetError) {
     AddTitle("dead", 9000);
     PrepareTitle("dead", "/_fault/delay/120000");
     RecordingDownloadUi ui;
@@ -304,8 +289,7 @@ TEST_F(DownloadWorkerTest, ADeadConnectionEndsAsAnInternetError)
     ExpectCleanFailure(result, ui);
 }
 
-TEST_F(DownloadWorkerTest, ASecondWorkerEndsAtOnceWhileOneRuns)
-{
+TEST_F(DownloadWorkerTest, ASecondWorkerEndsAtOnceWhileOneRuns) {
     // A worker that finds the flag set touches nothing.
     DownloadBusy = 1;
     AddTitle("first", 1 << 20);
@@ -325,7 +309,8 @@ TEST_F(DownloadWorkerTest, ASecondWorkerEndsAtOnceWhileOneRuns)
     std::promise<DownloadOutcome> first, second;
     threads.Start(firstUi, Options(), [&](const DownloadResult& r) { first.set_value(r.outcome); });
     ASSERT_TRUE(firstUi->WaitForPos(1, std::chrono::seconds(60)));
-    threads.Start(secondUi, Options(), [&](const DownloadResult& r) { second.set_value(r.outcome); });
+    threads.Start(secondUi, Options(),
+                  [&](const DownloadResult& r) { second.set_value(r.outcome); });
     auto secondDone = second.get_future();
     ASSERT_EQ(secondDone.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_EQ(secondDone.get(), DownloadOutcome::Busy);
@@ -340,8 +325,7 @@ TEST_F(DownloadWorkerTest, ASecondWorkerEndsAtOnceWhileOneRuns)
     EXPECT_EQ(DownloadBusy.load(), 0);
 }
 
-TEST_F(DownloadWorkerTest, AClaimedWorkerFetchesItsRequestAndReleasesTheClaim)
-{
+TEST_F(DownloadWorkerTest, AClaimedWorkerFetchesItsRequestAndReleasesTheClaim) {
     const std::string bytes = AddTitle("song", 9000);
     PrepareTitle("song");
     const DownloadRequest request{GetDownloadUrl(), GetCurrentTitlePath()};
@@ -368,8 +352,7 @@ TEST_F(DownloadWorkerTest, AClaimedWorkerFetchesItsRequestAndReleasesTheClaim)
     EXPECT_EQ(DownloadBusy.load(), 0);
 }
 
-TEST_F(DownloadWorkerTest, ClaimedThreadsKeepTheRequestTakenAtTheStart)
-{
+TEST_F(DownloadWorkerTest, ClaimedThreadsKeepTheRequestTakenAtTheStart) {
     const std::string bytes = AddTitle("first", 1 << 16);
     PrepareTitle("first", "/_fault/trickle/20000");
     const DownloadRequest request{GetDownloadUrl(), GetCurrentTitlePath()};
@@ -394,8 +377,7 @@ TEST_F(DownloadWorkerTest, ClaimedThreadsKeepTheRequestTakenAtTheStart)
     EXPECT_EQ(DownloadBusy.load(), 0);
 }
 
-TEST_F(DownloadWorkerTest, FinishedThreadsAreReapedWithoutWaitingForRunningOnes)
-{
+TEST_F(DownloadWorkerTest, FinishedThreadsAreReapedWithoutWaitingForRunningOnes) {
     AddTitle("quick", 3000);
     PrepareTitle("quick");
     CDownloadThreads threads;
@@ -415,8 +397,7 @@ TEST_F(DownloadWorkerTest, FinishedThreadsAreReapedWithoutWaitingForRunningOnes)
 
 namespace {
 
-TEST(TitleDownloadTest, BuildsTheEncodedAddressAndTheCachePath)
-{
+TEST(TitleDownloadTest, BuildsTheEncodedAddressAndTheCachePath) {
     const TitleDownload title = TitleDownload::Prepare("/c/cache", "小 兔", "http://127.0.0.1:9");
     ASSERT_TRUE(title.ok);
     EXPECT_EQ(title.url, "http://127.0.0.1:9/vudevu/fla/%E5%B0%8F%20%E5%85%94.swf");

@@ -33,17 +33,16 @@ struct SeenText {
 // A frame holding what the worker talks to: a panel with the status edit and the progress bar.
 class WindowDownloadTest : public zorbel::test::DownloadFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         DownloadFixture::SetUp();
         m_frame = new wxFrame(nullptr, wxID_ANY, "download");
         m_panel = new wxPanel(m_frame);
-        m_edit = new wxTextCtrl(m_panel, CWindowDownloadUi::kStatusEditId, "",
-                                wxPoint(0, 0), wxSize(12, 24));
+        m_edit = new wxTextCtrl(m_panel, CWindowDownloadUi::kStatusEditId, "", wxPoint(0, 0),
+                                wxSize(12, 24));
         m_edit->Hide();
         m_edit->Disable();
-        m_gauge = new wxGauge(m_panel, CWindowDownloadUi::kProgressBarId, 100,
-                              wxPoint(20, 20), wxSize(116, 12));
+        m_gauge = new wxGauge(m_panel, CWindowDownloadUi::kProgressBarId, 100, wxPoint(20, 20),
+                              wxSize(116, 12));
         m_gauge->Hide();
         m_frame->Bind(wxEVT_TEXT, [this](wxCommandEvent& event) {
             m_seen.push_back({event.GetString().utf8_string(), wxIsMainThread() != 0,
@@ -52,28 +51,23 @@ protected:
         m_frame->Show();
     }
 
-    void TearDown() override
-    {
-        if (m_frame)
-            m_frame->Destroy();
+    void TearDown() override {
+        if (m_frame) m_frame->Destroy();
         StopDownloadWorkers();
         zorbel::test::PumpFor(50ms);
         DownloadFixture::TearDown();
     }
 
     // Starts as item activation does: values set, progress bar shown, worker started.
-    void Start(const std::string& name, const std::string& prefix = "")
-    {
+    void Start(const std::string& name, const std::string& prefix = "") {
         PrepareTitle(name, prefix);
         m_gauge->Show();
         StartDownloadWorker(m_panel, Options());
     }
 
-    std::vector<std::string> Texts() const
-    {
+    std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
-        for (const SeenText& seen : m_seen)
-            texts.push_back(seen.text);
+        for (const SeenText& seen : m_seen) texts.push_back(seen.text);
         return texts;
     }
 
@@ -84,8 +78,7 @@ protected:
     std::vector<SeenText> m_seen;
 };
 
-TEST_F(WindowDownloadTest, ADownloadEndsWithOneHundredPercentOnTheWindowThread)
-{
+TEST_F(WindowDownloadTest, ADownloadEndsWithOneHundredPercentOnTheWindowThread) {
     const std::string bytes = AddTitle("song", 200000);
     // Slow enough for the event loop to show positions between the first and the last byte.
     Start("song", "/_fault/trickle/40000");
@@ -98,8 +91,7 @@ TEST_F(WindowDownloadTest, ADownloadEndsWithOneHundredPercentOnTheWindowThread)
         60s));
 
     ASSERT_THAT(Texts(), ElementsAre("0%", "100%"));
-    for (const SeenText& seen : m_seen)
-        EXPECT_TRUE(seen.onUiThread);
+    for (const SeenText& seen : m_seen) EXPECT_TRUE(seen.onUiThread);
     // The play step runs while the download still counts as running, with the final path.
     EXPECT_EQ(m_seen[1].busy, 1);
     EXPECT_EQ(m_seen[1].titlePath, CachePath("song.swf"));
@@ -111,8 +103,7 @@ TEST_F(WindowDownloadTest, ADownloadEndsWithOneHundredPercentOnTheWindowThread)
     EXPECT_EQ(m_gauge->GetValue(), 0);
 }
 
-TEST_F(WindowDownloadTest, AnEmptyAnswerGivesTheSubstituteWithoutGaugeTrouble)
-{
+TEST_F(WindowDownloadTest, AnEmptyAnswerGivesTheSubstituteWithoutGaugeTrouble) {
     Start("empty", "/_fault/size/0");
     ASSERT_TRUE(zorbel::test::PumpUntil([&] { return DownloadWorkerCount() == 0; }, 60s));
     EXPECT_THAT(Texts(), ElementsAre("0%", "100%"));
@@ -120,8 +111,7 @@ TEST_F(WindowDownloadTest, AnEmptyAnswerGivesTheSubstituteWithoutGaugeTrouble)
     EXPECT_FALSE(m_gauge->IsShown());
 }
 
-TEST_F(WindowDownloadTest, AFailedDownloadHidesTheBarAndNeverSaysDone)
-{
+TEST_F(WindowDownloadTest, AFailedDownloadHidesTheBarAndNeverSaysDone) {
     AddTitle("story", 20000);
     Start("story", "/_fault/short/9000");
     ASSERT_TRUE(zorbel::test::PumpUntil([&] { return DownloadWorkerCount() == 0; }, 60s));
@@ -133,8 +123,7 @@ TEST_F(WindowDownloadTest, AFailedDownloadHidesTheBarAndNeverSaysDone)
     EXPECT_EQ(DownloadBusy.load(), 0);
 }
 
-TEST_F(WindowDownloadTest, LengthsBeyondTheGaugeRangeAreScaled)
-{
+TEST_F(WindowDownloadTest, LengthsBeyondTheGaugeRangeAreScaled) {
     CWindowDownloadUi ui(m_panel);
     std::atomic<bool> done{false};
     std::thread worker([&] {
@@ -154,8 +143,7 @@ TEST_F(WindowDownloadTest, LengthsBeyondTheGaugeRangeAreScaled)
     EXPECT_THAT(Texts(), ElementsAre("probe"));
 }
 
-TEST_F(WindowDownloadTest, QuittingDuringADownloadNeitherHangsNorLeavesFiles)
-{
+TEST_F(WindowDownloadTest, QuittingDuringADownloadNeitherHangsNorLeavesFiles) {
     AddTitle("slow", 1 << 20);
     Start("slow", "/_fault/trickle/2000");
     ASSERT_TRUE(zorbel::test::PumpUntil([&] { return m_gauge->GetValue() > 0; }, 60s));
@@ -172,8 +160,7 @@ TEST_F(WindowDownloadTest, QuittingDuringADownloadNeitherHangsNorLeavesFiles)
     zorbel::test::PumpFor(50ms);
 }
 
-TEST_F(WindowDownloadTest, AWindowDestroyedWhileTheWorkerWaitsReleasesIt)
-{
+TEST_F(WindowDownloadTest, AWindowDestroyedWhileTheWorkerWaitsReleasesIt) {
     const std::string bytes = AddTitle("game", 30000);
     Start("game");
     // No events are handled from here on: the worker waits for its "0%" until the panel goes.
@@ -190,8 +177,7 @@ TEST_F(WindowDownloadTest, AWindowDestroyedWhileTheWorkerWaitsReleasesIt)
     EXPECT_TRUE(m_seen.empty());
 }
 
-TEST_F(WindowDownloadTest, SelectionsAfterTheStartDoNotRedirectTheDownload)
-{
+TEST_F(WindowDownloadTest, SelectionsAfterTheStartDoNotRedirectTheDownload) {
     const std::string bytes = AddTitle("first", 60000);
     AddTitle("other", 40000);
     const std::string cachedBytes = "cached title " + std::string(200, 'C');
@@ -211,8 +197,7 @@ TEST_F(WindowDownloadTest, SelectionsAfterTheStartDoNotRedirectTheDownload)
     EXPECT_EQ(DownloadBusy.load(), 0);
 }
 
-TEST_F(WindowDownloadTest, ASecondStartWhileOneRunsStartsNothing)
-{
+TEST_F(WindowDownloadTest, ASecondStartWhileOneRunsStartsNothing) {
     const std::string bytes = AddTitle("first", 30000);
     AddTitle("second", 30000);
     PrepareTitle("first", "/_fault/trickle/20000");

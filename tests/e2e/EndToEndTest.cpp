@@ -71,7 +71,8 @@ std::vector<std::string> FilesEndingIn(const std::string& folder, const std::str
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
         const std::string name = entry.path().filename().string();
-        if (name.size() >= tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0)
+        if (name.size() >= tail.size() &&
+            name.compare(name.size() - tail.size(), tail.size(), tail) == 0)
             names.push_back(name);
     }
     return names;
@@ -183,7 +184,8 @@ TEST_F(EndToEndTest, SelectDownloadPlayRecordAndQuitByTheUpdatersMessage) {
 
     const std::string cached = cache_ + "/" + kTitle + ".swf";
     ASSERT_TRUE(fs::exists(cached));
-    EXPECT_EQ(ReadFile(cached), ReadFile(std::string(ZORBEL_DEMO_DIR "/content/") + kTitle + ".swf"));
+    EXPECT_EQ(ReadFile(cached),
+              ReadFile(std::string(ZORBEL_DEMO_DIR "/content/") + kTitle + ".swf"));
     bool fetched = false;
     for (const std::string& line : server_->RequestLogLines())
         if (line.rfind("GET /vudevu/fla/", 0) == 0) fetched = true;
@@ -206,5 +208,6 @@ TEST_F(EndToEndTest, SelectDownloadPlayRecordAndQuitByTheUpdatersMessage) {
     ASSERT_TRUE(program_.WaitForExit(30s, &status));
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(FilesEndingIn(cache_, ".tmp").empty());
-    EXPECT_EQ(FilesEndingIn(cache_, ".swf"), std::vector<std::string>{std::string(kTitle) + ".swf"});
+    EXPECT_EQ(FilesEndingIn(cache_, ".swf"),
+              std::vector<std::string>{std::string(kTitle) + ".swf"});
 }

@@ -108,11 +108,8 @@ TEST_F(CopyDataTest, UpdaterTextIsRecognisedByLength) {
         bool quits;
     };
     const Case cases[] = {
-        {"Tarnup is ok!", 13, true},
-        {"Tarnup is ok!", 14, true},
-        {"Tarnup is ok!", 12, false},
-        {"Tarnup is ok!!", 14, false},
-        {"tarnup is ok!", 14, false},
+        {"Tarnup is ok!", 13, true},   {"Tarnup is ok!", 14, true},  {"Tarnup is ok!", 12, false},
+        {"Tarnup is ok!!", 14, false}, {"tarnup is ok!", 14, false},
     };
     for (const Case& c : cases) {
         received_.clear();
@@ -157,8 +154,7 @@ TEST_F(CopyDataTest, PayloadAboveTheServersLimitIsRefusedBeforeSending) {
     EXPECT_EQ(SendWhilePumping(receiver_->XWindow(), 1, tooLarge), Result::kTooLarge);
     EXPECT_TRUE(received_.empty());
     // The sender lives on; the receiver still works.
-    EXPECT_EQ(SendWhilePumping(receiver_->XWindow(), 2, Padded("after", 6)),
-              Result::kAcknowledged);
+    EXPECT_EQ(SendWhilePumping(receiver_->XWindow(), 2, Padded("after", 6)), Result::kAcknowledged);
     EXPECT_EQ(received_.size(), 1u);
 }
 
@@ -192,12 +188,12 @@ TEST_F(CopyDataTest, HandlerMayEndTheReceiver) {
     auto* dialog = new wxDialog(nullptr, wxID_ANY, "closing");
     std::unique_ptr<CCopyDataReceiver> receiver;
     int handled = 0;
-    receiver = std::make_unique<CCopyDataReceiver>(
-        dialog, [&](unsigned long, const std::vector<uint8_t>&) {
-            ++handled;
-            receiver.reset();
-            dialog->Destroy();
-        });
+    receiver = std::make_unique<CCopyDataReceiver>(dialog,
+                                                   [&](unsigned long, const std::vector<uint8_t>&) {
+                                                       ++handled;
+                                                       receiver.reset();
+                                                       dialog->Destroy();
+                                                   });
     const unsigned long xwindow = receiver->XWindow();
     EXPECT_EQ(SendWhilePumping(xwindow, 0, Padded("Tarnup is ok!", 14)), Result::kAcknowledged);
     EXPECT_EQ(handled, 1);
@@ -207,8 +203,7 @@ TEST_F(CopyDataTest, HandlerMayEndTheReceiver) {
 
 TEST_F(CopyDataTest, StaysSilentAfterTheReceiverIsGone) {
     receiver_.reset();
-    EXPECT_EQ(SendWhilePumping(CInstanceMarker::XWindowOf(dialog_.get()), 0, Padded("x", 2),
-                               300ms),
+    EXPECT_EQ(SendWhilePumping(CInstanceMarker::XWindowOf(dialog_.get()), 0, Padded("x", 2), 300ms),
               Result::kTimedOut);
     EXPECT_TRUE(received_.empty());
 }
@@ -216,12 +211,11 @@ TEST_F(CopyDataTest, StaysSilentAfterTheReceiverIsGone) {
 TEST_F(CopyDataTest, MessagesReachOnlyTheAddressedWindow) {
     wxDialog other(nullptr, wxID_ANY, "other");
     std::vector<Message> otherReceived;
-    CCopyDataReceiver otherReceiver(&other, [&](unsigned long dwData,
-                                                const std::vector<uint8_t>& bytes) {
-        otherReceived.push_back({dwData, bytes});
-    });
-    ASSERT_EQ(SendWhilePumping(otherReceiver.XWindow(), 5, Padded("b", 2)),
-              Result::kAcknowledged);
+    CCopyDataReceiver otherReceiver(&other,
+                                    [&](unsigned long dwData, const std::vector<uint8_t>& bytes) {
+                                        otherReceived.push_back({dwData, bytes});
+                                    });
+    ASSERT_EQ(SendWhilePumping(otherReceiver.XWindow(), 5, Padded("b", 2)), Result::kAcknowledged);
     EXPECT_TRUE(received_.empty());
     ASSERT_EQ(otherReceived.size(), 1u);
     EXPECT_EQ(otherReceived[0].dwData, 5u);
@@ -244,8 +238,7 @@ TEST(CopyDataCoexistenceTest, ReceiverAndBringForwardRequestsShareOneWindow) {
         ASSERT_EQ(xwindow, receiver->XWindow());
         ASSERT_FALSE(dialog.IsShown());
 
-        ASSERT_EQ(SendWhilePumping(xwindow, 3, Padded("Tarnup is ok!", 13)),
-                  Result::kAcknowledged);
+        ASSERT_EQ(SendWhilePumping(xwindow, 3, Padded("Tarnup is ok!", 13)), Result::kAcknowledged);
         EXPECT_EQ(received.size(), 1u);
         // The copy-data message did not count as a request to come forward...
         zorbel::test::PumpFor(50ms);

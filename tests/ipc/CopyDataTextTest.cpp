@@ -28,12 +28,12 @@ TEST(CopyDataTextTest, TextEndsAtFirstZeroOrAtTheLength) {
         bool quits;
     };
     const Case cases[] = {
-        {"Tarnup is ok!", 13, "Tarnup is ok!", true},    // no zero byte: the length ends it
-        {"Tarnup is ok!", 14, "Tarnup is ok!", true},    // with its zero byte
-        {"Tarnup is ok!", 20, "Tarnup is ok!", true},    // zero padding
-        {"Tarnup is ok!", 12, "Tarnup is ok", false},    // cut before the exclamation mark
+        {"Tarnup is ok!", 13, "Tarnup is ok!", true},  // no zero byte: the length ends it
+        {"Tarnup is ok!", 14, "Tarnup is ok!", true},  // with its zero byte
+        {"Tarnup is ok!", 20, "Tarnup is ok!", true},  // zero padding
+        {"Tarnup is ok!", 12, "Tarnup is ok", false},  // cut before the exclamation mark
         {"Tarnup is ok!!", 14, "Tarnup is ok!!", false},
-        {"tarnup is ok!", 14, "tarnup is ok!", false},   // case counts
+        {"tarnup is ok!", 14, "tarnup is ok!", false},  // case counts
         {"TARNUP IS OK!", 14, "TARNUP IS OK!", false},
         {"Tarnup is ok! ", 15, "Tarnup is ok! ", false},
         {std::string("Tarnup is ok!\0junk", 18), 18, "Tarnup is ok!", true},

@@ -36,8 +36,8 @@ int RunZorbelSend(const std::vector<std::string>& arguments) {
     pid_t pid = 0;
     if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
     int status = 0;
-    bool ended = zorbel::test::PumpUntil(
-        [&] { return waitpid(pid, &status, WNOHANG) == pid; }, 20000ms);
+    bool ended =
+        zorbel::test::PumpUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 20000ms);
     if (!ended) {
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
@@ -64,8 +64,8 @@ protected:
     }
 
     bool LastQuits() const {
-        return !bytes_.empty() &&
-               zorbel::IsUpdaterQuitMessage(zorbel::CopyDataText(bytes_.back(), bytes_.back().size()));
+        return !bytes_.empty() && zorbel::IsUpdaterQuitMessage(
+                                      zorbel::CopyDataText(bytes_.back(), bytes_.back().size()));
     }
 
     static int count_;

@@ -72,7 +72,8 @@ TEST(AdList, NothingFromTextThatIsNoList) {
 TEST(AdList, ThousandsOfEntriesAreAllRead) {
     std::string document = "<AdList>";
     for (int i = 0; i < 5000; ++i)
-        document += "<File Text=\"t" + std::to_string(i) + "\" Url=\"u" + std::to_string(i) + "\"/>";
+        document +=
+            "<File Text=\"t" + std::to_string(i) + "\" Url=\"u" + std::to_string(i) + "\"/>";
     document += "</AdList>";
     const auto entries = Read(document);
     ASSERT_EQ(entries.size(), 5000u);
@@ -95,8 +96,7 @@ TEST(AdList, EntitiesAreNotExpanded) {
     // A document type with nested entities (the "billion laughs") must not blow up.
     std::string document = "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\">";
     for (int i = 1; i < 10; ++i)
-        document += "<!ENTITY a" + std::to_string(i) + " \"" +
-                    std::string(10, '&') + "\">";
+        document += "<!ENTITY a" + std::to_string(i) + " \"" + std::string(10, '&') + "\">";
     document += "]><r><File Text=\"&a9;\" Url=\"&a;\"/><File Text=\"plain\" Url=\"p\"/></r>";
     const auto entries = Read(document);
     // Whatever the reader makes of undefined or unexpanded entities, the text stays small.
@@ -123,9 +123,9 @@ TEST(ValidUtf8, KeepsWellFormedTextAndReplacesEveryBadByte) {
     EXPECT_EQ(ValidUtf8("佐贝乐 😀"), "佐贝乐 😀");
     const std::string r = "\xEF\xBF\xBD";
     EXPECT_EQ(ValidUtf8("\x80"), r);
-    EXPECT_EQ(ValidUtf8("\xC1\xBF"), r + r);             // overlong
-    EXPECT_EQ(ValidUtf8("\xED\xA0\x80"), r + r + r);     // surrogate
+    EXPECT_EQ(ValidUtf8("\xC1\xBF"), r + r);                  // overlong
+    EXPECT_EQ(ValidUtf8("\xED\xA0\x80"), r + r + r);          // surrogate
     EXPECT_EQ(ValidUtf8("\xF4\x90\x80\x80"), r + r + r + r);  // above U+10FFFF
-    EXPECT_EQ(ValidUtf8("a\xE4\xBD"), "a" + r + r);      // cut short
+    EXPECT_EQ(ValidUtf8("a\xE4\xBD"), "a" + r + r);           // cut short
     EXPECT_EQ(ValidUtf8("\xE4\xBDx"), r + r + "x");
 }

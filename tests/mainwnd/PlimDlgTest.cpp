@@ -73,7 +73,9 @@ const char kThreeEntries[] =
     "  <File Text=\"给我们提提意见吧\" Url=\"http://ads.example/3\"/>\n"
     "</AdList>\n";
 
-std::string Text(wxWindow* window) { return std::string(window->GetLabel().utf8_str()); }
+std::string Text(wxWindow* window) {
+    return std::string(window->GetLabel().utf8_str());
+}
 
 class PlimDlgTest : public ::testing::Test {
 protected:
@@ -216,7 +218,8 @@ TEST_F(PlimDlgTest, MissingCacheKeyShowsCode1001OnceBeforeTheWindowAndStillStart
 TEST_F(PlimDlgTest, MissingSettingsFileUsesTheDefaultSiteNameInTheMessage) {
     CPlimDlg dialog;
     ASSERT_EQ(zorbel::test::ShownBoxes().size(), 1u);
-    EXPECT_EQ(zorbel::test::ShownBoxes()[0].text, "CODE:1001，程序被损坏，请联系zorbel.localhost解决！");
+    EXPECT_EQ(zorbel::test::ShownBoxes()[0].text,
+              "CODE:1001，程序被损坏，请联系zorbel.localhost解决！");
 }
 
 TEST_F(PlimDlgTest, CacheFolderIsCreatedOneLevelOnly) {
@@ -278,9 +281,9 @@ TEST_F(PlimDlgTest, StateAfterInitialisation) {
     EXPECT_EQ(dialog.DeferredStartupTimer().GetInterval(), 1000);
 
     long marker = 0;
-    EXPECT_TRUE(zorbel::x11::CInstanceMarker::Read(
-        zorbel::x11::CInstanceMarker::XWindowOf(&dialog),
-        std::string(wxTheApp->GetAppName().utf8_str()), &marker));
+    EXPECT_TRUE(zorbel::x11::CInstanceMarker::Read(zorbel::x11::CInstanceMarker::XWindowOf(&dialog),
+                                                   std::string(wxTheApp->GetAppName().utf8_str()),
+                                                   &marker));
     EXPECT_EQ(marker, 2011);
 
     // The bound members.
@@ -297,16 +300,25 @@ TEST_F(PlimDlgTest, StateAfterInitialisation) {
     using zorbel::skin::ElementOf;
     EXPECT_EQ(ElementOf(&dialog), "mainframe11");
     const std::pair<int, const char*> elements[] = {
-        {kIdClose, "button.system.close"},   {kIdMaximize, "button.system.max"},
-        {kIdMinimize, "button.system.min"},  {kIdMenu, "button.system.menu"},
-        {kIdFeedback, "button.system.feed"}, {kIdSkin, "item.btn.skin"},
+        {kIdClose, "button.system.close"},
+        {kIdMaximize, "button.system.max"},
+        {kIdMinimize, "button.system.min"},
+        {kIdMenu, "button.system.menu"},
+        {kIdFeedback, "button.system.feed"},
+        {kIdSkin, "item.btn.skin"},
         {kIdNavCaption, "item.plim.btn.NavText"},
-        {kIdTabRecommended, "radio.tab"},    {kIdTabFavourites, "radio.tab"},
-        {kIdTabPlayed, "radio.tab"},         {kIdCategoryHome, "tool.plim"},
-        {kIdCategorySongs, "tool.eg"},       {kIdCategoryStories, "tool.gs"},
-        {kIdCategoryKnowledge, "tool.zs"},   {kIdCategoryGames, "tool.yx"},
-        {kIdCategoryCartoons, "tool.dh"},    {kIdCategoryCommunity, "tool.mm"},
-        {kIdAdLink, "item.text.link"},       {kIdQuickTree, "tree.videolist"},
+        {kIdTabRecommended, "radio.tab"},
+        {kIdTabFavourites, "radio.tab"},
+        {kIdTabPlayed, "radio.tab"},
+        {kIdCategoryHome, "tool.plim"},
+        {kIdCategorySongs, "tool.eg"},
+        {kIdCategoryStories, "tool.gs"},
+        {kIdCategoryKnowledge, "tool.zs"},
+        {kIdCategoryGames, "tool.yx"},
+        {kIdCategoryCartoons, "tool.dh"},
+        {kIdCategoryCommunity, "tool.mm"},
+        {kIdAdLink, "item.text.link"},
+        {kIdQuickTree, "tree.videolist"},
         {kIdCatalogTree, "tree.videolist"},
     };
     for (const auto& [id, element] : elements)
@@ -328,8 +340,8 @@ TEST_F(PlimDlgTest, EveryTemplateControlExistsAsTheTemplateSays) {
     EXPECT_EQ(dialog.GetClientSize(), units.ToPixels(wxSize(547, 350)));
 
     // Controls that the layout leaves where the template puts them.
-    const int unmoved[] = {1002, 1004, 1005, 1008, 1011, 1014, 1015, 1028, 1001,
-                           1007, 1010, 1013, 1017, 1019, 1023, 1018};
+    const int unmoved[] = {1002, 1004, 1005, 1008, 1011, 1014, 1015, 1028,
+                           1001, 1007, 1010, 1013, 1017, 1019, 1023, 1018};
     for (const auto& control : tmpl->controls) {
         SCOPED_TRACE("control " + std::to_string(control.id));
         wxWindow* window = dialog.GetDlgItem(control.id);
@@ -394,7 +406,8 @@ TEST_F(PlimDlgTest, LayoutFollowsTheClientSize) {
     auto* panel = new wxPanel(&dialog, wxID_ANY);
     EXPECT_EQ(dialog.ContentPanels(), std::vector<wxWindow*>{panel});
     dialog.SetClientSize(800, 600);
-    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return dialog.GetClientSize() == wxSize(800, 600); }));
+    ASSERT_TRUE(
+        zorbel::test::PumpUntil([&] { return dialog.GetClientSize() == wxSize(800, 600); }));
     dialog.LayoutChildren();
 
     EXPECT_EQ(dialog.GetDlgItem(kIdTabRecommended)->GetRect(), wxRect(2, 106, 68, 30));
@@ -452,7 +465,8 @@ TEST_F(PlimDlgTest, EmptyFetchStartsNoRotationAndTheStartupTimerFiresOnce) {
 
     EXPECT_FALSE(dialog.AdRotationTimer().IsRunning());
     ASSERT_TRUE(dialog.DeferredStartupTimer().IsRunning());
-    EXPECT_TRUE(zorbel::test::PumpUntil([&] { return !dialog.DeferredStartupTimer().IsRunning(); }));
+    EXPECT_TRUE(
+        zorbel::test::PumpUntil([&] { return !dialog.DeferredStartupTimer().IsRunning(); }));
     EXPECT_EQ(Text(dialog.GetDlgItem(kIdAdLink)), "");
     // A stray rotation tick on an empty list changes nothing.
     dialog.RotateAdvertisement();
@@ -485,7 +499,8 @@ TEST_F(PlimDlgTest, HostileListsGiveTheEntriesThatParse) {
     {
         std::string many = "<AdList>";
         for (int i = 0; i < 3000; ++i)
-            many += "<File Text=\"t" + std::to_string(i) + "\" Url=\"u" + std::to_string(i) + "\"/>";
+            many +=
+                "<File Text=\"t" + std::to_string(i) + "\" Url=\"u" + std::to_string(i) + "\"/>";
         WriteAdList(many + "</AdList>");
         CPlimDlg dialog;
         ASSERT_EQ(dialog.m_adEntries.size(), 3000u);

@@ -11,8 +11,7 @@ namespace {
 using zorbel::HostConfig;
 using zorbel::test::TempDir;
 
-TEST(HostConfig, ReadsTheHostsSection)
-{
+TEST(HostConfig, ReadsTheHostsSection) {
     TempDir dir;
     const std::string ini = dir.File("Zorbel.ini");
     std::ofstream(ini) << "[VIEDO]\nViedoPath=/c\n"
@@ -28,8 +27,7 @@ TEST(HostConfig, ReadsTheHostsSection)
     EXPECT_EQ(config.vendorSiteName, "www.example.org");
 }
 
-TEST(HostConfig, MissingOrEmptyValuesPointAtTheLocalDemoServer)
-{
+TEST(HostConfig, MissingOrEmptyValuesPointAtTheLocalDemoServer) {
     TempDir dir;
     const std::string ini = dir.File("Zorbel.ini");
     std::ofstream(ini) << "[HOSTS]\nWebSite=\nContentServer=/\nVendorSiteName=\n";

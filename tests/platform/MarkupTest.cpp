@@ -11,21 +11,18 @@ namespace {
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
 // Reads the advertisement list the way the main window does.
-Entries ReadFiles(const std::string& text)
-{
+Entries ReadFiles(const std::string& text) {
     CMarkup xml;
     xml.LoadXML(text);
     xml.ResetMainPos();
     Entries entries;
-    if (!xml.FindElem())
-        return entries;
+    if (!xml.FindElem()) return entries;
     while (xml.FindChildElem("File"))
         entries.emplace_back(xml.GetChildAttrib("Text"), xml.GetChildAttrib("Url"));
     return entries;
 }
 
-TEST(Markup, VisitsTheRootsFileChildrenInOrder)
-{
+TEST(Markup, VisitsTheRootsFileChildrenInOrder) {
     const std::string text =
         "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
         "<!-- list -->\n"
@@ -36,13 +33,11 @@ TEST(Markup, VisitsTheRootsFileChildrenInOrder)
         "  <file Text=\"case matters\"/>\n"
         "  <File Text=\"a &amp; b &lt;c&gt; &#x5C0F;\"/>\n"
         "</Ads>\n";
-    EXPECT_EQ(ReadFiles(text), (Entries{{"第一条", "http://a/1"},
-                                        {"", "http://a/2"},
-                                        {"a & b <c> 小", ""}}));
+    EXPECT_EQ(ReadFiles(text),
+              (Entries{{"第一条", "http://a/1"}, {"", "http://a/2"}, {"a & b <c> 小", ""}}));
 }
 
-TEST(Markup, PositionsResetAndSearchesEnd)
-{
+TEST(Markup, PositionsResetAndSearchesEnd) {
     CMarkup xml;
     ASSERT_TRUE(xml.LoadXML("<R><File Text=\"1\"/><File Text=\"2\"/></R>"));
     EXPECT_EQ(xml.GetChildAttrib("Text"), "");
@@ -70,8 +65,7 @@ TEST(Markup, PositionsResetAndSearchesEnd)
     EXPECT_EQ(xml.GetChildAttrib("Text"), "");
 }
 
-TEST(Markup, BrokenAndHostileDocumentsGiveNoEntries)
-{
+TEST(Markup, BrokenAndHostileDocumentsGiveNoEntries) {
     for (const std::string& bad :
          {std::string(), std::string("plain text"), std::string("<R><File Text=\"x\"/>"),
           std::string("<R><File Text=\"unterminated/></R>"), std::string("\0\0\0\0", 4),
@@ -91,14 +85,11 @@ TEST(Markup, BrokenAndHostileDocumentsGiveNoEntries)
     // Deep nesting, in elements and in the document type, costs no stack.
     const int depth = 200000;
     std::string deep;
-    for (int i = 0; i < depth; ++i)
-        deep += "<d>";
-    for (int i = 0; i < depth; ++i)
-        deep += "</d>";
+    for (int i = 0; i < depth; ++i) deep += "<d>";
+    for (int i = 0; i < depth; ++i) deep += "</d>";
     EXPECT_TRUE(ReadFiles(deep).empty());
     std::string deepDoctype = "<!DOCTYPE R [";
-    for (int i = 0; i < depth; ++i)
-        deepDoctype += "<!x ";
+    for (int i = 0; i < depth; ++i) deepDoctype += "<!x ";
     EXPECT_TRUE(ReadFiles(deepDoctype + "]><R><File Text=\"t\"/></R>").size() <= 1u);
 
     // Bytes that are no UTF-8 come back as they are; they do not stop the list.
@@ -114,11 +105,9 @@ TEST(Markup, BrokenAndHostileDocumentsGiveNoEntries)
     EXPECT_TRUE(ReadFiles(huge).empty());
 }
 
-TEST(Markup, ThousandsOfEntriesAreAllRead)
-{
+TEST(Markup, ThousandsOfEntriesAreAllRead) {
     std::string text = "<R>";
-    for (int i = 0; i < 20000; ++i)
-        text += "<File Text=\"t" + std::to_string(i) + "\" Url=\"u\"/>";
+    for (int i = 0; i < 20000; ++i) text += "<File Text=\"t" + std::to_string(i) + "\" Url=\"u\"/>";
     text += "</R>";
     Entries entries = ReadFiles(text);
     ASSERT_EQ(entries.size(), 20000u);

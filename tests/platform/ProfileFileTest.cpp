@@ -13,24 +13,21 @@ namespace {
 
 using zorbel::test::TempDir;
 
-std::string ReadAll(const std::string& path)
-{
+std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
 }
 
-void WriteAll(const std::string& path, const std::string& text)
-{
+void WriteAll(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
 class ProfileFileTest : public ::testing::Test {
 protected:
     std::string Get(const std::string& section, const std::string& key,
-                    const std::string& def = "<default>", std::size_t size = 256)
-    {
+                    const std::string& def = "<default>", std::size_t size = 256) {
         return CProfileFile(m_path).GetString(section, key, def, size);
     }
 
@@ -38,8 +35,7 @@ protected:
     std::string m_path = m_dir.File("Zorbel.ini");
 };
 
-TEST_F(ProfileFileTest, ReadsLikeTheWindowsProfileFunctions)
-{
+TEST_F(ProfileFileTest, ReadsLikeTheWindowsProfileFunctions) {
     WriteAll(m_path,
              "; settings\r\n"
              "[Other]\r\n"
@@ -70,8 +66,7 @@ TEST_F(ProfileFileTest, ReadsLikeTheWindowsProfileFunctions)
     EXPECT_EQ(CProfileFile("").GetString("VIEDO", "ViedoPath", "d", 256), "d");
 }
 
-TEST_F(ProfileFileTest, ValuesAreCutToTheBufferWithoutSplittingCharacters)
-{
+TEST_F(ProfileFileTest, ValuesAreCutToTheBufferWithoutSplittingCharacters) {
     WriteAll(m_path, "[S]\nK=abcdef\nC=缓存目录\n");
     EXPECT_EQ(Get("S", "K", "", 4), "abc");
     EXPECT_EQ(Get("S", "K", "", 7), "abcdef");
@@ -84,8 +79,7 @@ TEST_F(ProfileFileTest, ValuesAreCutToTheBufferWithoutSplittingCharacters)
     EXPECT_EQ(Get("S", "C", "", 13), "缓存目录");
 }
 
-TEST_F(ProfileFileTest, WritingCreatesTheFileAndSectionAndKeepsEverythingElse)
-{
+TEST_F(ProfileFileTest, WritingCreatesTheFileAndSectionAndKeepsEverythingElse) {
     CProfileFile file(m_path);
     ASSERT_TRUE(file.WriteString("VIEDO", "ViedoPath", "/a"));
     EXPECT_EQ(ReadAll(m_path), "[VIEDO]\nViedoPath=/a\n");
@@ -129,8 +123,7 @@ TEST_F(ProfileFileTest, WritingCreatesTheFileAndSectionAndKeepsEverythingElse)
     EXPECT_EQ(file.GetString("New", "K", "d", 256), "");
 }
 
-TEST_F(ProfileFileTest, WritesThatWouldBreakTheFileAreRefused)
-{
+TEST_F(ProfileFileTest, WritesThatWouldBreakTheFileAreRefused) {
     WriteAll(m_path, "[S]\nK=v\n");
     CProfileFile file(m_path);
     EXPECT_FALSE(file.WriteString("S", "K", "two\nlines"));
@@ -148,8 +141,7 @@ TEST_F(ProfileFileTest, WritesThatWouldBreakTheFileAreRefused)
     EXPECT_EQ(file.GetString("S", "K", "", 256), "padded");
 }
 
-TEST_F(ProfileFileTest, UnreadableOrHugeFilesAreNeverRewritten)
-{
+TEST_F(ProfileFileTest, UnreadableOrHugeFilesAreNeverRewritten) {
     // A folder where the file should be: reads give the default, writes fail.
     std::filesystem::create_directory(m_path);
     EXPECT_EQ(Get("S", "K"), "<default>");
@@ -166,8 +158,7 @@ TEST_F(ProfileFileTest, UnreadableOrHugeFilesAreNeverRewritten)
     EXPECT_FALSE(CProfileFile(m_dir.File("no/such/folder/x.ini")).WriteString("S", "K", "v"));
 }
 
-TEST_F(ProfileFileTest, RewriteKeepsModeAndLinksAndLeavesNoTemporaryFiles)
-{
+TEST_F(ProfileFileTest, RewriteKeepsModeAndLinksAndLeavesNoTemporaryFiles) {
     WriteAll(m_path, "[S]\nK=v\n");
     ::chmod(m_path.c_str(), 0640);
     const std::string link = m_dir.File("link.ini");

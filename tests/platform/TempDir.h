@@ -13,20 +13,15 @@ namespace zorbel::test {
 // end of the test.
 class TempDir {
 public:
-    TempDir()
-    {
-        std::string tmpl =
-            (std::filesystem::temp_directory_path() / "zorbel-test-XXXXXX").string();
+    TempDir() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "zorbel-test-XXXXXX").string();
         std::vector<char> name(tmpl.begin(), tmpl.end());
         name.push_back('\0');
-        if (mkdtemp(name.data()))
-            m_path = name.data();
+        if (mkdtemp(name.data())) m_path = name.data();
     }
-    ~TempDir()
-    {
+    ~TempDir() {
         std::error_code ec;
-        if (!m_path.empty())
-            std::filesystem::remove_all(m_path, ec);
+        if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

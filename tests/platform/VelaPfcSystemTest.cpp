@@ -15,8 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using zorbel::test::TempDir;
 
-std::string ReadAll(const std::string& path)
-{
+std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
@@ -26,19 +25,16 @@ std::string ReadAll(const std::string& path)
 // Sets an environment variable for one test and puts the old value back afterwards.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
-    {
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
         const char* old = getenv(name);
         m_had = old != nullptr;
-        if (old)
-            m_old = old;
+        if (old) m_old = old;
         if (value)
             setenv(name, value, 1);
         else
             unsetenv(name);
     }
-    ~ScopedEnv()
-    {
+    ~ScopedEnv() {
         if (m_had)
             setenv(m_name.c_str(), m_old.c_str(), 1);
         else
@@ -53,8 +49,7 @@ private:
 
 class VelaPfcSystemTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         fs::create_directories(m_exe.File("data"));
         std::ofstream(m_exe.File("data/ZorbelPlim.dat"), std::ios::binary) << "shipped catalog";
         std::ofstream(m_exe.File("data/Velaone.dll"), std::ios::binary) << "substitute";
@@ -66,8 +61,7 @@ protected:
     TempDir m_data;
 };
 
-TEST_F(VelaPfcSystemTest, ExePathIsTheExecutablesFolderEndingInASlash)
-{
+TEST_F(VelaPfcSystemTest, ExePathIsTheExecutablesFolderEndingInASlash) {
     CVelaPfcSystem::SetExeFolderOverride("");
     const std::string real = CVelaPfcSystem().GetExePath();
     ASSERT_FALSE(real.empty());
@@ -80,8 +74,7 @@ TEST_F(VelaPfcSystemTest, ExePathIsTheExecutablesFolderEndingInASlash)
     EXPECT_EQ(CVelaPfcSystem().GetExePath(), "/opt/zorbel/");
 }
 
-TEST_F(VelaPfcSystemTest, FirstUseCopiesTheShippedDataIntoTheUsersFolder)
-{
+TEST_F(VelaPfcSystemTest, FirstUseCopiesTheShippedDataIntoTheUsersFolder) {
     ScopedEnv xdg("XDG_DATA_HOME", m_data.Path().c_str());
     const std::string folder = CVelaPfcSystem().GetDbPath("");
     EXPECT_EQ(folder, m_data.File("Zorbel/"));
@@ -96,8 +89,7 @@ TEST_F(VelaPfcSystemTest, FirstUseCopiesTheShippedDataIntoTheUsersFolder)
     EXPECT_EQ(entries, 2);
 }
 
-TEST_F(VelaPfcSystemTest, AnExistingCatalogIsNeverReplaced)
-{
+TEST_F(VelaPfcSystemTest, AnExistingCatalogIsNeverReplaced) {
     ScopedEnv xdg("XDG_DATA_HOME", m_data.Path().c_str());
     fs::create_directories(m_data.File("Zorbel"));
     std::ofstream(m_data.File("Zorbel/ZorbelPlim.dat")) << "the user's catalog";
@@ -107,8 +99,7 @@ TEST_F(VelaPfcSystemTest, AnExistingCatalogIsNeverReplaced)
     EXPECT_FALSE(fs::exists(folder + "Velaone.dll"));
 }
 
-TEST_F(VelaPfcSystemTest, WithoutShippedDataTheFolderStaysEmptyAndIsStillReturned)
-{
+TEST_F(VelaPfcSystemTest, WithoutShippedDataTheFolderStaysEmptyAndIsStillReturned) {
     ScopedEnv xdg("XDG_DATA_HOME", m_data.Path().c_str());
     fs::remove_all(m_exe.File("data"));
     const std::string folder = CVelaPfcSystem().GetDbPath("");
@@ -117,8 +108,7 @@ TEST_F(VelaPfcSystemTest, WithoutShippedDataTheFolderStaysEmptyAndIsStillReturne
     EXPECT_FALSE(fs::exists(folder + "ZorbelPlim.dat"));
 }
 
-TEST_F(VelaPfcSystemTest, DefaultsToTheHomeFolderAndIgnoresRelativeSettings)
-{
+TEST_F(VelaPfcSystemTest, DefaultsToTheHomeFolderAndIgnoresRelativeSettings) {
     ScopedEnv home("HOME", m_data.Path().c_str());
     {
         ScopedEnv xdg("XDG_DATA_HOME", nullptr);
@@ -131,8 +121,7 @@ TEST_F(VelaPfcSystemTest, DefaultsToTheHomeFolderAndIgnoresRelativeSettings)
     EXPECT_EQ(ReadAll(m_data.File(".local/share/Zorbel/ZorbelPlim.dat")), "shipped catalog");
 }
 
-TEST_F(VelaPfcSystemTest, AFolderThatCannotBeMadeIsStillReturned)
-{
+TEST_F(VelaPfcSystemTest, AFolderThatCannotBeMadeIsStillReturned) {
     // A file stands where the folder would go.
     std::ofstream(m_data.File("blocked")) << "x";
     ScopedEnv xdg("XDG_DATA_HOME", m_data.File("blocked").c_str());

@@ -6,21 +6,18 @@
 
 namespace {
 
-std::string Encode(const std::string& url)
-{
+std::string Encode(const std::string& url) {
     return CVelacodeApp().EncodeUrl(url);
 }
 
-TEST(VelacodeApp, PathsPassUnchanged)
-{
+TEST(VelacodeApp, PathsPassUnchanged) {
     CVelacodeApp code;
     EXPECT_EQ(code.PathEncode("/home/用户/.local/share/Zorbel/ZorbelPlim.dat"),
               "/home/用户/.local/share/Zorbel/ZorbelPlim.dat");
     EXPECT_EQ(code.PathEncode(""), "");
 }
 
-TEST(VelacodeApp, TitleNamesInDownloadAddressesArePercentEncoded)
-{
+TEST(VelacodeApp, TitleNamesInDownloadAddressesArePercentEncoded) {
     EXPECT_EQ(Encode("http://127.0.0.1:8517/vudevu/fla/Plain-name_1.2~x.swf"),
               "http://127.0.0.1:8517/vudevu/fla/Plain-name_1.2~x.swf");
     EXPECT_EQ(Encode("http://127.0.0.1:8517/vudevu/fla/小兔子.swf"),
@@ -37,8 +34,7 @@ TEST(VelacodeApp, TitleNamesInDownloadAddressesArePercentEncoded)
     EXPECT_EQ(Encode(std::string("http://h/x\xff\x01.swf")), "http://h/x%FF%01.swf");
 }
 
-TEST(VelacodeApp, AddressesWithoutSchemeOrPathAreHandled)
-{
+TEST(VelacodeApp, AddressesWithoutSchemeOrPathAreHandled) {
     EXPECT_EQ(Encode("http://127.0.0.1:8517"), "http://127.0.0.1:8517");
     EXPECT_EQ(Encode(""), "");
     EXPECT_EQ(Encode("/vudevu/fla/a b.swf"), "/vudevu/fla/a%20b.swf");

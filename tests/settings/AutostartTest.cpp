@@ -19,8 +19,7 @@ namespace {
 
 const std::string kName = "儿童游戏";
 
-std::string ReadFile(const std::string& path)
-{
+std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
@@ -30,15 +29,13 @@ std::string ReadFile(const std::string& path)
 // Points XDG_CONFIG_HOME (and HOME) at fresh folders for one test.
 class AutostartTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         SaveEnv("XDG_CONFIG_HOME", m_savedConfig, m_hadConfig);
         SaveEnv("HOME", m_savedHome, m_hadHome);
         setenv("XDG_CONFIG_HOME", m_config.Path().c_str(), 1);
         setenv("HOME", m_home.Path().c_str(), 1);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         RestoreEnv("XDG_CONFIG_HOME", m_savedConfig, m_hadConfig);
         RestoreEnv("HOME", m_savedHome, m_hadHome);
     }
@@ -50,14 +47,12 @@ protected:
     zorbel::test::TempDir m_home;
 
 private:
-    static void SaveEnv(const char* name, std::string& value, bool& had)
-    {
+    static void SaveEnv(const char* name, std::string& value, bool& had) {
         const char* v = std::getenv(name);
         had = v != nullptr;
         value = v ? v : "";
     }
-    static void RestoreEnv(const char* name, const std::string& value, bool had)
-    {
+    static void RestoreEnv(const char* name, const std::string& value, bool had) {
         if (had)
             setenv(name, value.c_str(), 1);
         else
@@ -69,8 +64,7 @@ private:
 
 }  // namespace
 
-TEST_F(AutostartTest, FolderFollowsXdgConfigHomeThenHome)
-{
+TEST_F(AutostartTest, FolderFollowsXdgConfigHomeThenHome) {
     EXPECT_EQ(autostart::AutostartFolder(), Folder());
     setenv("XDG_CONFIG_HOME", (m_config.Path() + "//").c_str(), 1);
     EXPECT_EQ(autostart::AutostartFolder(), Folder());
@@ -81,8 +75,7 @@ TEST_F(AutostartTest, FolderFollowsXdgConfigHomeThenHome)
     EXPECT_EQ(autostart::AutostartFolder(), m_home.Path() + "/.config/autostart");
 }
 
-TEST_F(AutostartTest, EntryFileNames)
-{
+TEST_F(AutostartTest, EntryFileNames) {
     EXPECT_EQ(autostart::EntryFileName(kName), "儿童游戏.desktop");
     EXPECT_EQ(autostart::EntryFileName("a/b"), "a_b.desktop");
     EXPECT_EQ(autostart::EntryFileName(".hidden"), "_hidden.desktop");
@@ -93,8 +86,7 @@ TEST_F(AutostartTest, EntryFileNames)
     EXPECT_EQ(autostart::EntryPath(kName), Entry());
 }
 
-TEST_F(AutostartTest, ExecQuotingFollowsTheDesktopEntryRules)
-{
+TEST_F(AutostartTest, ExecQuotingFollowsTheDesktopEntryRules) {
     EXPECT_EQ(autostart::ExecValue("/opt/zorbel/zorbel"), "/opt/zorbel/zorbel");
     EXPECT_EQ(autostart::ExecValue("/opt/my games/zorbel"), "\"/opt/my games/zorbel\"");
     EXPECT_EQ(autostart::ExecValue("/opt/a$b/z"), "\"/opt/a\\\\$b/z\"");
@@ -106,17 +98,17 @@ TEST_F(AutostartTest, ExecQuotingFollowsTheDesktopEntryRules)
     EXPECT_EQ(autostart::ExecValue("/opt/儿童/z"), "/opt/儿童/z");
 }
 
-TEST_F(AutostartTest, RegisterWritesTheEntryAndCreatesTheFolder)
-{
+TEST_F(AutostartTest, RegisterWritesTheEntryAndCreatesTheFolder) {
     EXPECT_FALSE(autostart::IsRegistered(kName));
     ASSERT_EQ(autostart::Register(kName, "/opt/my games/zorbel"), Result::kOk);
     EXPECT_TRUE(autostart::IsRegistered(kName));
-    EXPECT_EQ(ReadFile(Entry()), "[Desktop Entry]\n"
-                                 "Type=Application\n"
-                                 "Name=儿童游戏\n"
-                                 "Exec=\"/opt/my games/zorbel\"\n"
-                                 "Terminal=false\n"
-                                 "X-GNOME-Autostart-enabled=true\n");
+    EXPECT_EQ(ReadFile(Entry()),
+              "[Desktop Entry]\n"
+              "Type=Application\n"
+              "Name=儿童游戏\n"
+              "Exec=\"/opt/my games/zorbel\"\n"
+              "Terminal=false\n"
+              "X-GNOME-Autostart-enabled=true\n");
     struct stat st {};
     ASSERT_EQ(::stat(Entry().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
@@ -132,8 +124,7 @@ TEST_F(AutostartTest, RegisterWritesTheEntryAndCreatesTheFolder)
     EXPECT_EQ(files, 1);
 }
 
-TEST_F(AutostartTest, UnregisterRemovesTheEntryAndIsQuietWhenAbsent)
-{
+TEST_F(AutostartTest, UnregisterRemovesTheEntryAndIsQuietWhenAbsent) {
     EXPECT_EQ(autostart::Unregister(kName), Result::kOk);
     ASSERT_EQ(autostart::Register(kName, "/opt/zorbel/zorbel"), Result::kOk);
     std::ofstream(Folder() + "/other.desktop") << "[Desktop Entry]\n";
@@ -143,8 +134,7 @@ TEST_F(AutostartTest, UnregisterRemovesTheEntryAndIsQuietWhenAbsent)
     EXPECT_TRUE(std::filesystem::exists(Folder() + "/other.desktop"));
 }
 
-TEST_F(AutostartTest, FailuresAreReported)
-{
+TEST_F(AutostartTest, FailuresAreReported) {
     // A regular file where the folder should be: nothing can be written below it.
     std::ofstream(Folder()) << "not a folder";
     EXPECT_EQ(autostart::Register(kName, "/opt/zorbel/zorbel"), Result::kWriteFailed);
@@ -164,16 +154,15 @@ TEST_F(AutostartTest, FailuresAreReported)
     // A folder that denies removal: only meaningful for a user the permissions bind.
     if (::geteuid() != 0) {
         ASSERT_EQ(autostart::Register(kName, "/opt/zorbel/zorbel"), Result::kOk);
-        std::filesystem::permissions(Folder(), std::filesystem::perms::owner_read |
-                                                   std::filesystem::perms::owner_exec);
+        std::filesystem::permissions(
+            Folder(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
         EXPECT_EQ(autostart::Unregister(kName), Result::kRemoveFailed);
         EXPECT_TRUE(autostart::IsRegistered(kName));
         std::filesystem::permissions(Folder(), std::filesystem::perms::owner_all);
     }
 }
 
-TEST(RunningExecutable, IsThisTestProgram)
-{
+TEST(RunningExecutable, IsThisTestProgram) {
     const std::string exe = autostart::RunningExecutablePath();
     ASSERT_FALSE(exe.empty());
     EXPECT_EQ(exe[0], '/');

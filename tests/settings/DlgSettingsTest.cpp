@@ -31,8 +31,7 @@ namespace {
 const char* const kSite = "vendor.example";
 const std::string kMissingText = "CODE:1001，程序被损坏，请联系vendor.example解决！";
 
-std::string ReadAll(const std::string& path)
-{
+std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
@@ -40,8 +39,7 @@ std::string ReadAll(const std::string& path)
 }
 
 // Clicks a button or check box of the dialog as the toolkit reports a click.
-void Click(wxWindow* dialog, int id)
-{
+void Click(wxWindow* dialog, int id) {
     wxWindow* control = dialog->FindWindow(id);
     ASSERT_NE(control, nullptr) << id;
     if (auto* check = dynamic_cast<wxCheckBox*>(control)) {
@@ -59,8 +57,7 @@ void Click(wxWindow* dialog, int id)
 
 class SettingsDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         const char* config = std::getenv("XDG_CONFIG_HOME");
         m_hadConfig = config != nullptr;
         m_savedConfig = config ? config : "";
@@ -74,8 +71,7 @@ protected:
             return m_nextFolder;
         });
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         CDlgSettings::SetFolderChooserHook({});
         CVelaPfcSystem::SetExeFolderOverride("");
         if (m_hadConfig)
@@ -84,8 +80,7 @@ protected:
             unsetenv("XDG_CONFIG_HOME");
     }
 
-    void WriteSettings(const std::string& cacheFolder)
-    {
+    void WriteSettings(const std::string& cacheFolder) {
         std::ofstream(SettingsFile(), std::ios::binary)
             << "[VIEDO]\nViedoPath=" << cacheFolder << "\n[HOSTS]\nVendorSiteName=" << kSite
             << "\n";
@@ -95,12 +90,10 @@ protected:
 
     // Runs the dialog modally; `actions` runs inside the modal loop and must end it. Should it
     // not, the dialog is ended with -1 so that the test fails instead of hanging.
-    int RunModal(CDlgSettings& dialog, std::function<void()> actions)
-    {
+    int RunModal(CDlgSettings& dialog, std::function<void()> actions) {
         dialog.CallAfter([&dialog, actions] {
             actions();
-            if (dialog.IsModal())
-                dialog.EndModal(-1);
+            if (dialog.IsModal()) dialog.EndModal(-1);
         });
         return dialog.ShowModal();
     }
@@ -118,8 +111,7 @@ private:
 
 }  // namespace
 
-TEST_F(SettingsDialogTest, OpeningShowsTheStoredFolderAndTheEntryState)
-{
+TEST_F(SettingsDialogTest, OpeningShowsTheStoredFolderAndTheEntryState) {
     {
         CDlgSettings dialog;
         dialog.InitDialog();
@@ -139,12 +131,11 @@ TEST_F(SettingsDialogTest, OpeningShowsTheStoredFolderAndTheEntryState)
     EXPECT_TRUE(dialog.AutoStartCheck()->GetValue());
 }
 
-TEST_F(SettingsDialogTest, EmptyFolderIsReportedWithTheErrorIconOnOpening)
-{
+TEST_F(SettingsDialogTest, EmptyFolderIsReportedWithTheErrorIconOnOpening) {
     for (bool missingKey : {false, true}) {
         if (missingKey)
-            std::ofstream(SettingsFile(), std::ios::binary) << "[HOSTS]\nVendorSiteName=" << kSite
-                                                            << "\n";
+            std::ofstream(SettingsFile(), std::ios::binary)
+                << "[HOSTS]\nVendorSiteName=" << kSite << "\n";
         else
             WriteSettings("");
         ShownBoxes().clear();
@@ -159,8 +150,7 @@ TEST_F(SettingsDialogTest, EmptyFolderIsReportedWithTheErrorIconOnOpening)
     }
 }
 
-TEST_F(SettingsDialogTest, CancelledFolderChoiceThenOkStoresEmptyAndTheReReadReportsIt)
-{
+TEST_F(SettingsDialogTest, CancelledFolderChoiceThenOkStoresEmptyAndTheReReadReportsIt) {
     CDlgSettings dialog;
     m_nextFolder = "";
     wxString afterChoice = "unset";
@@ -188,15 +178,15 @@ TEST_F(SettingsDialogTest, CancelledFolderChoiceThenOkStoresEmptyAndTheReReadRep
     EXPECT_EQ(ShownBoxes()[0].style, zorbel::kMbOk);
 }
 
-TEST_F(SettingsDialogTest, ChosenAndTypedFoldersAreStoredAsTheyStand)
-{
+TEST_F(SettingsDialogTest, ChosenAndTypedFoldersAreStoredAsTheyStand) {
     {
         CDlgSettings dialog;
         m_nextFolder = "/home/kid/视频 缓存";
-        EXPECT_EQ(RunModal(dialog, [&] {
-                      Click(&dialog, CDlgSettings::kIdBrowse);
-                      Click(&dialog, wxID_OK);
-                  }),
+        EXPECT_EQ(RunModal(dialog,
+                           [&] {
+                               Click(&dialog, CDlgSettings::kIdBrowse);
+                               Click(&dialog, wxID_OK);
+                           }),
                   wxID_OK);
         wxFrame owner(nullptr, wxID_ANY, "main");
         EXPECT_EQ(zorbel::ReReadCacheFolderAfterSettings(&owner), "/home/kid/视频 缓存");
@@ -204,10 +194,11 @@ TEST_F(SettingsDialogTest, ChosenAndTypedFoldersAreStoredAsTheyStand)
     }
     CDlgSettings dialog;
     const std::string typed = "relative/../odd;folder=name/";
-    EXPECT_EQ(RunModal(dialog, [&] {
-                  dialog.CacheFolderEdit()->SetValue(wxString::FromUTF8(typed));
-                  Click(&dialog, wxID_OK);
-              }),
+    EXPECT_EQ(RunModal(dialog,
+                       [&] {
+                           dialog.CacheFolderEdit()->SetValue(wxString::FromUTF8(typed));
+                           Click(&dialog, wxID_OK);
+                       }),
               wxID_OK);
     const std::string file = ReadAll(SettingsFile());
     EXPECT_NE(file.find("ViedoPath=" + typed + "\n"), std::string::npos) << file;
@@ -218,8 +209,7 @@ TEST_F(SettingsDialogTest, ChosenAndTypedFoldersAreStoredAsTheyStand)
     EXPECT_EQ(m_chooserTitles.size(), 1u);
 }
 
-TEST_F(SettingsDialogTest, CheckBoxWritesAndRemovesTheEntry)
-{
+TEST_F(SettingsDialogTest, CheckBoxWritesAndRemovesTheEntry) {
     CDlgSettings dialog;
     dialog.InitDialog();
     Click(&dialog, CDlgSettings::kIdAutoStart);
@@ -249,8 +239,7 @@ TEST_F(SettingsDialogTest, CheckBoxWritesAndRemovesTheEntry)
     EXPECT_TRUE(ShownBoxes().empty());
 }
 
-TEST_F(SettingsDialogTest, UnwritableAutostartFolderIsReported)
-{
+TEST_F(SettingsDialogTest, UnwritableAutostartFolderIsReported) {
     // A regular file where the autostart folder belongs: root cannot write below it either.
     std::ofstream(m_config.Path() + "/autostart") << "in the way";
     CDlgSettings dialog;
@@ -266,8 +255,7 @@ TEST_F(SettingsDialogTest, UnwritableAutostartFolderIsReported)
     EXPECT_TRUE(std::filesystem::is_regular_file(m_config.Path() + "/autostart"));
 }
 
-TEST_F(SettingsDialogTest, CancelKeepsTheEntryAndLeavesTheSettingsFileAlone)
-{
+TEST_F(SettingsDialogTest, CancelKeepsTheEntryAndLeavesTheSettingsFileAlone) {
     const std::string before = ReadAll(SettingsFile());
     CDlgSettings dialog;
     m_nextFolder = "/somewhere/else";

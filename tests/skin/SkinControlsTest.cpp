@@ -116,9 +116,9 @@ TEST_F(SkinControlsTest, CheckedStateChangesTheLook) {
 }
 
 TEST_F(SkinControlsTest, LinkLabelDrawsItsText) {
-    auto* link = new CSkinButton(frame, wxID_ANY, wxString::FromUTF8("宝宝每天玩一玩"),
-                                 wxPoint(0, 0), wxSize(200, 22), CSkinButton::Kind::Label, 0,
-                                 "item.text.link");
+    auto* link =
+        new CSkinButton(frame, wxID_ANY, wxString::FromUTF8("宝宝每天玩一玩"), wxPoint(0, 0),
+                        wxSize(200, 22), CSkinButton::Kind::Label, 0, "item.text.link");
     const wxImage image = Snapshot(link);
     int ink = 0;
     for (int y = 0; y < 22; ++y)
@@ -131,13 +131,13 @@ TEST_F(SkinControlsTest, LinkLabelDrawsItsText) {
 }
 
 TEST_F(SkinControlsTest, SliderSendsTheToolkitSliderEvents) {
-    auto* slider = new CSkinSlider(frame, 1025, 0, -180, 180, wxPoint(0, 0), wxSize(200, 22),
-                                   "slider.hue");
+    auto* slider =
+        new CSkinSlider(frame, 1025, 0, -180, 180, wxPoint(0, 0), wxSize(200, 22), "slider.hue");
     std::vector<wxEventType> seen;
     std::vector<int> positions;
-    for (wxEventType type : {wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_THUMBRELEASE,
-                             wxEVT_SCROLL_CHANGED, wxEVT_SCROLL_LINEUP, wxEVT_SCROLL_LINEDOWN,
-                             wxEVT_SCROLL_TOP, wxEVT_SCROLL_BOTTOM})
+    for (wxEventType type :
+         {wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_THUMBRELEASE, wxEVT_SCROLL_CHANGED,
+          wxEVT_SCROLL_LINEUP, wxEVT_SCROLL_LINEDOWN, wxEVT_SCROLL_TOP, wxEVT_SCROLL_BOTTOM})
         frame->Bind(wxEventTypeTag<wxScrollEvent>(type), [&](wxScrollEvent& e) {
             seen.push_back(e.GetEventType());
             positions.push_back(e.GetPosition());
@@ -183,13 +183,19 @@ TEST_F(SkinControlsTest, SliderSendsTheToolkitSliderEvents) {
 TEST_F(SkinControlsTest, ShiftRepaintsEverySkinnedWindow) {
     auto* button = new CSkinButton(frame, wxID_ANY, "", wxPoint(0, 0), wxSize(46, 46),
                                    CSkinButton::Kind::Push, 0, "item.plim.btn.Play");
-    auto* slider = new CSkinSlider(frame, wxID_ANY, 0, -100, 100, wxPoint(0, 60),
-                                   wxSize(200, 22), "slider.sat");
+    auto* slider = new CSkinSlider(frame, wxID_ANY, 0, -100, 100, wxPoint(0, 60), wxSize(200, 22),
+                                   "slider.sat");
     frame->Show();
     zorbel::test::PumpFor(std::chrono::milliseconds(200));
     int paints = 0;
-    button->Bind(wxEVT_PAINT, [&](wxPaintEvent& e) { ++paints; e.Skip(); });
-    slider->Bind(wxEVT_PAINT, [&](wxPaintEvent& e) { ++paints; e.Skip(); });
+    button->Bind(wxEVT_PAINT, [&](wxPaintEvent& e) {
+        ++paints;
+        e.Skip();
+    });
+    slider->Bind(wxEVT_PAINT, [&](wxPaintEvent& e) {
+        ++paints;
+        e.Skip();
+    });
     SkinDLL_SetHSB(40, 10, 0);
     EXPECT_TRUE(zorbel::test::PumpUntil([&] { return paints >= 2; }));
 }
@@ -202,11 +208,12 @@ TEST_F(SkinControlsTest, SiblingsOnASkinnedWindowDoNotPaintOverEachOther) {
     SkinDLL_DirectUI_SetSubItemValue(main, "item.text", " 佐贝乐儿童游戏", 1);
     // Both sit on the footer, which the parent draws after its caption text.
     const int footer = main->GetClientSize().y - 23;
-    auto* first = new CSkinButton(main, wxID_ANY, wxString::FromUTF8("宝宝每天玩一玩"),
-                                  wxPoint(8, footer), wxSize(200, 22), CSkinButton::Kind::Label, 0,
-                                  "item.text.link");
-    auto* second = new CSkinButton(main, wxID_ANY, wxString::FromUTF8("新游戏"), wxPoint(220, footer),
-                                   wxSize(120, 22), CSkinButton::Kind::Label, 0, "item.text.link");
+    auto* first =
+        new CSkinButton(main, wxID_ANY, wxString::FromUTF8("宝宝每天玩一玩"), wxPoint(8, footer),
+                        wxSize(200, 22), CSkinButton::Kind::Label, 0, "item.text.link");
+    auto* second =
+        new CSkinButton(main, wxID_ANY, wxString::FromUTF8("新游戏"), wxPoint(220, footer),
+                        wxSize(120, 22), CSkinButton::Kind::Label, 0, "item.text.link");
     frame->Show();
     zorbel::test::PumpFor(std::chrono::milliseconds(300));
     second->SetLook(true, false);

@@ -14,11 +14,13 @@ namespace {
 const char* const kPassword = "7QOVANETHRIM";
 
 std::string Locked(const std::string& body, const std::string& password = kPassword) {
-    return "<skin name=\"t\"><lock salt=\"s1\" sha256=\"" + SkinLockHash("s1", password) +
-           "\"/>" + body + "</skin>";
+    return "<skin name=\"t\"><lock salt=\"s1\" sha256=\"" + SkinLockHash("s1", password) + "\"/>" +
+           body + "</skin>";
 }
 
-std::string SkinsDir() { return std::string(ZORBEL_SOURCE_DIR) + "/res/skins/"; }
+std::string SkinsDir() {
+    return std::string(ZORBEL_SOURCE_DIR) + "/res/skins/";
+}
 
 }  // namespace
 
@@ -51,7 +53,8 @@ TEST(SkinDescription, LockRefusesAWrongOrMissingPassword) {
     EXPECT_FALSE(ParseSkinDescription(Locked("", "other"), kPassword).ok);
     EXPECT_FALSE(ParseSkinDescription(Locked(""), "").ok);
     EXPECT_FALSE(ParseSkinDescription("<skin><element name=\"a\"/></skin>", kPassword).ok);
-    EXPECT_FALSE(ParseSkinDescription("<skin><lock salt=\"s\" sha256=\"abc\"/></skin>", kPassword).ok);
+    EXPECT_FALSE(
+        ParseSkinDescription("<skin><lock salt=\"s\" sha256=\"abc\"/></skin>", kPassword).ok);
     EXPECT_TRUE(ParseSkinDescription(Locked(""), kPassword).ok);
 }
 
@@ -139,14 +142,38 @@ TEST(SkinResources, EveryNamedElementAndItemExistsWithItsPictures) {
             all[name] = node;
         }
     }
-    const char* elements[] = {
-        "mainframe11", "winChild", "winTip", "changeskin", "button.system.close",
-        "button.system.max", "button.system.restore", "button.system.min", "button.system.menu",
-        "button.system.feed", "item.btn.skin", "tool.plim", "tool.eg", "tool.gs", "tool.zs",
-        "tool.yx", "tool.dh", "tool.mm", "radio.tab", "item.plim.btn.NavText", "item.text.link",
-        "tree.videolist", "drawitem.item", "item.plim.btn.Open", "item.plim.btn.Play",
-        "item.plim.btn.Pause", "item.plim.btn.Stop", "item.plim.btn.Full", "slider.hue",
-        "slider.sat", "slider.bri", "slider.tran"};
+    const char* elements[] = {"mainframe11",
+                              "winChild",
+                              "winTip",
+                              "changeskin",
+                              "button.system.close",
+                              "button.system.max",
+                              "button.system.restore",
+                              "button.system.min",
+                              "button.system.menu",
+                              "button.system.feed",
+                              "item.btn.skin",
+                              "tool.plim",
+                              "tool.eg",
+                              "tool.gs",
+                              "tool.zs",
+                              "tool.yx",
+                              "tool.dh",
+                              "tool.mm",
+                              "radio.tab",
+                              "item.plim.btn.NavText",
+                              "item.text.link",
+                              "tree.videolist",
+                              "drawitem.item",
+                              "item.plim.btn.Open",
+                              "item.plim.btn.Play",
+                              "item.plim.btn.Pause",
+                              "item.plim.btn.Stop",
+                              "item.plim.btn.Full",
+                              "slider.hue",
+                              "slider.sat",
+                              "slider.bri",
+                              "slider.tran"};
     for (const char* e : elements) EXPECT_TRUE(all.count(e)) << e;
 
     const SkinNode& main = all["mainframe11"];

@@ -52,4 +52,3 @@ protected:
 
     wxFrame* frame = nullptr;
 };
-

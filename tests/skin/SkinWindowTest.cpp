@@ -37,7 +37,9 @@ void Click(wxWindow* window, wxPoint at, wxPoint releaseAt) {
     window->ProcessWindowEvent(up);
 }
 
-wxPoint Centre(const wxRect& r) { return wxPoint(r.x + r.width / 2, r.y + r.height / 2); }
+wxPoint Centre(const wxRect& r) {
+    return wxPoint(r.x + r.width / 2, r.y + r.height / 2);
+}
 
 // A window that maps item events in its event table, as the skin dialog does.
 class ItemPanel : public wxPanel {
@@ -51,9 +53,7 @@ private:
     wxDECLARE_EVENT_TABLE();
 };
 
-wxBEGIN_EVENT_TABLE(ItemPanel, wxPanel)
-    EVT_SKIN_ITEM(ItemPanel::OnItem)
-wxEND_EVENT_TABLE()
+wxBEGIN_EVENT_TABLE(ItemPanel, wxPanel) EVT_SKIN_ITEM(ItemPanel::OnItem) wxEND_EVENT_TABLE()
 
 }  // namespace
 

@@ -12,16 +12,18 @@ std::vector<ShownBox>& ShownBoxes() {
     return boxes;
 }
 
-void SetNextBoxAnswer(int answer) { g_nextAnswer = answer; }
+void SetNextBoxAnswer(int answer) {
+    g_nextAnswer = answer;
+}
 
 void InstallRecordingMessageBoxHook() {
-    SetMessageBoxHook([](wxWindow* owner, const std::string& text, const std::string& caption,
-                         long style) {
-        ShownBoxes().push_back({owner, text, caption, style});
-        int answer = g_nextAnswer;
-        g_nextAnswer = kIdOk;
-        return answer;
-    });
+    SetMessageBoxHook(
+        [](wxWindow* owner, const std::string& text, const std::string& caption, long style) {
+            ShownBoxes().push_back({owner, text, caption, style});
+            int answer = g_nextAnswer;
+            g_nextAnswer = kIdOk;
+            return answer;
+        });
 }
 
 }  // namespace zorbel::test

@@ -10,8 +10,7 @@ using namespace zorbel::templates;
 
 namespace {
 
-const DialogTemplate& Get(int id)
-{
+const DialogTemplate& Get(int id) {
     static DialogTemplate empty;
     const DialogTemplate* dialog = FindDialogTemplate(id);
     EXPECT_NE(dialog, nullptr) << "template " << id;
@@ -26,8 +25,7 @@ struct Row {
     std::uint32_t flags;
 };
 
-void ExpectRow(const DialogTemplate& dialog, std::size_t index, const Row& row)
-{
+void ExpectRow(const DialogTemplate& dialog, std::size_t index, const Row& row) {
     ASSERT_LT(index, dialog.controls.size());
     const DialogControl& c = dialog.controls[index];
     SCOPED_TRACE("template " + std::to_string(dialog.id) + " row " + std::to_string(index));
@@ -41,8 +39,7 @@ void ExpectRow(const DialogTemplate& dialog, std::size_t index, const Row& row)
     EXPECT_EQ(c.flags, row.flags);
 }
 
-std::string ParseError(const std::string& text)
-{
+std::string ParseError(const std::string& text) {
     TemplateParseResult result = ParseDialogTemplate(text, "test.dlg");
     EXPECT_FALSE(result.ok) << text;
     return result.error;
@@ -52,16 +49,14 @@ const std::string kHeader = "dialog 7\nsize 10 10\nfont \"MS Shell Dlg\" 8\n";
 
 }  // namespace
 
-TEST(CompiledTemplates, EveryFileParsesAndEveryDialogIsThere)
-{
+TEST(CompiledTemplates, EveryFileParsesAndEveryDialogIsThere) {
     EXPECT_TRUE(DialogTemplateErrors().empty())
         << (DialogTemplateErrors().empty() ? "" : DialogTemplateErrors().front());
     EXPECT_EQ(DialogTemplateIds(), (std::vector<int>{100, 102, 103, 105, 177, 178, 179, 180}));
     EXPECT_EQ(FindDialogTemplate(101), nullptr);
 }
 
-TEST(CompiledTemplates, ControlCounts)
-{
+TEST(CompiledTemplates, ControlCounts) {
     EXPECT_EQ(Get(100).controls.size(), 4u);
     EXPECT_EQ(Get(102).controls.size(), 8u);
     EXPECT_EQ(Get(103).controls.size(), 25u);
@@ -72,8 +67,7 @@ TEST(CompiledTemplates, ControlCounts)
     EXPECT_EQ(Get(180).controls.size(), 1u);
 }
 
-TEST(CompiledTemplates, MainWindow)
-{
+TEST(CompiledTemplates, MainWindow) {
     const DialogTemplate& d = Get(103);
     EXPECT_EQ(d.caption, "");
     EXPECT_EQ(d.width, 547);
@@ -93,28 +87,27 @@ TEST(CompiledTemplates, MainWindow)
     ExpectRow(d, 3, {1008, ControlKind::AutoRadioButton, "学知识", 121, 17, 40, 41, kHidden});
     ExpectRow(d, 7, {1027, ControlKind::ProgressBar, "", 482, 337, 58, 6, kHidden | kBorder});
     ExpectRow(d, 8, {1028, ControlKind::Edit, "", 0, 0, 6, 12, kHidden | kDisabled});
-    ExpectRow(d, 14, {1021, ControlKind::TreeView, "", 7, 83, 117, 260,
-                      kHidden | kNoHScroll | kFullRowSelect | kTrackSelect | kShowSelAlways |
-                          kNoToolTips | kTabStop});
-    ExpectRow(d, 16, {1023, ControlKind::Static, "佐贝乐儿童游戏", 18, 4, 58, 8,
-                      kHidden | kNotify});
+    ExpectRow(d, 14,
+              {1021, ControlKind::TreeView, "", 7, 83, 117, 260,
+               kHidden | kNoHScroll | kFullRowSelect | kTrackSelect | kShowSelAlways | kNoToolTips |
+                   kTabStop});
+    ExpectRow(d, 16,
+              {1023, ControlKind::Static, "佐贝乐儿童游戏", 18, 4, 58, 8, kHidden | kNotify});
     ExpectRow(d, 17, {1033, ControlKind::AutoRadioButton, "最新推荐", 0, 61, 43, 15, kGroup});
-    ExpectRow(d, 20, {1022, ControlKind::TreeView, "", 7, 83, 117, 260,
-                      kNoHScroll | kFullRowSelect | kTrackSelect | kShowSelAlways | kTabStop});
-    ExpectRow(d, 21, {1018, ControlKind::PushButton, "佐贝乐", 8, 61, 60, 14,
-                      kHidden | kDisabled});
+    ExpectRow(d, 20,
+              {1022, ControlKind::TreeView, "", 7, 83, 117, 260,
+               kNoHScroll | kFullRowSelect | kTrackSelect | kShowSelAlways | kTabStop});
+    ExpectRow(d, 21, {1018, ControlKind::PushButton, "佐贝乐", 8, 61, 60, 14, kHidden | kDisabled});
     ExpectRow(d, 22, {1032, ControlKind::WebControl, "", 7, 60, 471, 283, 0});
     ExpectRow(d, 23, {1038, ControlKind::Static, "共 97882 位宝宝在乐园", 8, 339, 70, 8, 0});
     ExpectRow(d, 24, {1040, ControlKind::Static, "", 129, 339, 301, 8, kNotify});
 
     int visible = 0;
-    for (const DialogControl& c : d.controls)
-        visible += c.IsVisible() ? 1 : 0;
+    for (const DialogControl& c : d.controls) visible += c.IsVisible() ? 1 : 0;
     EXPECT_EQ(visible, 17);
 }
 
-TEST(CompiledTemplates, SettingsDialog)
-{
+TEST(CompiledTemplates, SettingsDialog) {
     const DialogTemplate& d = Get(178);
     EXPECT_EQ(d.caption, "儿童游戏设置");
     EXPECT_EQ(d.width, 306);
@@ -124,26 +117,26 @@ TEST(CompiledTemplates, SettingsDialog)
     ExpectRow(d, 0, {1, ControlKind::DefPushButton, "确定", 197, 76, 50, 14, kTabStop});
     ExpectRow(d, 1, {2, ControlKind::PushButton, "取消", 249, 76, 50, 14, kTabStop});
     ExpectRow(d, 2, {-1, ControlKind::Static, "缓存路径：", 23, 21, 41, 8, 0});
-    ExpectRow(d, 3, {1037, ControlKind::Edit, "", 64, 19, 199, 14,
-                     kBorder | kAutoHScroll | kTabStop});
+    ExpectRow(d, 3,
+              {1037, ControlKind::Edit, "", 64, 19, 199, 14, kBorder | kAutoHScroll | kTabStop});
     ExpectRow(d, 4, {1036, ControlKind::PushButton, "...", 265, 19, 19, 14, kTabStop});
-    ExpectRow(d, 5, {1039, ControlKind::AutoCheckBox, "自动启动儿童游戏（Windows启动时）", 23, 48,
-                     149, 10, kTabStop});
+    ExpectRow(d, 5,
+              {1039, ControlKind::AutoCheckBox, "自动启动儿童游戏（Windows启动时）", 23, 48, 149,
+               10, kTabStop});
     EXPECT_EQ(d.FindControl(1037), &d.controls[3]);
     EXPECT_EQ(d.FindControl(-1), nullptr);
     EXPECT_EQ(d.FindControl(4242), nullptr);
 }
 
-TEST(CompiledTemplates, PanelsAndSmallDialogs)
-{
+TEST(CompiledTemplates, PanelsAndSmallDialogs) {
     const DialogTemplate& player = Get(102);
     EXPECT_EQ(player.font, "新宋体");
     EXPECT_EQ(player.styles, kChild | kVisible | kSysMenu);
-    ExpectRow(player, 0, {1020, ControlKind::Static, "00:00:00/99:99:99", 15, 160, 200, 10,
-                          kAlignRight | kGroup});
+    ExpectRow(
+        player, 0,
+        {1020, ControlKind::Static, "00:00:00/99:99:99", 15, 160, 200, 10, kAlignRight | kGroup});
     ExpectRow(player, 1, {1000, ControlKind::Static, "", 15, 15, 200, 140, kBlackRect | kNotify});
-    ExpectRow(player, 2, {1016, ControlKind::Static, "Static", 15, 175, 200, 10,
-                          kBorder | kGroup});
+    ExpectRow(player, 2, {1016, ControlKind::Static, "Static", 15, 175, 200, 10, kBorder | kGroup});
     ExpectRow(player, 7, {1015, ControlKind::PushButton, "", 125, 202, 21, 20, kTabStop});
 
     const DialogTemplate& skin = Get(105);
@@ -152,10 +145,10 @@ TEST(CompiledTemplates, PanelsAndSmallDialogs)
     EXPECT_EQ(skin.font, "宋体");
     EXPECT_EQ(skin.fontSize, 10);
     EXPECT_EQ(skin.styles, kPopup | kBorderStyle);
-    ExpectRow(skin, 0, {1025, ControlKind::Trackbar, "", 8, 64, 100, 15,
-                        kTabStop | kNoTicks | kBothSides});
-    ExpectRow(skin, 3, {1031, ControlKind::Trackbar, "", 6, 132, 100, 15,
-                        kTabStop | kNoTicks | kBothSides});
+    ExpectRow(skin, 0,
+              {1025, ControlKind::Trackbar, "", 8, 64, 100, 15, kTabStop | kNoTicks | kBothSides});
+    ExpectRow(skin, 3,
+              {1031, ControlKind::Trackbar, "", 6, 132, 100, 15, kTabStop | kNoTicks | kBothSides});
 
     ExpectRow(Get(177), 0, {1032, ControlKind::WebControl, "", 7, 7, 303, 168, kTabStop});
     ExpectRow(Get(179), 0, {1032, ControlKind::WebControl, "", 7, 6, 302, 170, kTabStop});
@@ -175,8 +168,7 @@ TEST(CompiledTemplates, PanelsAndSmallDialogs)
     EXPECT_EQ(about.controls[3].kind, ControlKind::DefPushButton);
 }
 
-TEST(TemplateParser, QuotingCommentsAndLineEnds)
-{
+TEST(TemplateParser, QuotingCommentsAndLineEnds) {
     TemplateParseResult ok = ParseDialogTemplate(
         "\xEF\xBB\xBF# leading comment\r\n"
         "dialog 9\r\n"
@@ -199,8 +191,7 @@ TEST(TemplateParser, QuotingCommentsAndLineEnds)
     EXPECT_EQ(ok.dialog.styles, 0u);
 }
 
-TEST(TemplateParser, MalformedDataGivesAClearError)
-{
+TEST(TemplateParser, MalformedDataGivesAClearError) {
     struct Case {
         std::string text;
         const char* expected;  // part of the message
@@ -240,13 +231,12 @@ TEST(TemplateParser, MalformedDataGivesAClearError)
     };
     for (const Case& c : cases) {
         const std::string error = ParseError(c.text);
-        EXPECT_NE(error.find(c.expected), std::string::npos)
-            << "text:\n" << c.text << "\nerror: " << error;
+        EXPECT_NE(error.find(c.expected), std::string::npos) << "text:\n"
+                                                             << c.text << "\nerror: " << error;
     }
 }
 
-TEST(TemplateParser, LabelsMayRepeatTheUnusedId)
-{
+TEST(TemplateParser, LabelsMayRepeatTheUnusedId) {
     TemplateParseResult result = ParseDialogTemplate(
         kHeader + "control -1 static 1 1 1 1 \"a\"\ncontrol -1 static 1 1 1 1 \"b\"\n", "x");
     ASSERT_TRUE(result.ok) << result.error;

@@ -34,27 +34,35 @@ struct WindowCloser {
 template <class T>
 using Owned = std::unique_ptr<T, WindowCloser>;
 
-Owned<wxDialog> BuildDialog(int templateId, const ControlFactory& factory = {})
-{
+Owned<wxDialog> BuildDialog(int templateId, const ControlFactory& factory = {}) {
     Owned<wxDialog> dialog(new wxDialog);
     EXPECT_TRUE(CreateTemplateDialog(dialog.get(), nullptr, templateId, factory));
     return dialog;
 }
 
-bool IsKind(wxWindow* w, ControlKind kind)
-{
+bool IsKind(wxWindow* w, ControlKind kind) {
     switch (kind) {
         case ControlKind::PushButton:
-        case ControlKind::DefPushButton: return dynamic_cast<wxButton*>(w) != nullptr;
-        case ControlKind::AutoRadioButton: return dynamic_cast<wxRadioButton*>(w) != nullptr;
-        case ControlKind::AutoCheckBox: return dynamic_cast<wxCheckBox*>(w) != nullptr;
-        case ControlKind::Static: return dynamic_cast<wxStaticTextBase*>(w) != nullptr;
-        case ControlKind::Icon: return dynamic_cast<wxStaticBitmap*>(w) != nullptr;
-        case ControlKind::Edit: return dynamic_cast<wxTextCtrl*>(w) != nullptr;
-        case ControlKind::TreeView: return dynamic_cast<wxTreeCtrl*>(w) != nullptr;
-        case ControlKind::ProgressBar: return dynamic_cast<wxGauge*>(w) != nullptr;
-        case ControlKind::Trackbar: return dynamic_cast<wxSlider*>(w) != nullptr;
-        case ControlKind::WebControl: return dynamic_cast<wxPanel*>(w) != nullptr;
+        case ControlKind::DefPushButton:
+            return dynamic_cast<wxButton*>(w) != nullptr;
+        case ControlKind::AutoRadioButton:
+            return dynamic_cast<wxRadioButton*>(w) != nullptr;
+        case ControlKind::AutoCheckBox:
+            return dynamic_cast<wxCheckBox*>(w) != nullptr;
+        case ControlKind::Static:
+            return dynamic_cast<wxStaticTextBase*>(w) != nullptr;
+        case ControlKind::Icon:
+            return dynamic_cast<wxStaticBitmap*>(w) != nullptr;
+        case ControlKind::Edit:
+            return dynamic_cast<wxTextCtrl*>(w) != nullptr;
+        case ControlKind::TreeView:
+            return dynamic_cast<wxTreeCtrl*>(w) != nullptr;
+        case ControlKind::ProgressBar:
+            return dynamic_cast<wxGauge*>(w) != nullptr;
+        case ControlKind::Trackbar:
+            return dynamic_cast<wxSlider*>(w) != nullptr;
+        case ControlKind::WebControl:
+            return dynamic_cast<wxPanel*>(w) != nullptr;
     }
     return false;
 }
@@ -62,8 +70,7 @@ bool IsKind(wxWindow* w, ControlKind kind)
 // Records the commands a window receives from its controls.
 struct CommandLog {
     std::vector<std::pair<wxEventType, int>> events;
-    void Attach(wxWindow* window)
-    {
+    void Attach(wxWindow* window) {
         auto record = [this](wxCommandEvent& e) {
             events.emplace_back(e.GetEventType(), e.GetId());
         };
@@ -72,8 +79,7 @@ struct CommandLog {
     }
 };
 
-void SendMouse(wxWindow* window, wxEventType type, wxPoint pos)
-{
+void SendMouse(wxWindow* window, wxEventType type, wxPoint pos) {
     wxMouseEvent event(type);
     event.SetEventObject(window);
     event.SetId(window->GetId());
@@ -84,8 +90,7 @@ void SendMouse(wxWindow* window, wxEventType type, wxPoint pos)
 
 }  // namespace
 
-TEST(TemplateBuilder, MainWindowTemplateGivesEveryControl)
-{
+TEST(TemplateBuilder, MainWindowTemplateGivesEveryControl) {
     const DialogTemplate* tmpl = FindDialogTemplate(103);
     ASSERT_NE(tmpl, nullptr);
     Owned<wxDialog> dialog(new wxDialog);
@@ -98,8 +103,8 @@ TEST(TemplateBuilder, MainWindowTemplateGivesEveryControl)
     EXPECT_EQ(dialog->GetClientSize(), dialog->ConvertDialogToPixels(wxSize(547, 350)));
     for (std::size_t i = 0; i < tmpl->controls.size(); ++i) {
         const DialogControl& c = tmpl->controls[i];
-        SCOPED_TRACE(testing::Message() << "control " << c.id << " ("
-                                        << ControlKindName(c.kind) << ")");
+        SCOPED_TRACE(testing::Message()
+                     << "control " << c.id << " (" << ControlKindName(c.kind) << ")");
         wxWindow* w = dialog->FindWindow(c.id);
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w, created[i]);
@@ -129,8 +134,7 @@ TEST(TemplateBuilder, MainWindowTemplateGivesEveryControl)
     EXPECT_FALSE(dialog->HasFlag(wxCAPTION));
 }
 
-TEST(TemplateBuilder, DialogUnitsFollowTheTemplateFont)
-{
+TEST(TemplateBuilder, DialogUnitsFollowTheTemplateFont) {
     Owned<wxDialog> big = BuildDialog(105);    // "宋体" 10
     Owned<wxDialog> small = BuildDialog(178);  // "MS Shell Dlg" 8
     const DialogTemplate* bigTmpl = FindDialogTemplate(105);
@@ -157,8 +161,7 @@ TEST(TemplateBuilder, DialogUnitsFollowTheTemplateFont)
     EXPECT_EQ(panel->GetClientSize(), small->GetClientSize());
 }
 
-TEST(TemplateBuilder, SettingsTemplateUsesStandardButtonIds)
-{
+TEST(TemplateBuilder, SettingsTemplateUsesStandardButtonIds) {
     Owned<wxDialog> dialog = BuildDialog(178);
     EXPECT_EQ(dialog->GetTitle(), wxString::FromUTF8("儿童游戏设置"));
     EXPECT_TRUE(dialog->HasFlag(wxCAPTION));
@@ -183,8 +186,7 @@ TEST(TemplateBuilder, SettingsTemplateUsesStandardButtonIds)
     EXPECT_FALSE(CreateTemplateDialog(&unused, nullptr, 4711));
 }
 
-TEST(TemplateBuilder, FactoryReplacesChosenControlsAndKeepsTheirState)
-{
+TEST(TemplateBuilder, FactoryReplacesChosenControlsAndKeepsTheirState) {
     std::map<int, wxRect> asked;
     auto factory = [&](wxWindow* parent, const DialogControl& c, wxWindowID id,
                        const wxRect& rect) -> wxWindow* {
@@ -210,8 +212,7 @@ TEST(TemplateBuilder, FactoryReplacesChosenControlsAndKeepsTheirState)
     EXPECT_NE(dynamic_cast<wxButton*>(dialog->FindWindow(1007)), nullptr);
 }
 
-TEST(TemplateBuilder, NotifyingStaticsReportClicksAndDoubleClicks)
-{
+TEST(TemplateBuilder, NotifyingStaticsReportClicksAndDoubleClicks) {
     Owned<wxDialog> main = BuildDialog(103);
     CommandLog log;
     log.Attach(main.get());
@@ -249,14 +250,12 @@ TEST(TemplateBuilder, NotifyingStaticsReportClicksAndDoubleClicks)
     EXPECT_EQ(status->GetSize(), before);
 }
 
-TEST(TemplateBuilder, OtherTemplatesBuild)
-{
+TEST(TemplateBuilder, OtherTemplatesBuild) {
     Owned<wxDialog> about = BuildDialog(100);
     EXPECT_EQ(about->GetTitle(), wxString::FromUTF8("关于 佐贝乐儿童游戏"));
     wxStaticBitmap* icon = nullptr;
     for (wxWindow* child : about->GetChildren()) {
-        if (auto* bitmap = dynamic_cast<wxStaticBitmap*>(child))
-            icon = bitmap;
+        if (auto* bitmap = dynamic_cast<wxStaticBitmap*>(child)) icon = bitmap;
     }
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon->GetSize(), wxSize(32, 32));

@@ -36,13 +36,13 @@ private:
     wxDECLARE_EVENT_TABLE();
 };
 
-wxBEGIN_EVENT_TABLE(OwnerFrame, wxFrame)
-    EVT_TRAY_NOTIFY(kTrayMessage, OwnerFrame::OnTray)
-    EVT_MENU(32777, OwnerFrame::OnCommand)
-    EVT_MENU(32779, OwnerFrame::OnCommand)
-wxEND_EVENT_TABLE()
+wxBEGIN_EVENT_TABLE(OwnerFrame, wxFrame) EVT_TRAY_NOTIFY(kTrayMessage, OwnerFrame::OnTray)
+    EVT_MENU(32777, OwnerFrame::OnCommand) EVT_MENU(32779, OwnerFrame::OnCommand)
+        wxEND_EVENT_TABLE()
 
-std::string LabelOf(wxMenuItem* item) { return std::string(item->GetItemLabelText().utf8_str()); }
+            std::string LabelOf(wxMenuItem* item) {
+    return std::string(item->GetItemLabelText().utf8_str());
+}
 
 TEST(TrayMenu, ItemsOrderIdsTextsAndDefault) {
     auto menu = CSystemIcon::BuildIconMenu(kTrayId);
@@ -52,7 +52,7 @@ TEST(TrayMenu, ItemsOrderIdsTextsAndDefault) {
         const char* text;  // null for a separator
     };
     const Expected expected[] = {
-        {32788, "设置"}, {0, nullptr},      {32785, "在线升级"}, {32787, "意见反馈"},
+        {32788, "设置"}, {0, nullptr},          {32785, "在线升级"}, {32787, "意见反馈"},
         {0, nullptr},    {32779, "显示主界面"}, {0, nullptr},        {32777, "退出"},
     };
     ASSERT_EQ(menu->GetMenuItemCount(), std::size(expected));
@@ -96,8 +96,8 @@ TEST(SystemIconWithoutTray, CreateReportsFalseAndRemoveIsSafe) {
     OwnerFrame* owner = new OwnerFrame;
     {
         CSystemIcon icon;
-        EXPECT_FALSE(icon.Create(owner, kTrayMessage, "佐贝乐儿童游戏",
-                                 CSystemIcon::LoadAppIcon(), kTrayId));
+        EXPECT_FALSE(icon.Create(owner, kTrayMessage, "佐贝乐儿童游戏", CSystemIcon::LoadAppIcon(),
+                                 kTrayId));
         EXPECT_FALSE(icon.IsShown());
         EXPECT_EQ(icon.GetTaskBarIcon(), nullptr);
         // The icon keeps its id: other ids get 0, its own non-menu messages 1.
@@ -115,7 +115,9 @@ TEST(SystemIconWithoutTray, CreateReportsFalseAndRemoveIsSafe) {
     EXPECT_EQ(never.HandleIconMessage(kTrayId, CSystemIcon::kRightButtonUp), 0);
 }
 
-TEST(SystemIcon, AppIconLoads) { EXPECT_TRUE(CSystemIcon::LoadAppIcon().IsOk()); }
+TEST(SystemIcon, AppIconLoads) {
+    EXPECT_TRUE(CSystemIcon::LoadAppIcon().IsOk());
+}
 
 TEST(SystemIcon, SecondActivationWithinDoubleClickTimeIsADoubleClick) {
     gint doubleClickMs = 0;
@@ -175,8 +177,10 @@ TEST(SystemIconWithTray, NotificationsAndCommandsReachTheOwner) {
         taskBar->SafelyProcessEvent(click);
         taskBar->SafelyProcessEvent(click);
         ASSERT_EQ(owner->notifications.size(), 3u);
-        EXPECT_EQ(owner->notifications[0], std::make_pair(kTrayId, long(CSystemIcon::kRightButtonUp)));
-        EXPECT_EQ(owner->notifications[1], std::make_pair(kTrayId, long(CSystemIcon::kLeftButtonDown)));
+        EXPECT_EQ(owner->notifications[0],
+                  std::make_pair(kTrayId, long(CSystemIcon::kRightButtonUp)));
+        EXPECT_EQ(owner->notifications[1],
+                  std::make_pair(kTrayId, long(CSystemIcon::kLeftButtonDown)));
         EXPECT_EQ(owner->notifications[2],
                   std::make_pair(kTrayId, long(CSystemIcon::kLeftButtonDoubleClick)));
 

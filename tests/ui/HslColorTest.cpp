@@ -6,15 +6,13 @@
 
 namespace {
 
-CHslColor FromHsl(float h, float s, float l)
-{
+CHslColor FromHsl(float h, float s, float l) {
     CHslColor colour;
     colour.SetHsl(h, s, l);
     return colour;
 }
 
-TEST(HslColorTest, RgbToHslFollowsTheFormulas)
-{
+TEST(HslColorTest, RgbToHslFollowsTheFormulas) {
     CHslColor thumb(MakeRgb(198, 97, 239));
     EXPECT_NEAR(thumb.GetHue(), 282.676f, 0.001f);
     EXPECT_NEAR(thumb.GetSaturation(), 142.0f / 174.0f, 1e-6f);
@@ -27,8 +25,7 @@ TEST(HslColorTest, RgbToHslFollowsTheFormulas)
     EXPECT_NEAR(dark.GetHue(), 30.0f, 1e-4f);
 }
 
-TEST(HslColorTest, GreysBlackAndWhiteHaveNoHueOrSaturation)
-{
+TEST(HslColorTest, GreysBlackAndWhiteHaveNoHueOrSaturation) {
     for (int v : {0, 1, 91, 128, 254, 255}) {
         CHslColor grey(MakeRgb(v, v, v));
         EXPECT_EQ(grey.GetHue(), 0.0f) << v;
@@ -43,8 +40,7 @@ TEST(HslColorTest, GreysBlackAndWhiteHaveNoHueOrSaturation)
     EXPECT_EQ(FromHsl(0.0f, 0.0f, 0.5f).GetRgb(), MakeRgb(127, 127, 127));
 }
 
-TEST(HslColorTest, HueWrapsAndTiesGoToTheLaterChannel)
-{
+TEST(HslColorTest, HueWrapsAndTiesGoToTheLaterChannel) {
     // Red highest with green above blue passes 360 and comes back.
     EXPECT_NEAR(CHslColor(MakeRgb(255, 128, 0)).GetHue(), 30.12f, 0.01f);
     // Red highest with blue above green stays below 360.
@@ -66,14 +62,13 @@ TEST(HslColorTest, HueWrapsAndTiesGoToTheLaterChannel)
     EXPECT_EQ(FromHsl(240.0f, 1.0f, 0.5f).GetRgb(), MakeRgb(0, 0, 255));
 }
 
-TEST(HslColorTest, RoundTripsStayWithinTheTruncation)
-{
+TEST(HslColorTest, RoundTripsStayWithinTheTruncation) {
     for (int r = 0; r < 256; r += 5) {
         for (int g = 0; g < 256; g += 3) {
             for (int b = 0; b < 256; b += 7) {
                 CHslColor there(MakeRgb(r, g, b));
-                CHslColor back = FromHsl(there.GetHue(), there.GetSaturation(),
-                                         there.GetLightness());
+                CHslColor back =
+                    FromHsl(there.GetHue(), there.GetSaturation(), there.GetLightness());
                 ASSERT_LE(std::abs(back.GetRed() - r), 1) << r << "," << g << "," << b;
                 ASSERT_LE(std::abs(back.GetGreen() - g), 1) << r << "," << g << "," << b;
                 ASSERT_LE(std::abs(back.GetBlue() - b), 1) << r << "," << g << "," << b;
@@ -88,8 +83,7 @@ TEST(HslColorTest, RoundTripsStayWithinTheTruncation)
     }
 }
 
-TEST(HslColorTest, EachSideIsConvertedWhenItIsStale)
-{
+TEST(HslColorTest, EachSideIsConvertedWhenItIsStale) {
     CHslColor colour(MakeRgb(198, 97, 239));
     colour.SetLightness(0.8f);
     colour.SetSaturation(colour.GetSaturation() / 2.0f);

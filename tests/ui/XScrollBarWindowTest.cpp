@@ -41,24 +41,22 @@ public:
     std::vector<Seen> seen;
 
 private:
-    void OnHScroll(wxCommandEvent& event)
-    {
-        seen.push_back({event.GetInt(), event.GetExtraLong(), event.GetEventObject(), event.GetId()});
+    void OnHScroll(wxCommandEvent& event) {
+        seen.push_back(
+            {event.GetInt(), event.GetExtraLong(), event.GetEventObject(), event.GetId()});
     }
     wxDECLARE_EVENT_TABLE();
 };
 
-wxBEGIN_EVENT_TABLE(SeekParent, wxFrame)
-    EVT_XSCROLL_HSCROLL(kBarId, SeekParent::OnHScroll)
-wxEND_EVENT_TABLE()
+wxBEGIN_EVENT_TABLE(SeekParent, wxFrame) EVT_XSCROLL_HSCROLL(kBarId, SeekParent::OnHScroll)
+    wxEND_EVENT_TABLE()
 
-class XScrollBarWindowTest : public ::testing::Test {
+        class XScrollBarWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         m_frame = new SeekParent;
-        m_placeholder = new wxStaticText(m_frame, kPlaceholderId, "Static", wxPoint(10, 20),
-                                         wxSize(400, 10));
+        m_placeholder =
+            new wxStaticText(m_frame, kPlaceholderId, "Static", wxPoint(10, 20), wxSize(400, 10));
         m_frame->Show();
         m_bar = new CXScrollBar;
         ASSERT_TRUE(m_bar->CreateFromStatic(0, m_frame, kPlaceholderId, kBarId));
@@ -73,14 +71,12 @@ protected:
         PumpFor(std::chrono::milliseconds(50));
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         m_frame->Destroy();
         PumpFor(std::chrono::milliseconds(20));
     }
 
-    void Mouse(wxEventType type, int x, int y = 3)
-    {
+    void Mouse(wxEventType type, int x, int y = 3) {
         wxMouseEvent event(type);
         event.SetPosition(wxPoint(x, y));
         event.SetEventObject(m_bar);
@@ -88,17 +84,14 @@ protected:
         m_bar->GetEventHandler()->ProcessEvent(event);
     }
 
-    std::vector<int> Positions() const
-    {
+    std::vector<int> Positions() const {
         std::vector<int> positions;
-        for (const auto& s : m_frame->seen)
-            positions.push_back(s.position);
+        for (const auto& s : m_frame->seen) positions.push_back(s.position);
         return positions;
     }
 
     // The picture the bar paints, composed into a bitmap of the track's size.
-    wxImage Picture()
-    {
+    wxImage Picture() {
         wxBitmap bitmap(m_bar->m_rectTrack.width, m_bar->m_rectTrack.height);
         {
             wxMemoryDC dc(bitmap);
@@ -107,8 +100,7 @@ protected:
         return bitmap.ConvertToImage();
     }
 
-    static ColorRef At(const wxImage& image, int x, int y)
-    {
+    static ColorRef At(const wxImage& image, int x, int y) {
         return MakeRgb(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
     }
 
@@ -117,8 +109,7 @@ protected:
     CXScrollBar* m_bar = nullptr;
 };
 
-TEST_F(XScrollBarWindowTest, TakesThePlaceholdersPlaceAndTheThumbsSize)
-{
+TEST_F(XScrollBarWindowTest, TakesThePlaceholdersPlaceAndTheThumbsSize) {
     EXPECT_FALSE(m_placeholder->IsShown());
     EXPECT_EQ(m_bar->GetParent(), m_frame);
     EXPECT_EQ(m_bar->m_pParent, m_frame);
@@ -133,8 +124,7 @@ TEST_F(XScrollBarWindowTest, TakesThePlaceholdersPlaceAndTheThumbsSize)
     EXPECT_FALSE(orphan.CreateFromStatic(0, m_frame, 4242, 1019));
 }
 
-TEST_F(XScrollBarWindowTest, StartsWithTheListedValues)
-{
+TEST_F(XScrollBarWindowTest, StartsWithTheListedValues) {
     CXScrollBar bar;
     EXPECT_EQ(bar.m_pParent, nullptr);
     EXPECT_EQ(bar.m_nThumbLeft, 4);
@@ -151,8 +141,7 @@ TEST_F(XScrollBarWindowTest, StartsWithTheListedValues)
     EXPECT_EQ(bar.m_bHover + bar.m_bPressed + bar.m_bDragging, 0);
 }
 
-TEST_F(XScrollBarWindowTest, PositionMovesTheThumbAndReturnsTheOldOne)
-{
+TEST_F(XScrollBarWindowTest, PositionMovesTheThumbAndReturnsTheOldOne) {
     EXPECT_EQ(m_bar->SetScrollPos(500, true), 0);
     EXPECT_EQ(m_bar->m_nThumbLeft, 197);
     EXPECT_EQ(m_bar->SetScrollPos(2000, true), 500);
@@ -165,8 +154,7 @@ TEST_F(XScrollBarWindowTest, PositionMovesTheThumbAndReturnsTheOldOne)
     EXPECT_TRUE(m_frame->seen.empty());
 }
 
-TEST_F(XScrollBarWindowTest, ClickBesideTheThumbJumpsAndNotifiesOnce)
-{
+TEST_F(XScrollBarWindowTest, ClickBesideTheThumbJumpsAndNotifiesOnce) {
     m_bar->SetScrollPos(500, true);
     Mouse(wxEVT_LEFT_DOWN, 100);
     ASSERT_EQ(m_frame->seen.size(), 1u);
@@ -187,8 +175,7 @@ TEST_F(XScrollBarWindowTest, ClickBesideTheThumbJumpsAndNotifiesOnce)
     EXPECT_FALSE(m_bar->HasCapture());
 }
 
-TEST_F(XScrollBarWindowTest, DraggingTheThumbNotifiesEveryStepAndStaysInside)
-{
+TEST_F(XScrollBarWindowTest, DraggingTheThumbNotifiesEveryStepAndStaysInside) {
     m_bar->SetScrollPos(500, true);
     Mouse(wxEVT_LEFT_DOWN, 200);  // on the thumb (197 .. 203)
     EXPECT_EQ(m_bar->m_bPressed, 1);
@@ -212,8 +199,7 @@ TEST_F(XScrollBarWindowTest, DraggingTheThumbNotifiesEveryStepAndStaysInside)
     EXPECT_EQ(m_bar->m_bHover, 1);
 }
 
-TEST_F(XScrollBarWindowTest, HoverEndsWhenThePointerIsNoLongerOnTheThumb)
-{
+TEST_F(XScrollBarWindowTest, HoverEndsWhenThePointerIsNoLongerOnTheThumb) {
     // The X pointer rests far from the bar; the hover timer finds it there.
     m_bar->WarpPointer(420, 100);
     m_bar->SetScrollPos(500, true);
@@ -222,8 +208,7 @@ TEST_F(XScrollBarWindowTest, HoverEndsWhenThePointerIsNoLongerOnTheThumb)
     EXPECT_TRUE(PumpUntil([&] { return m_bar->m_bHover == 0; }));
 }
 
-TEST_F(XScrollBarWindowTest, PictureShowsTheThumbWhereTheArithmeticPutsIt)
-{
+TEST_F(XScrollBarWindowTest, PictureShowsTheThumbWhereTheArithmeticPutsIt) {
     m_bar->SetScrollPos(500, true);
     const wxImage image = Picture();
     ASSERT_EQ(image.GetWidth(), 400);
@@ -237,8 +222,7 @@ TEST_F(XScrollBarWindowTest, PictureShowsTheThumbWhereTheArithmeticPutsIt)
         const ColorRef played = y == 1 ? tints[2] : y == 2 ? tints[1] : tints[0];
         EXPECT_EQ(At(image, 1, y), played) << y;
         EXPECT_EQ(At(image, 196, y), played) << y;
-        for (int x = 197; x < 204; ++x)
-            EXPECT_EQ(At(image, x, y), black) << x << "," << y;
+        for (int x = 197; x < 204; ++x) EXPECT_EQ(At(image, x, y), black) << x << "," << y;
         EXPECT_EQ(At(image, 204, y), white) << y;
         EXPECT_EQ(At(image, 398, y), white) << y;
     }
@@ -255,8 +239,7 @@ TEST_F(XScrollBarWindowTest, PictureShowsTheThumbWhereTheArithmeticPutsIt)
     EXPECT_EQ(At(Picture(), 100, 3), white);
 }
 
-TEST_F(XScrollBarWindowTest, WindowOnScreenShowsTheSamePicture)
-{
+TEST_F(XScrollBarWindowTest, WindowOnScreenShowsTheSamePicture) {
     m_bar->SetScrollPos(250, true);  // thumb at 98
     m_bar->Raise();
     PumpFor(std::chrono::milliseconds(100));
@@ -265,11 +248,9 @@ TEST_F(XScrollBarWindowTest, WindowOnScreenShowsTheSamePicture)
     ASSERT_NE(window, nullptr);
     GdkPixbuf* shot = nullptr;
     ASSERT_TRUE(PumpUntil([&] {
-        if (shot)
-            g_object_unref(shot);
+        if (shot) g_object_unref(shot);
         shot = gdk_pixbuf_get_from_window(window, 0, 0, 400, 7);
-        if (!shot)
-            return false;
+        if (!shot) return false;
         const guchar* px = gdk_pixbuf_get_pixels(shot);
         const int n = gdk_pixbuf_get_n_channels(shot);
         const guchar* thumb = px + gdk_pixbuf_get_rowstride(shot) * 3 + 100 * n;
@@ -284,23 +265,20 @@ TEST_F(XScrollBarWindowTest, WindowOnScreenShowsTheSamePicture)
     };
     const wxImage picture = Picture();
     for (int x : {0, 50, 97, 98, 104, 105, 300, 399}) {
-        for (int y = 0; y < 7; ++y)
-            EXPECT_EQ(at(x, y), At(picture, x, y)) << x << "," << y;
+        for (int y = 0; y < 7; ++y) EXPECT_EQ(at(x, y), At(picture, x, y)) << x << "," << y;
     }
     EXPECT_EQ(at(101, 3), MakeRgb(0, 0, 0));
     EXPECT_EQ(at(105, 3), MakeRgb(255, 255, 255));
     g_object_unref(shot);
 }
 
-TEST_F(XScrollBarWindowTest, RangeZeroDrawsNoThumb)
-{
+TEST_F(XScrollBarWindowTest, RangeZeroDrawsNoThumb) {
     m_bar->SetScrollRange(0, 0, true);
     m_bar->SetScrollPos(300, true);
     EXPECT_EQ(m_bar->m_nThumbLeft, 0);
     const wxImage image = Picture();
     EXPECT_EQ(m_bar->m_rectThumb, wxRect(-1, -1, 0, 0));
-    for (int x = 1; x < 399; ++x)
-        ASSERT_NE(At(image, x, 3), MakeRgb(0, 0, 0)) << x;
+    for (int x = 1; x < 399; ++x) ASSERT_NE(At(image, x, 3), MakeRgb(0, 0, 0)) << x;
     // Clicks still work and report position 0.
     Mouse(wxEVT_LEFT_DOWN, 200);
     Mouse(wxEVT_LEFT_UP, 200);
@@ -314,8 +292,7 @@ TEST_F(XScrollBarWindowTest, RangeZeroDrawsNoThumb)
     EXPECT_EQ(m_bar->m_nRange, 1000);
 }
 
-TEST_F(XScrollBarWindowTest, EmptyTrackPaintsNothingAndDoesNotFail)
-{
+TEST_F(XScrollBarWindowTest, EmptyTrackPaintsNothingAndDoesNotFail) {
     m_bar->SetTrackWidth(0);
     m_bar->Refresh();
     m_bar->Update();
@@ -331,8 +308,7 @@ TEST_F(XScrollBarWindowTest, EmptyTrackPaintsNothingAndDoesNotFail)
     EXPECT_EQ(m_bar->m_nThumbLeft, 0);
 }
 
-TEST_F(XScrollBarWindowTest, ThumbMarkersTakeTheirColours)
-{
+TEST_F(XScrollBarWindowTest, ThumbMarkersTakeTheirColours) {
     // A thumb whose markers name every replacement.
     wxImage thumb(3, 7);
     for (int y = 0; y < 7; ++y) {
@@ -345,16 +321,15 @@ TEST_F(XScrollBarWindowTest, ThumbMarkersTakeTheirColours)
     const wxImage image = Picture();
     const int left = m_bar->m_rectThumb.x;
     const auto tints = CXScrollPalette::TrackTints(kPlayerThumb);
-    EXPECT_EQ(At(image, left, 3), tints[0]);                      // the track's left column
-    EXPECT_EQ(At(image, left + 2, 3), MakeRgb(255, 255, 255));    // its right column
-    EXPECT_EQ(At(image, left + 1, 3), kPlayerThumb);              // the thumb colour
+    EXPECT_EQ(At(image, left, 3), tints[0]);                    // the track's left column
+    EXPECT_EQ(At(image, left + 2, 3), MakeRgb(255, 255, 255));  // its right column
+    EXPECT_EQ(At(image, left + 1, 3), kPlayerThumb);            // the thumb colour
     m_bar->m_bHover = 1;
     EXPECT_EQ(At(Picture(), left + 1, 3), m_bar->m_crThumbHover);
     // Row 0 is under the frame; the grey edge marker is checked in the palette's own test.
 }
 
-TEST(MemDCTest, DrawsWithTheTargetsCoordinatesAndCopiesOnClosing)
-{
+TEST(MemDCTest, DrawsWithTheTargetsCoordinatesAndCopiesOnClosing) {
     wxBitmap target(20, 10);
     {
         wxMemoryDC dc(target);
@@ -380,7 +355,7 @@ TEST(MemDCTest, DrawsWithTheTargetsCoordinatesAndCopiesOnClosing)
     };
     EXPECT_EQ(at(5, 2), MakeRgb(255, 0, 0));
     EXPECT_EQ(at(7, 5), MakeRgb(255, 0, 0));
-    EXPECT_EQ(at(8, 3), MakeRgb(0, 0, 0));      // the rest of the rectangle starts black
+    EXPECT_EQ(at(8, 3), MakeRgb(0, 0, 0));  // the rest of the rectangle starts black
     EXPECT_EQ(at(14, 5), MakeRgb(0, 0, 0));
     EXPECT_EQ(at(4, 2), MakeRgb(255, 255, 255));  // outside it nothing changes
     EXPECT_EQ(at(15, 3), MakeRgb(255, 255, 255));
@@ -388,8 +363,7 @@ TEST(MemDCTest, DrawsWithTheTargetsCoordinatesAndCopiesOnClosing)
     EXPECT_EQ(at(6, 6), MakeRgb(255, 255, 255));
 }
 
-TEST(BitmapResourceTest, TrackAndThumbPicturesAreCarried)
-{
+TEST(BitmapResourceTest, TrackAndThumbPicturesAreCarried) {
     const wxImage track = CBitmapResource::Load(159);
     ASSERT_TRUE(track.IsOk());
     EXPECT_EQ(track.GetSize(), wxSize(1, 7));

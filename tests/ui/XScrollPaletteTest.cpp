@@ -8,8 +8,7 @@ namespace {
 
 using P = CXScrollPalette;
 
-TEST(XScrollPaletteTest, TintsKeepTheHueAtHalfSaturation)
-{
+TEST(XScrollPaletteTest, TintsKeepTheHueAtHalfSaturation) {
     const auto tints = P::TrackTints(MakeRgb(198, 97, 239));
     EXPECT_EQ(tints[0], MakeRgb(212, 183, 224));  // lightness 0.80
     EXPECT_EQ(tints[1], MakeRgb(227, 208, 235));  // 0.87
@@ -22,27 +21,23 @@ TEST(XScrollPaletteTest, TintsKeepTheHueAtHalfSaturation)
     P::TintTrackColumn(column, MakeRgb(198, 97, 239));
     EXPECT_EQ(column[0], tints[2]);
     EXPECT_EQ(column[1], tints[1]);
-    for (int row = 2; row < 7; ++row)
-        EXPECT_EQ(column[row], tints[0]) << row;
+    for (int row = 2; row < 7; ++row) EXPECT_EQ(column[row], tints[0]) << row;
 }
 
-TEST(XScrollPaletteTest, StretchPicksNearestRows)
-{
+TEST(XScrollPaletteTest, StretchPicksNearestRows) {
     std::vector<int> rows;
-    for (int y = 0; y < 6; ++y)
-        rows.push_back(P::StretchSourceRow(y, 6, 7));
+    for (int y = 0; y < 6; ++y) rows.push_back(P::StretchSourceRow(y, 6, 7));
     EXPECT_EQ(rows, (std::vector<int>{0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(P::StretchSourceRow(3, 14, 7), 1);
     EXPECT_EQ(P::StretchSourceRow(0, 0, 7), 0);
 }
 
-TEST(XScrollPaletteTest, MarkersAreReplacedColumnByColumn)
-{
+TEST(XScrollPaletteTest, MarkersAreReplacedColumnByColumn) {
     const ColorRef red = MakeRgb(200, 0, 0), blue = MakeRgb(0, 0, 200);
     // 3 by 2, row-major.
     std::vector<ColorRef> pixels = {
-        P::kMarkerEdge,  P::kMarkerThumb, P::kMarkerTrackLeft,
-        red,             P::kMarkerEdge,  P::kMarkerTrackRight,
+        P::kMarkerEdge, P::kMarkerThumb,      P::kMarkerTrackLeft, red,
+        P::kMarkerEdge, P::kMarkerTrackRight,
     };
     P::MarkerColours colours;
     colours.thumb = blue;
@@ -52,8 +47,8 @@ TEST(XScrollPaletteTest, MarkersAreReplacedColumnByColumn)
     colours.trackRight = {MakeRgb(3, 3, 3), MakeRgb(4, 4, 4)};
     std::vector<ColorRef> grey = pixels;
     P::ReplaceMarkers(grey, 3, 2, colours);
-    EXPECT_EQ(grey, (std::vector<ColorRef>{P::kGreyEdge, blue, MakeRgb(1, 1, 1), red,
-                                           P::kGreyEdge, MakeRgb(4, 4, 4)}));
+    EXPECT_EQ(grey, (std::vector<ColorRef>{P::kGreyEdge, blue, MakeRgb(1, 1, 1), red, P::kGreyEdge,
+                                           MakeRgb(4, 4, 4)}));
 
     // Without grey edges an edge takes the original colour of the pixel visited before it:
     // (1,1) comes after (1,0), the thumb marker; (0,0) has nothing before it.

@@ -52,8 +52,7 @@ TEST(AcceleratorRules, Table) {
          KeyVerdict::PassOn},
         {"nothing held, release", Up(false, false, false, false, false), KeyVerdict::PassOn},
     };
-    for (const RuleCase& c : cases)
-        EXPECT_EQ(TranslateAccelerator(c.state), c.expected) << c.name;
+    for (const RuleCase& c : cases) EXPECT_EQ(TranslateAccelerator(c.state), c.expected) << c.name;
 }
 
 TEST(AcceleratorRules, HeldF5SwallowsEveryKeyUntilReleased) {

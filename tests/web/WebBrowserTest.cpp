@@ -84,13 +84,12 @@ private:
 
 wxBEGIN_EVENT_TABLE(RecordingFrame, wxFrame)
     EVT_BEFORE_NAVIGATE2(kBrowserId, RecordingFrame::OnBefore)
-    EVT_NAVIGATE_COMPLETE2(kBrowserId, RecordingFrame::OnNavigated)
-    EVT_DOCUMENT_COMPLETE(kBrowserId, RecordingFrame::OnComplete)
-    EVT_NEW_WINDOW2(kBrowserId, RecordingFrame::OnNewWindow2)
-    EVT_NEW_WINDOW3(kBrowserId, RecordingFrame::OnNewWindow3)
-wxEND_EVENT_TABLE()
+        EVT_NAVIGATE_COMPLETE2(kBrowserId, RecordingFrame::OnNavigated)
+            EVT_DOCUMENT_COMPLETE(kBrowserId, RecordingFrame::OnComplete)
+                EVT_NEW_WINDOW2(kBrowserId, RecordingFrame::OnNewWindow2)
+                    EVT_NEW_WINDOW3(kBrowserId, RecordingFrame::OnNewWindow3) wxEND_EVENT_TABLE()
 
-class WebBrowserTest : public ::testing::Test {
+                        class WebBrowserTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
@@ -175,12 +174,13 @@ TEST_F(WebBrowserTest, CancelledBeforeNavigateKeepsTheOldPage) {
 }
 
 TEST_F(WebBrowserTest, ScriptMessagesUseTheProgramsBoxAndCaption) {
-    const std::string url = Page(
-        "dialogs.html",
-        "<script>alert('你好'); var r = confirm('sure?'); document.title = 'confirm:' + r;"
-        "</script>");
+    const std::string url =
+        Page("dialogs.html",
+             "<script>alert('你好'); var r = confirm('sure?'); document.title = 'confirm:' + r;"
+             "</script>");
     ASSERT_TRUE(LoadAndWait(url));
-    ASSERT_TRUE(PumpUntil([&] { return Script("document.title") == "confirm:true"; }, kLoadTimeout));
+    ASSERT_TRUE(
+        PumpUntil([&] { return Script("document.title") == "confirm:true"; }, kLoadTimeout));
     ASSERT_EQ(ShownBoxes().size(), 2u);
     EXPECT_EQ(ShownBoxes()[0].text, "你好");
     EXPECT_EQ(ShownBoxes()[1].text, "sure?");
@@ -246,7 +246,8 @@ bool SendKey(wxWebView* view, bool press, guint keyval, guint state) {
     GdkKeymapKey* keys = nullptr;
     gint count = 0;
     if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()),
-                                          keyval, &keys, &count) && count > 0) {
+                                          keyval, &keys, &count) &&
+        count > 0) {
         event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
         g_free(keys);
     }
@@ -266,11 +267,11 @@ gboolean ProbeKey(GtkWidget*, GdkEventKey* event, gpointer data) {
 }
 
 TEST_F(WebBrowserTest, BrowserKeysNeverReachThePage) {
-    const std::string url = Page(
-        "keys.html",
-        "<input id='i' autofocus><script>window.keys = [];"
-        "document.addEventListener('keydown', e => window.keys.push((e.ctrlKey ? 'C-' : '') + "
-        "e.key.toLowerCase()), true);</script>");
+    const std::string url =
+        Page("keys.html",
+             "<input id='i' autofocus><script>window.keys = [];"
+             "document.addEventListener('keydown', e => window.keys.push((e.ctrlKey ? 'C-' : '') + "
+             "e.key.toLowerCase()), true);</script>");
     ASSERT_TRUE(LoadAndWait(url));
     wxWebView* view = Browser().GetView();
     std::vector<std::string> passed;
@@ -301,8 +302,9 @@ TEST_F(WebBrowserTest, BrowserKeysNeverReachThePage) {
     g_signal_handler_disconnect(view->GetNativeBackend(), probe);
 
     EXPECT_EQ(passed, (std::vector<std::string>{"a", "C-c", "d"}));
-    ASSERT_TRUE(PumpUntil([&] { return Script("window.keys.join(',')").find('d') != std::string::npos; },
-                          kLoadTimeout))
+    ASSERT_TRUE(
+        PumpUntil([&] { return Script("window.keys.join(',')").find('d') != std::string::npos; },
+                  kLoadTimeout))
         << Script("window.keys.join(',')");
     const std::string reached = Script("window.keys.join(',')");
     for (const char* withheld : {"f5", "C-o", "C-p", "C-n", "b"})

@@ -12,8 +12,8 @@ inline constexpr const char* kCatalogKey = "R807@391T";
 inline constexpr int kCatalogKdfIter = 4000;
 
 struct BuildResult {
-  bool ok = false;
-  std::string error;
+    bool ok = false;
+    std::string error;
 };
 
 // Writes a new enciphered catalog at outputPath holding exactly the seed's rows. The file is

@@ -9,9 +9,9 @@ namespace zorbel::catalogbuild {
 inline constexpr const char* kDefaultWebBase = "http://127.0.0.1:8517";
 
 struct SeedReadResult {
-  bool ok = false;
-  std::string error;  // "<source>:<line>: <what is wrong>" when ok is false
-  CatalogSeed seed;
+    bool ok = false;
+    std::string error;  // "<source>:<line>: <what is wrong>" when ok is false
+    CatalogSeed seed;
 };
 
 // Reads the tab-separated seed format, one record a line ('#' starts a comment line):
@@ -22,14 +22,14 @@ struct SeedReadResult {
 //   skin<TAB>h<TAB>s<TAB>b<TAB>texture<TAB>theme<TAB>userid
 // Every fault is reported with the line it is on; nothing is guessed or skipped.
 class SeedReader {
- public:
-  explicit SeedReader(std::string webBase = kDefaultWebBase);
+public:
+    explicit SeedReader(std::string webBase = kDefaultWebBase);
 
-  SeedReadResult ReadFile(const std::string& path) const;
-  SeedReadResult ReadText(const std::string& text, const std::string& sourceName) const;
+    SeedReadResult ReadFile(const std::string& path) const;
+    SeedReadResult ReadText(const std::string& text, const std::string& sourceName) const;
 
- private:
-  std::string m_strWebBase;
+private:
+    std::string m_strWebBase;
 };
 
 }  // namespace zorbel::catalogbuild

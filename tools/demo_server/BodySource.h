@@ -17,8 +17,7 @@ public:
     static std::shared_ptr<BodySource> Synthetic(std::uint64_t size);
 
     // The synthetic pattern: a prime period, so a piece delivered at the wrong offset shows.
-    static unsigned char SyntheticByte(std::uint64_t offset)
-    {
+    static unsigned char SyntheticByte(std::uint64_t offset) {
         return static_cast<unsigned char>(offset % 251);
     }
 
@@ -42,4 +41,4 @@ private:
     int m_fd = -1;
 };
 
-} // namespace zorbel::demo
+}  // namespace zorbel::demo

@@ -22,4 +22,4 @@ public:
     static int ShutdownAccepted(const std::string& localAddr, int localPort);
 };
 
-} // namespace zorbel::demo
+}  // namespace zorbel::demo

@@ -27,40 +27,35 @@ constexpr std::size_t kWorkerThreads = 24;
 constexpr std::size_t kMaxRequestBody = 1024 * 1024;
 
 // Loopback literal addresses only, written in their canonical form; empty for anything else.
-std::string CanonicalLoopback(const std::string& address)
-{
+std::string CanonicalLoopback(const std::string& address) {
     char text[INET6_ADDRSTRLEN] = {};
-    in_addr v4 {};
+    in_addr v4{};
     if (::inet_pton(AF_INET, address.c_str(), &v4) == 1) {
-        if ((ntohl(v4.s_addr) >> 24) != 127)
-            return std::string();
+        if ((ntohl(v4.s_addr) >> 24) != 127) return std::string();
         return ::inet_ntop(AF_INET, &v4, text, sizeof text) ? text : std::string();
     }
-    in6_addr v6 {};
+    in6_addr v6{};
     if (::inet_pton(AF_INET6, address.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6))
         return ::inet_ntop(AF_INET6, &v6, text, sizeof text) ? text : std::string();
     return std::string();
 }
 
-std::string CollapseSlashes(const std::string& path)
-{
+std::string CollapseSlashes(const std::string& path) {
     std::string out;
     out.reserve(path.size());
     for (const char c : path) {
-        if (c == '/' && !out.empty() && out.back() == '/')
-            continue;
+        if (c == '/' && !out.empty() && out.back() == '/') continue;
         out += c;
     }
     return out;
 }
 
-bool EndsWith(const std::string& text, const std::string& tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-Reply PlainReply(int status, const std::string& text)
-{
+Reply PlainReply(int status, const std::string& text) {
     Reply reply;
     reply.status = status;
     reply.contentType = "text/plain; charset=utf-8";
@@ -68,7 +63,7 @@ Reply PlainReply(int status, const std::string& text)
     return reply;
 }
 
-} // namespace
+}  // namespace
 
 class DemoServer::Impl {
 public:
@@ -88,12 +83,12 @@ public:
     int port = 0;
 };
 
-void DemoServer::Impl::Handle(const httplib::Request& req, httplib::Response& res)
-{
+void DemoServer::Impl::Handle(const httplib::Request& req, httplib::Response& res) {
     const std::string& target = req.target;
     const std::size_t question = target.find('?');
     const std::string rawPath = target.substr(0, question);
-    const std::string query = question == std::string::npos ? std::string() : target.substr(question + 1);
+    const std::string query =
+        question == std::string::npos ? std::string() : target.substr(question + 1);
     const bool post = req.method == "POST";
 
     if (!post && rawPath == "/_log") {
@@ -122,8 +117,7 @@ void DemoServer::Impl::Handle(const httplib::Request& req, httplib::Response& re
     if (post) {
         std::string note;
         reply = routes->Post(path, req.get_header_value("Content-Type"), req.body, note);
-        if (!note.empty())
-            line += " " + note;
+        if (!note.empty()) line += " " + note;
         log.Add(line);
     } else {
         log.Add(line);
@@ -133,28 +127,25 @@ void DemoServer::Impl::Handle(const httplib::Request& req, httplib::Response& re
         res.status = 503;
         return;
     }
-    if (!post)
-        reply = routes->Get(path, query, req.get_header_value("Host"));
-    if (plan.status)
-        reply = PlainReply(plan.status, std::to_string(plan.status) + " as asked\n");
+    if (!post) reply = routes->Get(path, query, req.get_header_value("Host"));
+    if (plan.status) reply = PlainReply(plan.status, std::to_string(plan.status) + " as asked\n");
     if (plan.syntheticSize) {
-        if (!plan.status)
-            reply.status = 200;
-        reply.contentType = EndsWith(path, ".swf") ? SiteRoutes::kFlashType : "application/octet-stream";
+        if (!plan.status) reply.status = 200;
+        reply.contentType =
+            EndsWith(path, ".swf") ? SiteRoutes::kFlashType : "application/octet-stream";
         reply.body = BodySource::Synthetic(*plan.syntheticSize);
     }
     ReplySender::Send(reply, plan, stop, req, res);
 }
 
-DemoServer::DemoServer(DemoServerOptions options) : m_impl(std::make_unique<Impl>(std::move(options))) {}
+DemoServer::DemoServer(DemoServerOptions options)
+    : m_impl(std::make_unique<Impl>(std::move(options))) {}
 
-DemoServer::~DemoServer()
-{
+DemoServer::~DemoServer() {
     Stop();
 }
 
-DemoServerStart DemoServer::Start()
-{
+DemoServerStart DemoServer::Start() {
     Impl& d = *m_impl;
     std::lock_guard<std::mutex> lock(d.lifecycle);
     DemoServerStart result;
@@ -193,12 +184,15 @@ DemoServerStart DemoServer::Start()
     server->set_keep_alive_timeout(2);
     server->set_keep_alive_max_count(1000);
     server->set_payload_max_length(kMaxRequestBody);
-    server->set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
-        res.status = 500;
-        res.set_content("500 internal error\n", "text/plain; charset=utf-8");
-    });
+    server->set_exception_handler(
+        [](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
+            res.status = 500;
+            res.set_content("500 internal error\n", "text/plain; charset=utf-8");
+        });
     Impl* impl = m_impl.get();
-    const auto handler = [impl](const httplib::Request& req, httplib::Response& res) { impl->Handle(req, res); };
+    const auto handler = [impl](const httplib::Request& req, httplib::Response& res) {
+        impl->Handle(req, res);
+    };
     // The library matches its patterns against the decoded path, which may hold any byte.
     server->Get(R"([\s\S]*)", handler);
     server->Post(R"([\s\S]*)", handler);
@@ -235,12 +229,10 @@ DemoServerStart DemoServer::Start()
     return result;
 }
 
-void DemoServer::Stop()
-{
+void DemoServer::Stop() {
     Impl& d = *m_impl;
     std::lock_guard<std::mutex> lock(d.lifecycle);
-    if (!d.server)
-        return;
+    if (!d.server) return;
     d.stop->Raise();
     d.server->stop();
     // Workers may sit on idle keep-alive connections or on peers that stopped reading; shutting
@@ -254,20 +246,17 @@ void DemoServer::Stop()
     d.port = 0;
 }
 
-bool DemoServer::IsRunning() const
-{
+bool DemoServer::IsRunning() const {
     std::lock_guard<std::mutex> lock(m_impl->lifecycle);
     return m_impl->server != nullptr;
 }
 
-int DemoServer::Port() const
-{
+int DemoServer::Port() const {
     std::lock_guard<std::mutex> lock(m_impl->lifecycle);
     return m_impl->port;
 }
 
-std::string DemoServer::BaseUrl() const
-{
+std::string DemoServer::BaseUrl() const {
     std::lock_guard<std::mutex> lock(m_impl->lifecycle);
     const std::string host = m_impl->address.find(':') == std::string::npos
                                  ? m_impl->address
@@ -275,14 +264,12 @@ std::string DemoServer::BaseUrl() const
     return "http://" + host + ":" + std::to_string(m_impl->port);
 }
 
-std::vector<std::string> DemoServer::RequestLogLines() const
-{
+std::vector<std::string> DemoServer::RequestLogLines() const {
     return m_impl->log.Lines();
 }
 
-void DemoServer::ClearRequestLog()
-{
+void DemoServer::ClearRequestLog() {
     m_impl->log.Clear();
 }
 
-} // namespace zorbel::demo
+}  // namespace zorbel::demo

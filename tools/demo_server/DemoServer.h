@@ -57,4 +57,4 @@ private:
     std::unique_ptr<Impl> m_impl;
 };
 
-} // namespace zorbel::demo
+}  // namespace zorbel::demo

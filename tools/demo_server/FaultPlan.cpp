@@ -9,36 +9,31 @@ namespace {
 const std::string kPrefix = "/_fault/";
 
 // The next path segment starting at pos (up to '/' or the end); pos moves past it.
-std::string NextSegment(const std::string& path, std::size_t& pos)
-{
+std::string NextSegment(const std::string& path, std::size_t& pos) {
     const std::size_t end = path.find('/', pos);
-    const std::string segment = path.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+    const std::string segment =
+        path.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
     pos = end == std::string::npos ? path.size() : end;
     return segment;
 }
 
-bool ParseNumber(const std::string& text, std::uint64_t& value)
-{
-    if (text.empty() || text.size() > 20)
-        return false;
+bool ParseNumber(const std::string& text, std::uint64_t& value) {
+    if (text.empty() || text.size() > 20) return false;
     std::uint64_t v = 0;
     for (const char c : text) {
-        if (c < '0' || c > '9')
-            return false;
+        if (c < '0' || c > '9') return false;
         const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
-        if (v > (std::numeric_limits<std::uint64_t>::max() - digit) / 10)
-            return false;
+        if (v > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) return false;
         v = v * 10 + digit;
     }
     value = v;
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool FaultPlan::Parse(const std::string& rawPath, FaultPlan& plan, std::string& rest,
-                      std::string& error)
-{
+                      std::string& error) {
     std::size_t pos = 0;
     while (rawPath.compare(pos, kPrefix.size(), kPrefix) == 0) {
         pos += kPrefix.size();
@@ -55,7 +50,7 @@ bool FaultPlan::Parse(const std::string& rawPath, FaultPlan& plan, std::string& 
         std::uint64_t arg = 0;
         std::string argText;
         if (pos < rawPath.size()) {
-            ++pos; // the '/' in front of the argument
+            ++pos;  // the '/' in front of the argument
             argText = NextSegment(rawPath, pos);
         }
         if (!ParseNumber(argText, arg)) {
@@ -85,7 +80,7 @@ bool FaultPlan::Parse(const std::string& rawPath, FaultPlan& plan, std::string& 
                 return false;
             }
             plan.syntheticSize = arg;
-        } else { // status
+        } else {  // status
             // 1xx are interim answers and would leave a client waiting for the real one.
             if (arg < 200 || arg > 599) {
                 error = "status must lie between 200 and 599";
@@ -95,14 +90,12 @@ bool FaultPlan::Parse(const std::string& rawPath, FaultPlan& plan, std::string& 
         }
     }
     rest = rawPath.substr(pos);
-    if (rest.empty() || rest[0] != '/')
-        rest.insert(rest.begin(), '/');
+    if (rest.empty() || rest[0] != '/') rest.insert(rest.begin(), '/');
     return true;
 }
 
-bool FaultPlan::ChangesTransfer() const
-{
+bool FaultPlan::ChangesTransfer() const {
     return chunked || shortBytes || cutBytes || tricklePer100ms;
 }
 
-} // namespace zorbel::demo
+}  // namespace zorbel::demo

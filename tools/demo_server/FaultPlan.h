@@ -31,4 +31,4 @@ public:
     static constexpr std::uint64_t kMaxSyntheticSize = 64ull << 30;
 };
 
-} // namespace zorbel::demo
+}  // namespace zorbel::demo

@@ -16,4 +16,4 @@ public:
                             const std::map<std::string, std::string>& values);
 };
 
-} // namespace zorbel::demo
+}  // namespace zorbel::demo

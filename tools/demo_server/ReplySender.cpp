@@ -14,27 +14,24 @@ namespace {
 struct Transfer {
     std::shared_ptr<BodySource> body;
     std::shared_ptr<StopSignal> stop;
-    std::uint64_t limit = 0;   // bytes to send before giving up on the connection
-    bool truncated = false;    // limit lies before the end of the body
-    bool reset = false;        // end a truncated transfer with a reset instead of a close
+    std::uint64_t limit = 0;  // bytes to send before giving up on the connection
+    bool truncated = false;   // limit lies before the end of the body
+    bool reset = false;       // end a truncated transfer with a reset instead of a close
     std::uint64_t tricklePer100ms = 0;
     std::string localAddr, peerAddr;
     int localPort = 0, peerPort = 0;
     std::vector<char> buffer;
 
     // Writes the next piece from offset; returns false when the connection is to be dropped.
-    bool Next(std::uint64_t offset, std::uint64_t maxLength, httplib::DataSink& sink, bool chunked)
-    {
-        if (stop->IsRaised())
-            return false;
+    bool Next(std::uint64_t offset, std::uint64_t maxLength, httplib::DataSink& sink,
+              bool chunked) {
+        if (stop->IsRaised()) return false;
         if (offset >= limit) {
             if (!truncated) {
-                if (chunked)
-                    sink.done();
+                if (chunked) sink.done();
                 return true;
             }
-            if (reset)
-                ConnectionSockets::Reset(localAddr, localPort, peerAddr, peerPort, *stop);
+            if (reset) ConnectionSockets::Reset(localAddr, localPort, peerAddr, peerPort, *stop);
             return false;
         }
         std::uint64_t budget = std::min<std::uint64_t>(limit - offset, maxLength);
@@ -47,23 +44,20 @@ struct Transfer {
             const std::size_t want =
                 static_cast<std::size_t>(std::min<std::uint64_t>(budget - sent, buffer.size()));
             const long long got = body->ReadAt(offset + sent, buffer.data(), want);
-            if (got <= 0 || !sink.write(buffer.data(), static_cast<std::size_t>(got)))
-                return false;
+            if (got <= 0 || !sink.write(buffer.data(), static_cast<std::size_t>(got))) return false;
             sent += static_cast<std::uint64_t>(got);
         }
         if (tricklePer100ms && offset + sent < limit)
             return stop->WaitFor(std::chrono::milliseconds(100));
-        if (chunked && !truncated && offset + sent >= limit)
-            sink.done();
+        if (chunked && !truncated && offset + sent >= limit) sink.done();
         return true;
     }
 };
 
-} // namespace
+}  // namespace
 
 void ReplySender::Send(const Reply& reply, const FaultPlan& plan, std::shared_ptr<StopSignal> stop,
-                       const httplib::Request& req, httplib::Response& res)
-{
+                       const httplib::Request& req, httplib::Response& res) {
     res.status = reply.status;
     // Tests count reloads in the request log, so no page may come from a browser cache.
     res.set_header("Cache-Control", "no-store");
@@ -99,10 +93,10 @@ void ReplySender::Send(const Reply& reply, const FaultPlan& plan, std::shared_pt
     transfer->buffer.resize(kPieceSize);
 
     if (plan.chunked) {
-        res.set_chunked_content_provider(
-            reply.contentType, [transfer](std::size_t offset, httplib::DataSink& sink) {
-                return transfer->Next(offset, UINT64_MAX, sink, true);
-            });
+        res.set_chunked_content_provider(reply.contentType,
+                                         [transfer](std::size_t offset, httplib::DataSink& sink) {
+                                             return transfer->Next(offset, UINT64_MAX, sink, true);
+                                         });
     } else {
         res.set_content_provider(
             static_cast<std::size_t>(body->Size()), reply.contentType,
@@ -112,4 +106,4 @@ void ReplySender::Send(const Reply& reply, const FaultPlan& plan, std::shared_pt
     }
 }
 
-} // namespace zorbel::demo
+}  // namespace zorbel::demo

@@ -29,4 +29,4 @@ public:
     static constexpr std::size_t kPieceSize = 64 * 1024;
 };
 
-} // namespace zorbel::demo
+}  // namespace zorbel::demo

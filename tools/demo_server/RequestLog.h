@@ -25,4 +25,4 @@ private:
     std::size_t m_maxLines;
 };
 
-} // namespace zorbel::demo
+}  // namespace zorbel::demo

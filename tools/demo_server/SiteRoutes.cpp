@@ -17,18 +17,16 @@ const std::string kCartoonPrefix = "/cartoons/";
 const std::string kHtml = "text/html; charset=utf-8";
 constexpr std::size_t kMaxIndexTitles = 200;
 
-bool EndsWith(const std::string& text, const std::string& tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-bool StartsWith(const std::string& text, const std::string& head)
-{
+bool StartsWith(const std::string& text, const std::string& head) {
     return text.compare(0, head.size(), head) == 0;
 }
 
-Reply TextReply(int status, const std::string& text)
-{
+Reply TextReply(int status, const std::string& text) {
     Reply reply;
     reply.status = status;
     reply.contentType = "text/plain; charset=utf-8";
@@ -38,18 +36,15 @@ Reply TextReply(int status, const std::string& text)
 
 // Host names, IPv4 and bracketed IPv6 addresses with an optional port; anything else is not
 // put into an address the program will open.
-bool IsPlainHost(const std::string& host)
-{
-    if (host.empty() || host.size() > 255)
-        return false;
+bool IsPlainHost(const std::string& host) {
+    if (host.empty() || host.size() > 255) return false;
     return std::all_of(host.begin(), host.end(), [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                c == '.' || c == '-' || c == ':' || c == '[' || c == ']';
     });
 }
 
-std::uint32_t Fnv1a(const std::string& text)
-{
+std::uint32_t Fnv1a(const std::string& text) {
     std::uint32_t hash = 2166136261u;
     for (const char c : text) {
         hash ^= static_cast<unsigned char>(c);
@@ -58,68 +53,52 @@ std::uint32_t Fnv1a(const std::string& text)
     return hash;
 }
 
-} // namespace
+}  // namespace
 
 SiteRoutes::SiteRoutes(std::string contentDir, std::string wwwDir, int port)
-    : m_contentDir(std::move(contentDir)), m_wwwDir(std::move(wwwDir)), m_port(port)
-{
-}
+    : m_contentDir(std::move(contentDir)), m_wwwDir(std::move(wwwDir)), m_port(port) {}
 
-Reply SiteRoutes::NotFound()
-{
+Reply SiteRoutes::NotFound() {
     return TextReply(404, "404 找不到这个地方\n");
 }
 
-std::string SiteRoutes::BaseUrl(const std::string& host) const
-{
+std::string SiteRoutes::BaseUrl(const std::string& host) const {
     return "http://" + (IsPlainHost(host) ? host : "127.0.0.1:" + std::to_string(m_port));
 }
 
 Reply SiteRoutes::Get(const std::string& path, const std::string& query,
-                      const std::string& host) const
-{
-    if (StartsWith(path, kTitlePrefix))
-        return Title(path.substr(kTitlePrefix.size()));
-    if (StartsWith(path, kCartoonPrefix))
-        return Cartoon(path.substr(kCartoonPrefix.size()));
+                      const std::string& host) const {
+    if (StartsWith(path, kTitlePrefix)) return Title(path.substr(kTitlePrefix.size()));
+    if (StartsWith(path, kCartoonPrefix)) return Cartoon(path.substr(kCartoonPrefix.size()));
 
     const std::string page = TextCoding::PercentDecode(path);
     const auto params = TextCoding::ParseQuery(query);
     const auto from = params.find("from");
     const std::string fromValue = from == params.end() ? std::string() : from->second;
 
-    if (page == "/" || page == "/index.html")
-        return Index();
+    if (page == "/" || page == "/index.html") return Index();
     if (page == "/ada.html")
         return Page("ada.html", {{"BASE", TextCoding::EscapeMarkup(BaseUrl(host))}},
                     "text/xml; charset=utf-8");
     if (page == "/plimad.asp") {
-        if (fromValue == "showad")
-            return Page("showad.html", {});
-        if (fromValue == "shop")
-            return Page("shop.html", {});
-        if (fromValue == "movie")
-            return Page("movie.html", {});
+        if (fromValue == "showad") return Page("showad.html", {});
+        if (fromValue == "shop") return Page("shop.html", {});
+        if (fromValue == "movie") return Page("movie.html", {});
         return NotFound();
     }
-    if (page == "/plimt.asp")
-        return fromValue == "shop" ? Page("hidden.html", {}) : NotFound();
-    if (page == "/feedback.htm")
-        return Page("feedback.htm", {});
+    if (page == "/plimt.asp") return fromValue == "shop" ? Page("hidden.html", {}) : NotFound();
+    if (page == "/feedback.htm") return Page("feedback.htm", {});
     return NotFound();
 }
 
 Reply SiteRoutes::Post(const std::string& path, const std::string& contentType,
-                       const std::string& body, std::string& logNote) const
-{
-    if (TextCoding::PercentDecode(path) != "/feedback.htm")
-        return NotFound();
+                       const std::string& body, std::string& logNote) const {
+    if (TextCoding::PercentDecode(path) != "/feedback.htm") return NotFound();
     std::string message;
     if (StartsWith(contentType, "application/x-www-form-urlencoded")) {
         const auto fields = TextCoding::ParseQuery(body);
         const auto it = fields.find("message");
-        if (it != fields.end())
-            message = it->second;
+        if (it != fields.end()) message = it->second;
     } else {
         message = body;
     }
@@ -129,8 +108,7 @@ Reply SiteRoutes::Post(const std::string& path, const std::string& contentType,
 }
 
 Reply SiteRoutes::Page(const std::string& file, std::map<std::string, std::string> values,
-                       const std::string& contentType) const
-{
+                       const std::string& contentType) const {
     std::string style;
     PageTemplate::Render(m_wwwDir + "/site.css", {}, style);
     values.emplace("STYLE", style);
@@ -143,30 +121,25 @@ Reply SiteRoutes::Page(const std::string& file, std::map<std::string, std::strin
     return reply;
 }
 
-Reply SiteRoutes::Title(const std::string& rawName) const
-{
+Reply SiteRoutes::Title(const std::string& rawName) const {
     const std::string name = TextCoding::PercentDecode(rawName);
-    if (!EndsWith(name, ".swf") || name.size() == 4)
-        return NotFound();
+    if (!EndsWith(name, ".swf") || name.size() == 4) return NotFound();
     const std::string stem = name.substr(0, name.size() - 4);
     // The name is the only thing that picks a file; nothing may lead out of the content folder.
     if (stem.find_first_of(std::string("/\\\0", 3)) != std::string::npos ||
         stem.find("..") != std::string::npos)
         return NotFound();
     auto file = BodySource::OpenFile(m_contentDir + "/" + stem + ".swf");
-    if (!file)
-        return NotFound();
+    if (!file) return NotFound();
     Reply reply;
     reply.contentType = kFlashType;
     reply.body = std::move(file);
     return reply;
 }
 
-Reply SiteRoutes::Cartoon(const std::string& rawSlug) const
-{
+Reply SiteRoutes::Cartoon(const std::string& rawSlug) const {
     const std::string slug = TextCoding::PercentDecode(rawSlug);
-    if (!EndsWith(slug, ".html") || slug.size() == 5)
-        return NotFound();
+    if (!EndsWith(slug, ".html") || slug.size() == 5) return NotFound();
     std::string title = TextCoding::SingleLine(slug.substr(0, slug.size() - 5));
     std::replace(title.begin(), title.end(), '-', ' ');
     std::replace(title.begin(), title.end(), '_', ' ');
@@ -178,8 +151,7 @@ Reply SiteRoutes::Cartoon(const std::string& rawSlug) const
                                  {"HUE2", std::to_string((hue + 140) % 360)}});
 }
 
-Reply SiteRoutes::Index() const
-{
+Reply SiteRoutes::Index() const {
     std::vector<std::string> names;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(m_contentDir, ec), end; !ec && it != end;
@@ -192,9 +164,8 @@ Reply SiteRoutes::Index() const
     std::string items;
     for (std::size_t i = 0; i < names.size() && i < kMaxIndexTitles; ++i)
         items += "<li>" + TextCoding::EscapeMarkup(names[i]) + "</li>\n";
-    if (names.empty())
-        items = "<li>还没有节目</li>\n";
+    if (names.empty()) items = "<li>还没有节目</li>\n";
     return Page("index.html", {{"TITLES", items}, {"TITLE_COUNT", std::to_string(names.size())}});
 }
 
-} // namespace zorbel::demo
+}  // namespace zorbel::demo

@@ -40,4 +40,4 @@ private:
     int m_port;
 };
 
-} // namespace zorbel::demo
+}  // namespace zorbel::demo

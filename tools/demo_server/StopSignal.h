@@ -20,4 +20,4 @@ private:
     bool m_raised = false;
 };
 
-} // namespace zorbel::demo
+}  // namespace zorbel::demo

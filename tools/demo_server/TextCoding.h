@@ -21,4 +21,4 @@ public:
     static std::string CutUtf8(const std::string& text, std::size_t maxBytes);
 };
 
-} // namespace zorbel::demo
+}  // namespace zorbel::demo

@@ -14,8 +14,7 @@ namespace {
 #define ZORBEL_DEMO_DEFAULT_DIR "demo"
 #endif
 
-void PrintUsage(std::FILE* to)
-{
+void PrintUsage(std::FILE* to) {
     std::fprintf(to,
                  "usage: zorbel-demo-server [--port N] [--content DIR] [--www DIR]\n"
                  "  --port N       port on 127.0.0.1 (default %d, 0 picks a free one)\n"
@@ -26,20 +25,17 @@ void PrintUsage(std::FILE* to)
                  ZORBEL_DEMO_DEFAULT_DIR);
 }
 
-bool ParsePort(const char* text, int& port)
-{
+bool ParsePort(const char* text, int& port) {
     char* end = nullptr;
     const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || value < 0 || value > 65535)
-        return false;
+    if (end == text || *end != '\0' || value < 0 || value > 65535) return false;
     port = static_cast<int>(value);
     return true;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     zorbel::demo::DemoServerOptions options;
     options.port = zorbel::demo::DemoServer::kDefaultPort;
     options.contentDir = std::string(ZORBEL_DEMO_DEFAULT_DIR) + "/content";

@@ -62,8 +62,8 @@ GalleryFrame::GalleryFrame(const wxString& screenshot)
                               {"tool.mm", "儿童团"}};
     for (int i = 0; i < 7; ++i) {
         auto* b = new CSkinButton(main, 2000 + i, wxString::FromUTF8(tools[i][1]),
-                                  wxPoint(8 + i * 84, 30), wxSize(78, 86),
-                                  CSkinButton::Kind::Radio, 1, tools[i][0]);
+                                  wxPoint(8 + i * 84, 30), wxSize(78, 86), CSkinButton::Kind::Radio,
+                                  1, tools[i][0]);
         if (i == 0) b->SetValue(true);
         if (i == 4) b->SetLook(true, false);
         if (i == 5) b->SetLook(true, true);
@@ -71,15 +71,15 @@ GalleryFrame::GalleryFrame(const wxString& screenshot)
 
     const char* tabs[] = {"最新推荐", "宝宝爱玩", "宝宝玩过"};
     for (int i = 0; i < 3; ++i) {
-        auto* b = new CSkinButton(main, 2100 + i, wxString::FromUTF8(tabs[i]),
-                                  wxPoint(8 + i * 80, 132), wxSize(76, 32),
-                                  CSkinButton::Kind::Radio, 2, "radio.tab");
+        auto* b =
+            new CSkinButton(main, 2100 + i, wxString::FromUTF8(tabs[i]), wxPoint(8 + i * 80, 132),
+                            wxSize(76, 32), CSkinButton::Kind::Radio, 2, "radio.tab");
         if (i == 0) b->SetValue(true);
         if (i == 1) b->SetLook(true, false);
     }
-    auto* nav = new CSkinButton(main, wxID_ANY, wxString::FromUTF8("动画片"), wxPoint(260, 132),
-                                wxSize(110, 30), CSkinButton::Kind::Push, 0,
-                                "item.plim.btn.NavText");
+    auto* nav =
+        new CSkinButton(main, wxID_ANY, wxString::FromUTF8("动画片"), wxPoint(260, 132),
+                        wxSize(110, 30), CSkinButton::Kind::Push, 0, "item.plim.btn.NavText");
     nav->Disable();
     new CSkinButton(main, wxID_ANY, wxString::FromUTF8("宝宝每天玩一玩，聪明又健康！"),
                     wxPoint(8, client.y - 23), wxSize(300, 22), CSkinButton::Kind::Label, 0,
@@ -140,7 +140,8 @@ GalleryFrame::GalleryFrame(const wxString& screenshot)
         OnSkinItem(pick);
         if (i == 0) {
             const char* sliders[] = {"slider.hue", "slider.sat", "slider.bri", "slider.tran"};
-            const int ranges[][3] = {{-180, 180, 40}, {-100, 100, -30}, {-100, 100, 20}, {30, 255, 30}};
+            const int ranges[][3] = {
+                {-180, 180, 40}, {-100, 100, -30}, {-100, 100, 20}, {30, 255, 30}};
             for (int s = 0; s < 4; ++s)
                 new CSkinSlider(panel, wxID_ANY, ranges[s][2], ranges[s][0], ranges[s][1],
                                 wxPoint(4, 104 + s * 22), wxSize(130, 22), sliders[s]);
@@ -160,8 +161,10 @@ void GalleryFrame::OnSkinItem(wxCommandEvent& event) {
         const bool on = radio == name;
         if (name.rfind("radiobtn.", 0) != 0) return;
         SkinDLL_DirectUI_SetEventItemSubItemVisible(window, radio.c_str(), "item.check", on, on);
-        SkinDLL_DirectUI_SetEventItemSubItemVisible(window, radio.c_str(), "item.uncheck", !on, !on);
-        SkinDLL_DirectUI_SetSubItemVisible(window, (std::string("drawitem.") + pane).c_str(), on, !on);
+        SkinDLL_DirectUI_SetEventItemSubItemVisible(window, radio.c_str(), "item.uncheck", !on,
+                                                    !on);
+        SkinDLL_DirectUI_SetSubItemVisible(window, (std::string("drawitem.") + pane).c_str(), on,
+                                           !on);
     }
     for (wxWindow* c : window->GetChildren()) c->Show(name == "radiobtn.color");
 }

@@ -32,7 +32,8 @@ public:
         for (const char* folder : {"Zorbel", "ZorbelPlim", "changeskin"})
             SkinDLL_LoadSkinResourceFromFolder((skins + "/" + folder).c_str(), "7QOVANETHRIM");
         if (zorbel::skin::LoadedFolders().size() != 3) {
-            std::fprintf(stderr, "skin gallery: not every skin folder loaded from %s\n", skins.c_str());
+            std::fprintf(stderr, "skin gallery: not every skin folder loaded from %s\n",
+                         skins.c_str());
             m_failed = true;
         }
         int h = 0, s = 0, b = 0;

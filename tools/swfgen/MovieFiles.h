@@ -10,21 +10,21 @@
 namespace zorbel::swfgen {
 
 struct MovieFilesResult {
-  bool ok = false;
-  std::string message;
-  size_t written = 0;
+    bool ok = false;
+    std::string message;
+    size_t written = 0;
 };
 
 // Puts generated movies on disk. Each file is written under a temporary name and renamed,
 // so that a server reading the folder never sees half a movie.
 class MovieFiles {
- public:
-  // One "<name>.swf" per title in `folder` (created if missing).
-  static MovieFilesResult WriteTitles(const std::vector<DemoTitle>& titles,
-                                      const std::string& folder);
-  static MovieFilesResult WriteUnavailable(const std::string& path);
-  static bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
-                        std::string* error);
+public:
+    // One "<name>.swf" per title in `folder` (created if missing).
+    static MovieFilesResult WriteTitles(const std::vector<DemoTitle>& titles,
+                                        const std::string& folder);
+    static MovieFilesResult WriteUnavailable(const std::string& path);
+    static bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                          std::string* error);
 };
 
 }  // namespace zorbel::swfgen

@@ -10,10 +10,10 @@ namespace zorbel::tools {
 // The command line of zorbel-send:
 //   zorbel-send [--name NAME] [--dwdata N] [--length N] [--timeout MS] TEXT
 struct SendOptions {
-    std::string name = "zorbel";     // the instance marker's name (the executable's name)
+    std::string name = "zorbel";  // the instance marker's name (the executable's name)
     unsigned long dwData = 0;
     bool lengthGiven = false;
-    size_t length = 0;               // default: the text and its terminating zero byte
+    size_t length = 0;  // default: the text and its terminating zero byte
     std::chrono::milliseconds timeout{5000};
     std::string text;
 
@@ -22,8 +22,7 @@ struct SendOptions {
     std::vector<uint8_t> Payload() const;
 
     // false with a message in *error for a malformed command line.
-    static bool Parse(int argc, const char* const* argv, SendOptions* options,
-                      std::string* error);
+    static bool Parse(int argc, const char* const* argv, SendOptions* options, std::string* error);
     static const char* Usage();
 };
 

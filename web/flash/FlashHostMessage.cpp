@@ -57,8 +57,10 @@ bool ReadNumber(const std::string& json, const std::string& key, double& out) {
 }
 
 int ToInt(double v) {
-    if (v >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
-    if (v <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+    if (v >= static_cast<double>(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (v <= static_cast<double>(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
     return static_cast<int>(v);
 }
 

@@ -55,7 +55,8 @@ PreparedMovie FlashMoviePreparer::Prepare(const std::vector<uint8_t>& file) {
     if (prepared.actionScript3 || prepared.header.version < kMinExternalInterfaceVersion) {
         return prepared;
     }
-    InsertResult inserted = InsertBeforeFirstShowFrame(prepared.bytes, FrameControlAction::BuildTag());
+    InsertResult inserted =
+        InsertBeforeFirstShowFrame(prepared.bytes, FrameControlAction::BuildTag());
     if (inserted.inserted) prepared.mode = FrameControlMode::Callbacks;
     return prepared;
 }

@@ -18,8 +18,8 @@ enum class FrameControlMode {
 struct PreparedMovie {
     SwfStatus status = SwfStatus::Empty;
     std::string message;
-    SwfMovieHeader header;        // as read from the file (its compression, version, frames)
-    std::vector<uint8_t> bytes;   // uncompressed movie to hand to the player
+    SwfMovieHeader header;       // as read from the file (its compression, version, frames)
+    std::vector<uint8_t> bytes;  // uncompressed movie to hand to the player
     bool actionScript3 = false;
     FrameControlMode mode = FrameControlMode::None;
     bool ok() const { return status == SwfStatus::Ok; }
@@ -27,8 +27,8 @@ struct PreparedMovie {
 
 struct InsertResult {
     bool inserted = false;
-    std::string message;          // why nothing was inserted
-    size_t offset = 0;            // where the tag went
+    std::string message;  // why nothing was inserted
+    size_t offset = 0;    // where the tag went
 };
 
 // Turns a movie file into the bytes the movie control gives to the player: decompressed, and

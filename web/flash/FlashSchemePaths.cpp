@@ -14,8 +14,8 @@ bool FlashSchemePaths::RelativePath(const std::string& uri, std::string& relativ
     }
     std::string path = uri.substr(prefix.size());
     path = path.substr(0, path.find_first_of("?#"));
-    if (path.empty() || path.find('\\') != std::string::npos || path.find('\0') != std::string::npos ||
-        path.find('%') != std::string::npos) {
+    if (path.empty() || path.find('\\') != std::string::npos ||
+        path.find('\0') != std::string::npos || path.find('%') != std::string::npos) {
         return false;
     }
     size_t start = 0;
@@ -52,7 +52,8 @@ std::string FlashSchemePaths::ContentTypeFor(const std::string& name) {
     return "application/octet-stream";
 }
 
-bool FlashSchemePaths::ResolveFile(const std::string& root, const std::string& relative, std::string& file) {
+bool FlashSchemePaths::ResolveFile(const std::string& root, const std::string& relative,
+                                   std::string& file) {
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::path base = fs::weakly_canonical(fs::path(root), ec);

@@ -25,7 +25,8 @@ public:
     // The Content-Type for a file name, from its extension.
     static std::string ContentTypeFor(const std::string& name);
     // root + "/" + relative when that names a regular file (symbolic links resolved) inside root.
-    static bool ResolveFile(const std::string& root, const std::string& relative, std::string& file);
+    static bool ResolveFile(const std::string& root, const std::string& relative,
+                            std::string& file);
 };
 
 }  // namespace zorbel

@@ -22,7 +22,8 @@ void FinishWithError(WebKitURISchemeRequest* request, const char* text) {
     g_error_free(error);
 }
 
-void FinishWithBytes(WebKitURISchemeRequest* request, GBytes* bytes, const std::string& contentType) {
+void FinishWithBytes(WebKitURISchemeRequest* request, GBytes* bytes,
+                     const std::string& contentType) {
     GInputStream* stream = g_memory_input_stream_new_from_bytes(bytes);
     WebKitURISchemeResponse* response =
         webkit_uri_scheme_response_new(stream, static_cast<gint64>(g_bytes_get_size(bytes)));
@@ -48,11 +49,10 @@ void OnSchemeRequest(WebKitURISchemeRequest* request, gpointer) {
     if (movie) {
         // The bytes stay alive through a reference held by the GBytes, however long WebKit reads.
         auto* keep = new std::shared_ptr<const std::vector<uint8_t>>(movie);
-        bytes = g_bytes_new_with_free_func(movie->data(), movie->size(),
-                                           [](gpointer p) {
-                                               delete static_cast<std::shared_ptr<const std::vector<uint8_t>>*>(p);
-                                           },
-                                           keep);
+        bytes = g_bytes_new_with_free_func(
+            movie->data(), movie->size(),
+            [](gpointer p) { delete static_cast<std::shared_ptr<const std::vector<uint8_t>>*>(p); },
+            keep);
     } else {
         gchar* contents = nullptr;
         gsize length = 0;
@@ -82,14 +82,17 @@ void FlashUriScheme::Register() {
     // The player refuses to start without a valid UI language (a C locale gives none).
     const gchar* languages[] = {"zh-CN", "en-US", nullptr};
     webkit_web_context_set_preferred_languages(context, languages);
-    webkit_web_context_register_uri_scheme(context, FlashSchemePaths::kScheme, OnSchemeRequest, nullptr, nullptr);
+    webkit_web_context_register_uri_scheme(context, FlashSchemePaths::kScheme, OnSchemeRequest,
+                                           nullptr, nullptr);
     WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
     webkit_security_manager_register_uri_scheme_as_secure(security, FlashSchemePaths::kScheme);
-    webkit_security_manager_register_uri_scheme_as_cors_enabled(security, FlashSchemePaths::kScheme);
+    webkit_security_manager_register_uri_scheme_as_cors_enabled(security,
+                                                                FlashSchemePaths::kScheme);
 }
 
 std::string FlashUriScheme::AddMovie(std::vector<uint8_t> bytes) {
-    std::string relative = std::string(FlashSchemePaths::kMoviePrefix) + std::to_string(m_nNextMovie++) + ".swf";
+    std::string relative =
+        std::string(FlashSchemePaths::kMoviePrefix) + std::to_string(m_nNextMovie++) + ".swf";
     m_movies[relative] = std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
     return FlashSchemePaths::UriFor(relative);
 }
@@ -100,11 +103,13 @@ void FlashUriScheme::RemoveMovie(const std::string& uri) {
 }
 
 bool FlashUriScheme::Lookup(const std::string& uri, std::string& contentType,
-                            std::shared_ptr<const std::vector<uint8_t>>& movie, std::string& file) const {
+                            std::shared_ptr<const std::vector<uint8_t>>& movie,
+                            std::string& file) const {
     std::string relative;
     if (!FlashSchemePaths::RelativePath(uri, relative)) return false;
     contentType = FlashSchemePaths::ContentTypeFor(relative);
-    if (relative.compare(0, std::string(FlashSchemePaths::kMoviePrefix).size(), FlashSchemePaths::kMoviePrefix) == 0) {
+    if (relative.compare(0, std::string(FlashSchemePaths::kMoviePrefix).size(),
+                         FlashSchemePaths::kMoviePrefix) == 0) {
         auto it = m_movies.find(relative);
         if (it == m_movies.end()) return false;
         movie = it->second;

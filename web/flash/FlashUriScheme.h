@@ -39,7 +39,8 @@ private:
     bool m_bRegistered = false;
     std::string m_strFilesFolder;
     unsigned m_nNextMovie = 1;
-    std::map<std::string, std::shared_ptr<const std::vector<uint8_t>>> m_movies;  // relative path -> bytes
+    std::map<std::string, std::shared_ptr<const std::vector<uint8_t>>>
+        m_movies;  // relative path -> bytes
 };
 
 }  // namespace zorbel

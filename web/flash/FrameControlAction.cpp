@@ -19,8 +19,9 @@ public:
     void PushNull() { Record(FrameControlAction::kActionPush, {2}); }
     void PushInt(int32_t v) {
         uint32_t u = static_cast<uint32_t>(v);
-        Record(FrameControlAction::kActionPush, {7, static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8),
-                                                 static_cast<uint8_t>(u >> 16), static_cast<uint8_t>(u >> 24)});
+        Record(FrameControlAction::kActionPush,
+               {7, static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8),
+                static_cast<uint8_t>(u >> 16), static_cast<uint8_t>(u >> 24)});
     }
     // Pushes name's value, then reads members along the path: Variable("flash").external...
     void GetPath(const std::string& variable, std::initializer_list<const char*> members) {
@@ -31,7 +32,8 @@ public:
             Op(FrameControlAction::kActionGetMember);
         }
     }
-    // Calls object.method(args...) where the arguments (pushed in reverse) are already on the stack.
+    // Calls object.method(args...) where the arguments (pushed in reverse) are already on the
+    // stack.
     void CallMethodOnPath(const std::string& variable, std::initializer_list<const char*> members,
                           const std::string& method, int argCount) {
         PushInt(argCount);
@@ -118,8 +120,11 @@ std::vector<uint8_t> FrameControlAction::TagHeader(uint16_t code, uint32_t lengt
         out = {static_cast<uint8_t>(h), static_cast<uint8_t>(h >> 8)};
     } else {
         uint16_t h = static_cast<uint16_t>((code << 6) | 0x3F);
-        out = {static_cast<uint8_t>(h), static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(length),
-               static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length >> 16),
+        out = {static_cast<uint8_t>(h),
+               static_cast<uint8_t>(h >> 8),
+               static_cast<uint8_t>(length),
+               static_cast<uint8_t>(length >> 8),
+               static_cast<uint8_t>(length >> 16),
                static_cast<uint8_t>(length >> 24)};
     }
     return out;

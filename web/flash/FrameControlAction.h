@@ -12,10 +12,10 @@ namespace zorbel {
 class FrameControlAction {
 public:
     // Names under which the callbacks appear on the player element.
-    static constexpr const char* kCurrentFrame = "zorbelCurrentFrame";    // () -> _root._currentframe
-    static constexpr const char* kTotalFrames = "zorbelTotalFrames";      // () -> _root._totalframes
-    static constexpr const char* kGotoAndStop = "zorbelGotoAndStop";      // (frame, 1-based)
-    static constexpr const char* kGotoAndPlay = "zorbelGotoAndPlay";      // (frame, 1-based)
+    static constexpr const char* kCurrentFrame = "zorbelCurrentFrame";  // () -> _root._currentframe
+    static constexpr const char* kTotalFrames = "zorbelTotalFrames";    // () -> _root._totalframes
+    static constexpr const char* kGotoAndStop = "zorbelGotoAndStop";    // (frame, 1-based)
+    static constexpr const char* kGotoAndPlay = "zorbelGotoAndPlay";    // (frame, 1-based)
     static constexpr const char* kStop = "zorbelStop";
     static constexpr const char* kPlay = "zorbelPlay";
 

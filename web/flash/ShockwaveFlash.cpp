@@ -24,10 +24,12 @@ void OnScriptDone(GObject* source, GAsyncResult* result, gpointer /*unused*/) {
     --g_nScriptsInFlight;
     GError* error = nullptr;
 #if WEBKIT_CHECK_VERSION(2, 40, 0)
-    JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
+    JSCValue* value =
+        webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
     if (value) g_object_unref(value);
 #else
-    WebKitJavascriptResult* value = webkit_web_view_run_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
+    WebKitJavascriptResult* value =
+        webkit_web_view_run_javascript_finish(WEBKIT_WEB_VIEW(source), result, &error);
     if (value) webkit_javascript_result_unref(value);
 #endif
     // Commands are fire and forget: a script error or a cancelled request changes nothing here.
@@ -35,11 +37,14 @@ void OnScriptDone(GObject* source, GAsyncResult* result, gpointer /*unused*/) {
 }
 }  // namespace
 
-int CShockwaveFlash::ScriptsInFlight() { return g_nScriptsInFlight; }
+int CShockwaveFlash::ScriptsInFlight() {
+    return g_nScriptsInFlight;
+}
 
 CShockwaveFlash::CShockwaveFlash() = default;
 
-CShockwaveFlash::CShockwaveFlash(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size) {
+CShockwaveFlash::CShockwaveFlash(wxWindow* parent, wxWindowID id, const wxPoint& pos,
+                                 const wxSize& size) {
     Create(parent, id, pos, size);
 }
 
@@ -50,13 +55,15 @@ CShockwaveFlash::~CShockwaveFlash() {
     }
     if (m_pView) {
         // The page may still be reporting; nothing of it should reach this half-destroyed control.
-        m_pView->Unbind(wxEVT_WEBVIEW_SCRIPT_MESSAGE_RECEIVED, &CShockwaveFlash::OnScriptMessage, this);
+        m_pView->Unbind(wxEVT_WEBVIEW_SCRIPT_MESSAGE_RECEIVED, &CShockwaveFlash::OnScriptMessage,
+                        this);
         m_pView->RemoveScriptMessageHandler(kMessageHandler);
     }
     if (!m_strMovieUri.empty()) FlashUriScheme::Instance().RemoveMovie(m_strMovieUri);
 }
 
-bool CShockwaveFlash::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size) {
+bool CShockwaveFlash::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos,
+                             const wxSize& size) {
     if (!wxPanel::Create(parent, id, pos, size, wxBORDER_NONE | wxTAB_TRAVERSAL)) return false;
     SetBackgroundColour(*wxBLACK);
     CreateView();
@@ -65,8 +72,8 @@ bool CShockwaveFlash::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos
 
 void CShockwaveFlash::CreateView() {
     FlashUriScheme::Instance().Register();
-    m_pView = wxWebView::New(this, wxID_ANY, wxWebViewDefaultURLStr, wxDefaultPosition, GetClientSize(),
-                             wxWebViewBackendDefault, wxBORDER_NONE);
+    m_pView = wxWebView::New(this, wxID_ANY, wxWebViewDefaultURLStr, wxDefaultPosition,
+                             GetClientSize(), wxWebViewBackendDefault, wxBORDER_NONE);
     if (!m_pView) return;
     m_pCancel = g_cancellable_new();
     auto* sizer = new wxBoxSizer(wxVERTICAL);
@@ -84,10 +91,12 @@ void CShockwaveFlash::RunScript(const std::string& script) {
     if (!native || !WEBKIT_IS_WEB_VIEW(native)) return;
     ++g_nScriptsInFlight;
 #if WEBKIT_CHECK_VERSION(2, 40, 0)
-    webkit_web_view_evaluate_javascript(WEBKIT_WEB_VIEW(native), script.c_str(), static_cast<gssize>(script.size()),
-                                        nullptr, nullptr, m_pCancel, &OnScriptDone, nullptr);
+    webkit_web_view_evaluate_javascript(WEBKIT_WEB_VIEW(native), script.c_str(),
+                                        static_cast<gssize>(script.size()), nullptr, nullptr,
+                                        m_pCancel, &OnScriptDone, nullptr);
 #else
-    webkit_web_view_run_javascript(WEBKIT_WEB_VIEW(native), script.c_str(), m_pCancel, &OnScriptDone, nullptr);
+    webkit_web_view_run_javascript(WEBKIT_WEB_VIEW(native), script.c_str(), m_pCancel,
+                                   &OnScriptDone, nullptr);
 #endif
 }
 
@@ -123,8 +132,9 @@ void CShockwaveFlash::SendLoad() {
     if (!m_bLoadPending) return;
     m_bLoadPending = false;
     const char* mode = m_mode == FrameControlMode::Callbacks ? "callbacks" : "menu";
-    RunScript("zorbelHost.load(" + std::to_string(m_nLoadId) + ", '" + m_strMovieUri + "', '" + mode + "', " +
-              std::to_string(m_nPendingFrames) + ", " + (m_bPlaying ? "true" : "false") + ");");
+    RunScript("zorbelHost.load(" + std::to_string(m_nLoadId) + ", '" + m_strMovieUri + "', '" +
+              mode + "', " + std::to_string(m_nPendingFrames) + ", " +
+              (m_bPlaying ? "true" : "false") + ");");
 }
 
 void CShockwaveFlash::Play() {
@@ -137,7 +147,9 @@ void CShockwaveFlash::Stop() {
     if (m_bPlayerReady) RunScript("zorbelHost.stop();");
 }
 
-void CShockwaveFlash::Rewind() { FrameNum(0); }
+void CShockwaveFlash::Rewind() {
+    FrameNum(0);
+}
 
 void CShockwaveFlash::FrameNum(int frame) {
     if (!m_bMovieLoaded || m_nTotalFrames <= 0) return;
@@ -148,9 +160,13 @@ void CShockwaveFlash::FrameNum(int frame) {
     RunScript("zorbelHost.gotoFrame(" + std::to_string(frame) + ");");
 }
 
-int CShockwaveFlash::TotalFrames() const { return m_bMovieLoaded ? m_nTotalFrames : kNoFrames; }
+int CShockwaveFlash::TotalFrames() const {
+    return m_bMovieLoaded ? m_nTotalFrames : kNoFrames;
+}
 
-int CShockwaveFlash::CurrentFrame() const { return m_bMovieLoaded ? m_nCurrentFrame : 0; }
+int CShockwaveFlash::CurrentFrame() const {
+    return m_bMovieLoaded ? m_nCurrentFrame : 0;
+}
 
 void CShockwaveFlash::OnScriptMessage(wxWebViewEvent& event) {
     HandleMessage(event.GetString().utf8_string());

@@ -73,7 +73,9 @@ public:
     // their control is gone.
     static int ScriptsInFlight();
     // Called once per movie when its first frame is on screen.
-    void SetFirstFrameHandler(std::function<void()> handler) { m_onFirstFrame = std::move(handler); }
+    void SetFirstFrameHandler(std::function<void()> handler) {
+        m_onFirstFrame = std::move(handler);
+    }
 
 private:
     void CreateView();
@@ -91,7 +93,7 @@ private:
     bool m_bLoadPending = false;
     int m_nLoadId = 0;
     int m_nTotalFrames = kNoFrames;
-    int m_nPendingFrames = 0;   // frame count from the header, valid once the player has the movie
+    int m_nPendingFrames = 0;  // frame count from the header, valid once the player has the movie
     int m_nCurrentFrame = 0;
     FrameControlMode m_mode = FrameControlMode::None;
     std::string m_strMoviePath;

@@ -53,8 +53,8 @@ Window ActiveWindow() {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     XGetWindowProperty(display, CX11Display::Root(),
-                       XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 0, 1, False,
-                       XA_WINDOW, &type, &format, &count, &after, &data);
+                       XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 0, 1, False, XA_WINDOW,
+                       &type, &format, &count, &after, &data);
     Window active = count == 1 ? reinterpret_cast<Window*>(data)[0] : 0;
     if (data != nullptr) XFree(data);
     return active;
@@ -92,8 +92,8 @@ protected:
     // The marked window of the program, once it is there.
     static unsigned long WaitForInstanceWindow() {
         unsigned long window = 0;
-        zorbel::test::PumpUntil(
-            [&] { return (window = CInstanceMarker::Find(kProgramName)) != 0; }, kWindowGuard);
+        zorbel::test::PumpUntil([&] { return (window = CInstanceMarker::Find(kProgramName)) != 0; },
+                                kWindowGuard);
         return window;
     }
 
@@ -163,8 +163,8 @@ TEST_F(SecondStartTest, MinimisedMainWindowIsRestored) {
         int format = 0;
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
-        XGetWindowProperty(CX11Display::Get(), CX11Display::Root(), check, 0, 1, False,
-                           XA_WINDOW, &type, &format, &count, &after, &data);
+        XGetWindowProperty(CX11Display::Get(), CX11Display::Root(), check, 0, 1, False, XA_WINDOW,
+                           &type, &format, &count, &after, &data);
         Window checkWindow = count == 1 ? reinterpret_cast<Window*>(data)[0] : None;
         if (data != nullptr) XFree(data);
         return checkWindow != None && MapState(checkWindow) != -1;
@@ -248,8 +248,7 @@ TEST_F(SecondStartTest, TwoStartsAtTheSameMomentLeaveOneInstance) {
     ASSERT_TRUE(b.Start(zorbel::test::ProgramPath(), EnvFor(dataB, configB)));
 
     // One of them ends by itself, with status 0; the other keeps its window.
-    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return !a.Running() || !b.Running(); },
-                                        kExitGuard))
+    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return !a.Running() || !b.Running(); }, kExitGuard))
         << "both starts kept running";
     ChildProcess& survivor = a.Running() ? a : b;
     ChildProcess& loser = a.Running() ? b : a;

@@ -18,8 +18,7 @@ extern char** environ;
 namespace zorbel::test {
 
 ScratchFolder::ScratchFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "zorbel-boot-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "zorbel-boot-XXXXXX").string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     if (mkdtemp(name.data()) != nullptr) m_path = name.data();
@@ -43,7 +42,9 @@ bool WriteCatalog(const std::string& dataHome, const catalogbuild::CatalogSeed& 
     return catalogbuild::BuildCatalog(seed, folder + "/ZorbelPlim.dat", key).ok;
 }
 
-ChildProcess::~ChildProcess() { Kill(); }
+ChildProcess::~ChildProcess() {
+    Kill();
+}
 
 bool ChildProcess::Start(const std::string& executable,
                          const std::map<std::string, std::string>& env) {
@@ -107,6 +108,8 @@ void ChildProcess::Terminate() {
     if (!WaitForExit(std::chrono::seconds(10), nullptr)) Kill();
 }
 
-std::string ProgramPath() { return std::string(ZORBEL_APP_DIR) + "/zorbel"; }
+std::string ProgramPath() {
+    return std::string(ZORBEL_APP_DIR) + "/zorbel";
+}
 
 }  // namespace zorbel::test

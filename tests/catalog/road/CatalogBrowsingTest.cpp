@@ -153,9 +153,11 @@ protected:
     static bool BuildCatalog() {
         namespace build = zorbel::catalogbuild;
         build::CatalogSeed seed;
-        seed.classes = {{1, 1, "儿歌"}, {2, 1, "童谣"}, {3, 1, "空班"}, {5, 3, "自然"},
-                        {4, 4, "益智"}};
-        seed.titles = {{11, 1, "小兔子乖乖", 0}, {12, 1, "两只老虎", 0}, {13, 2, "数鸭子", 0},
+        seed.classes = {
+            {1, 1, "儿歌"}, {2, 1, "童谣"}, {3, 1, "空班"}, {5, 3, "自然"}, {4, 4, "益智"}};
+        seed.titles = {{11, 1, "小兔子乖乖", 0},
+                       {12, 1, "两只老虎", 0},
+                       {13, 2, "数鸭子", 0},
                        {14, 5, "月亮", 0}};
         for (int n = 1; n <= 25; ++n) seed.titles.push_back({100 + n, 4, Numbered("游戏", n), 0});
         seed.movieClasses = {{1, "经典"}, {2, "新片"}};
@@ -417,9 +419,8 @@ TEST_F(CatalogBrowsingTest, SecondUncachedTitleDuringADownloadIsRefusedCachedOne
     // The worker takes the title's path only after its "0%" has been shown; a cache hit
     // before then would hand it the wrong path.
     auto* status = dynamic_cast<wxTextCtrl*>(Item(kIdStatusEdit));
-    ASSERT_TRUE(PumpUntil([status] {
-        return DownloadBusy.load() == 1 && status->GetValue() == "0%";
-    }));
+    ASSERT_TRUE(
+        PumpUntil([status] { return DownloadBusy.load() == 1 && status->GetValue() == "0%"; }));
     PumpFor(200ms);
     // A stopped player makes room for the advertisement page while the title comes.
     EXPECT_TRUE(Dialog().m_pAdPanel->IsShown());

@@ -108,8 +108,8 @@ protected:
         ASSERT_NE(server_, nullptr);
         CVelaPfcSystem::SetExeFolderOverride(exe_.Path());
         std::ofstream ini(exe_.File("Zorbel.ini"), std::ios::trunc);
-        ini << "[VIEDO]\nViedoPath=" << exe_.File("cache") << "\n[HOSTS]\nWebSite="
-            << server_->BaseUrl() << "\nWebServer=" << server_->BaseUrl()
+        ini << "[VIEDO]\nViedoPath=" << exe_.File("cache")
+            << "\n[HOSTS]\nWebSite=" << server_->BaseUrl() << "\nWebServer=" << server_->BaseUrl()
             << "\nContentServer=" << server_->BaseUrl() << "\nVendorSiteName=vendor.example\n";
         ini.close();
         zorbel::test::ShownBoxes().clear();
@@ -169,9 +169,7 @@ protected:
         return text;
     }
 
-    static bool Scheduled(wxWindow* window) {
-        return wxTheApp->IsScheduledForDestruction(window);
-    }
+    static bool Scheduled(wxWindow* window) { return wxTheApp->IsScheduledForDestruction(window); }
 
     static inline WindowManager* wm_ = nullptr;
     static inline TempDir* www_ = nullptr;
@@ -203,7 +201,11 @@ TEST_F(PlimDlgFrameTest, MaximiseFillsTheWorkAreaPlusTwoPixelsAndRestoreGoesBack
     CPlimDlg* dialog = MakeShown(true);
     // The deferred start-up's own page load comes first; the reload must not race with it.
     ASSERT_TRUE(zorbel::test::PumpUntil(
-        [&] { return !dialog->DeferredStartupTimer().IsRunning() && Requests("/plimt.asp?from=shop") > 0; }, 10s));
+        [&] {
+            return !dialog->DeferredStartupTimer().IsRunning() &&
+                   Requests("/plimt.asp?from=shop") > 0;
+        },
+        10s));
     zorbel::test::PumpFor(300ms);
     dialog->SetSize(wxRect(40, 50, 700, 500));
     zorbel::test::PumpUntil([&] { return dialog->GetRect() == wxRect(40, 50, 700, 500); });
@@ -224,7 +226,11 @@ TEST_F(PlimDlgFrameTest, MaximiseFillsTheWorkAreaPlusTwoPixelsAndRestoreGoesBack
     EXPECT_TRUE(zorbel::test::PumpUntil(
         [&] { return Requests("/plimad.asp?from=shop") == requestsBefore + 1; }, 10s))
         << LogText() << " created " << dialog->m_browser.IsCreated() << " url "
-        << (dialog->m_browser.GetView() ? std::string(static_cast<wxWebView*>(dialog->m_browser.GetView())->GetCurrentURL().utf8_str()) : "-");
+        << (dialog->m_browser.GetView()
+                ? std::string(static_cast<wxWebView*>(dialog->m_browser.GetView())
+                                  ->GetCurrentURL()
+                                  .utf8_str())
+                : "-");
 
     dialog->ToggleMaximize();
     EXPECT_EQ(dialog->m_bMaximized, 0);
@@ -358,8 +364,8 @@ TEST_F(PlimDlgFrameTest, SiteCommandLinkLineAndNewWindowOpenTheBrowser) {
     newWindow.SetURL("http://community.example/page");
     dialog->GetEventHandler()->ProcessEvent(newWindow);
     EXPECT_FALSE(newWindow.GetCancel());
-    EXPECT_EQ(opened_, (std::vector<std::string>{server_->BaseUrl() + "/", "http://ads.example/2", "",
-                                                 "http://community.example/page"}));
+    EXPECT_EQ(opened_, (std::vector<std::string>{server_->BaseUrl() + "/", "http://ads.example/2",
+                                                 "", "http://community.example/page"}));
     delete dialog;
 }
 
@@ -405,7 +411,8 @@ TEST_F(PlimDlgFrameTest, AboutBoxShowsNameVersionNoticeIconAndOk) {
     EXPECT_EQ(std::string(about.GetTitle().utf8_str()), "关于 佐贝乐儿童游戏");
     std::vector<std::string> texts;
     for (wxWindow* child : about.GetChildren())
-        if (wxDynamicCast(child, wxStaticText)) texts.push_back(std::string(child->GetLabel().utf8_str()));
+        if (wxDynamicCast(child, wxStaticText))
+            texts.push_back(std::string(child->GetLabel().utf8_str()));
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0], "ZorbelPlim，1.0 版");
     EXPECT_FALSE(texts[1].empty());
@@ -436,7 +443,8 @@ TEST_F(PlimDlgFrameTest, SettingsFeedbackAndAboutRunModally) {
     }
     // Cancel keeps the folder the window has.
     dialog->m_strCacheFolder = "kept";
-    WhenModal<CDlgSettings>(dialog, [](CDlgSettings* settings) { settings->EndModal(wxID_CANCEL); });
+    WhenModal<CDlgSettings>(dialog,
+                            [](CDlgSettings* settings) { settings->EndModal(wxID_CANCEL); });
     Command(dialog, wxEVT_MENU, CPlimDlg::kCmdSettings);
     EXPECT_EQ(dialog->m_strCacheFolder, "kept");
 

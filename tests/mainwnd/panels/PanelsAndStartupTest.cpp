@@ -73,7 +73,9 @@ std::string Label(wxWindow* window) {
     return window == nullptr ? std::string("(none)") : std::string(window->GetLabel().utf8_str());
 }
 
-std::string AppName() { return std::string(wxTheApp->GetAppName().utf8_str()); }
+std::string AppName() {
+    return std::string(wxTheApp->GetAppName().utf8_str());
+}
 
 // The texts of the items directly under item.
 std::vector<std::string> ChildTexts(wxTreeCtrl* tree, const wxTreeItemId& item) {
@@ -127,8 +129,8 @@ protected:
                           exe_.File(std::string("data/") + name), error);
         ASSERT_TRUE(fs::exists(exe_.File("data/ZorbelPlim.dat")));
         std::ofstream ini(exe_.File("Zorbel.ini"));
-        ini << "[VIEDO]\nViedoPath=" << exe_.File("cache") << "\n[HOSTS]\nWebSite="
-            << server_->BaseUrl() << "\nWebServer=" << server_->BaseUrl()
+        ini << "[VIEDO]\nViedoPath=" << exe_.File("cache")
+            << "\n[HOSTS]\nWebSite=" << server_->BaseUrl() << "\nWebServer=" << server_->BaseUrl()
             << "\nContentServer=" << server_->BaseUrl() << "\nVendorSiteName=vendor.example\n";
         ini.close();
         const char* dataHome = getenv("XDG_DATA_HOME");
@@ -199,7 +201,7 @@ protected:
     // Sends bytes as a copy-data message from another thread (a send to a window of this
     // thread must not block this thread's event loop) and pumps until it is answered.
     static zorbel::x11::CCopyDataSender::Result SendCopyData(CPlimDlg& dialog, const void* bytes,
-                                                           size_t length) {
+                                                             size_t length) {
         const unsigned long target = dialog.CopyDataReceiver()->XWindow();
         auto result = std::async(std::launch::async, [=] {
             return zorbel::x11::CCopyDataSender::Send(target, 1, bytes, length, 5000ms);
@@ -393,7 +395,8 @@ TEST_F(PanelsAndStartupTest, OnlineUpdateStartsTheUpdaterWithMinusNEveryTime) {
         dialog->GetEventHandler()->ProcessEvent(command);
     }
     ASSERT_TRUE(PumpUntil([] { return UpdaterCalls().size() == 3; }, 5s));
-    for (const auto& call : UpdaterCalls()) EXPECT_EQ(call, (std::vector<std::string>{AppName(), "-n"}));
+    for (const auto& call : UpdaterCalls())
+        EXPECT_EQ(call, (std::vector<std::string>{AppName(), "-n"}));
     // Nothing else happens in the program.
     EXPECT_FALSE(dialog->HasRunDeferredStartup());
     EXPECT_TRUE(dialog->ContentPanels().empty());
@@ -452,10 +455,10 @@ TEST_F(PanelsAndStartupTest, OtherCopyDataTextsAreIgnored) {
         size_t length;
     };
     const Case cases[] = {
-        {"Tarnup is ok!", 12},    // without its exclamation mark
-        {"Tarnup is ok!!", 14},   // a second one
-        {"tarnup is ok!", 13},    // another case
-        {nullptr, 0},             // nothing at all
+        {"Tarnup is ok!", 12},   // without its exclamation mark
+        {"Tarnup is ok!!", 14},  // a second one
+        {"tarnup is ok!", 13},   // another case
+        {nullptr, 0},            // nothing at all
     };
     FakeTray tray;
     CPlimDlg* dialog = ShowMainWindow(false);

@@ -106,8 +106,7 @@ protected:
 }  // namespace
 
 TEST_F(ProgramLauncherTest, UpdaterReceivesTheWordsOfItsCommandLine) {
-    EXPECT_EQ(LaunchAndRecord("Tarnup.exe zorbel").arguments,
-              (std::vector<std::string>{"zorbel"}));
+    EXPECT_EQ(LaunchAndRecord("Tarnup.exe zorbel").arguments, (std::vector<std::string>{"zorbel"}));
     EXPECT_EQ(LaunchAndRecord("Tarnup.exe zorbel -n").arguments,
               (std::vector<std::string>{"zorbel", "-n"}));
     // An executable name with a blank is passed as it stands and falls apart in two.

@@ -44,9 +44,8 @@ public:
     // Puts the instance marker on its window, as a winner does once its window exists.
     void Mark() {
         long value = 2011;
-        XChangeProperty(display_, window_, XInternAtom(display_, name_.c_str(), False),
-                        XA_CARDINAL, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(&value), 1);
+        XChangeProperty(display_, window_, XInternAtom(display_, name_.c_str(), False), XA_CARDINAL,
+                        32, PropModeReplace, reinterpret_cast<unsigned char*>(&value), 1);
         XSync(display_, False);
     }
     void Close() {

@@ -31,8 +31,8 @@ class ForeignWindow {
 public:
     explicit ForeignWindow(Window parent = 0) {
         display_ = CX11Display::Get();
-        window_ = XCreateSimpleWindow(display_, parent ? parent : DefaultRootWindow(display_), 0,
-                                      0, 50, 50, 0, 0, 0);
+        window_ = XCreateSimpleWindow(display_, parent ? parent : DefaultRootWindow(display_), 0, 0,
+                                      50, 50, 0, 0, 0);
         XMapWindow(display_, window_);
         XSync(display_, False);
     }

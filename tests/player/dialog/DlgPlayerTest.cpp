@@ -33,8 +33,7 @@ using zorbel::test::PumpFor;
 using zorbel::test::PumpUntil;
 using zorbel::test::ShownBoxes;
 
-TEST(TitleFromPathTest, TakesTheNameWithoutFolderAndLastExtension)
-{
+TEST(TitleFromPathTest, TakesTheNameWithoutFolderAndLastExtension) {
     EXPECT_EQ(CDlgPlayer::TitleFromPath("C:\\cache\\小兔子.swf"), "小兔子");
     EXPECT_EQ(CDlgPlayer::TitleFromPath("/var/cache/小兔子.swf"), "小兔子");
     EXPECT_EQ(CDlgPlayer::TitleFromPath("/cache/a.b.swf"), "a.b");
@@ -48,8 +47,7 @@ TEST(TitleFromPathTest, TakesTheNameWithoutFolderAndLastExtension)
 
 class DlgPlayerTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         zorbel::FlashUriScheme::Instance().SetFilesFolder(std::string(ZORBEL_APP_DIR) + "/ruffle");
         s_data = new zorbel::test::TempDir;
         s_exe = new zorbel::test::TempDir;
@@ -80,8 +78,7 @@ protected:
         s_player->SetSize(0, 0, 800, 600);
     }
 
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         // The answers to the last commands arrive first: the toolkit's web view does not
         // survive an answer that comes after it is gone.
         PumpFor(500ms);
@@ -93,41 +90,35 @@ protected:
         delete s_data;
     }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(s_created);
         ASSERT_TRUE(s_catalogBuilt);
         ShownBoxes().clear();
     }
 
-    static std::string WriteMovie(const std::string& name, const zorbel::test::TestMovieRecipe& recipe)
-    {
+    static std::string WriteMovie(const std::string& name,
+                                  const zorbel::test::TestMovieRecipe& recipe) {
         const std::string path = s_movies->File(name);
         zorbel::test::WriteFileBytes(path, zorbel::test::MakeTestMovie(recipe));
         return path;
     }
 
     // Plays path unless it is already open, and waits until its first frame is on screen.
-    static bool EnsureOpen(const std::string& path)
-    {
-        if (!s_player->MovieControl() || s_player->MoviePath() != path)
-            s_player->PlayMovie(path);
+    static bool EnsureOpen(const std::string& path) {
+        if (!s_player->MovieControl() || s_player->MoviePath() != path) s_player->PlayMovie(path);
         return PumpUntil([] { return Flash() && Flash()->IsFirstFrameShown(); }, 60s);
     }
 
     static zorbel::CShockwaveFlash* Flash() { return s_player->MovieControl(); }
 
-    static int Count(const std::string& sql)
-    {
+    static int Count(const std::string& sql) {
         CDbVelaLite db;
-        if (!db.Open(s_catalog, zorbel::files::kCatalogKey))
-            return -100;
+        if (!db.Open(s_catalog, zorbel::files::kCatalogKey)) return -100;
         std::unique_ptr<CSqlStatement> st(db.Prepare(sql));
         return st && st->NextRow() ? st->ColumnInt(0) : -1;
     }
 
-    static void SendSeek(wxObject* source, int position)
-    {
+    static void SendSeek(wxObject* source, int position) {
         wxCommandEvent event(wxEVT_XSCROLL_HSCROLL, CDlgPlayer::kSeekBarId);
         event.SetEventObject(source);
         event.SetInt(position);
@@ -135,14 +126,12 @@ protected:
         s_player->GetEventHandler()->ProcessEvent(event);
     }
 
-    static wxPoint OnScreen(wxWindow* window, double xFraction)
-    {
+    static wxPoint OnScreen(wxWindow* window, double xFraction) {
         const wxRect rect = window->GetScreenRect();
         return wxPoint(rect.x + int(rect.width * xFraction), rect.y + rect.height / 2);
     }
 
-    static void DoubleClick(wxWindow* window)
-    {
+    static void DoubleClick(wxWindow* window) {
         zorbel::test::MovePointer(OnScreen(window, 0.5));
         PumpFor(100ms);
         zorbel::test::DoubleClickPointer();
@@ -161,8 +150,7 @@ protected:
     static inline bool s_created = false;
 };
 
-TEST_F(DlgPlayerTest, WithoutAMovieTheButtonsDoNothingAndTheFavouriteNamesAnEmptyTitle)
-{
+TEST_F(DlgPlayerTest, WithoutAMovieTheButtonsDoNothingAndTheFavouriteNamesAnEmptyTitle) {
     // A player of its own that never gets a movie (and so never makes a movie control).
     auto* idle = new CDlgPlayer;
     ASSERT_TRUE(idle->Create(s_main));
@@ -211,8 +199,7 @@ TEST_F(DlgPlayerTest, WithoutAMovieTheButtonsDoNothingAndTheFavouriteNamesAnEmpt
     PumpFor(50ms);
 }
 
-TEST_F(DlgPlayerTest, ControlsAreLaidOutAlongTheBottom)
-{
+TEST_F(DlgPlayerTest, ControlsAreLaidOutAlongTheBottom) {
     const wxSize client = s_player->GetClientSize();
     const wxRect seek = s_player->SeekBar().GetRect();
     EXPECT_EQ(seek, wxRect(5, client.y - 40, client.x - 10, 7));
@@ -224,7 +211,8 @@ TEST_F(DlgPlayerTest, ControlsAreLaidOutAlongTheBottom)
     for (int id : {CDlgPlayer::kFavoriteId, CDlgPlayer::kPlayId, CDlgPlayer::kPauseId,
                    CDlgPlayer::kStopId, CDlgPlayer::kFullScreenId}) {
         EXPECT_EQ(s_player->FindWindow(id)->GetRect(),
-                  wxRect(x, client.y - button.y, button.x, button.y)) << id;
+                  wxRect(x, client.y - button.y, button.x, button.y))
+            << id;
         x += button.x + 5;
     }
     const int statusX = 5 * (button.x + 6);
@@ -232,8 +220,7 @@ TEST_F(DlgPlayerTest, ControlsAreLaidOutAlongTheBottom)
               wxRect(statusX, client.y - 20, client.x - 5 - statusX, 20));
 }
 
-TEST_F(DlgPlayerTest, StatusLineCountsFramesAndShowsTheLastFrameAsTheTotal)
-{
+TEST_F(DlgPlayerTest, StatusLineCountsFramesAndShowsTheLastFrameAsTheTotal) {
     s_player->PlayMovie(s_rabbit);
     ASSERT_NE(Flash(), nullptr);
     EXPECT_EQ(s_player->Title(), "小兔子乖乖");
@@ -243,9 +230,13 @@ TEST_F(DlgPlayerTest, StatusLineCountsFramesAndShowsTheLastFrameAsTheTotal)
     EXPECT_EQ(Flash()->GetRect(), s_player->FindWindow(CDlgPlayer::kFrameId)->GetRect());
     // Until the player has the movie there are no frames to count.
     if (!Flash()->IsMovieLoaded()) {
-        EXPECT_TRUE(PumpUntil([] {
-            return Flash()->IsMovieLoaded() || s_player->StatusText() == CDlgPlayer::kWaitingText;
-        }, 5s)) << s_player->StatusText();
+        EXPECT_TRUE(PumpUntil(
+            [] {
+                return Flash()->IsMovieLoaded() ||
+                       s_player->StatusText() == CDlgPlayer::kWaitingText;
+            },
+            5s))
+            << s_player->StatusText();
     }
     ASSERT_TRUE(EnsureOpen(s_rabbit));
 
@@ -253,19 +244,20 @@ TEST_F(DlgPlayerTest, StatusLineCountsFramesAndShowsTheLastFrameAsTheTotal)
     EXPECT_EQ(s_player->IsActive(), 1);
     EXPECT_TRUE(s_player->IsProgressTimerRunning());
     Flash()->FrameNum(124);
-    EXPECT_TRUE(PumpUntil([] { return s_player->StatusText() == "您在看：小兔子乖乖(124/250)"; }, 10s))
+    EXPECT_TRUE(
+        PumpUntil([] { return s_player->StatusText() == "您在看：小兔子乖乖(124/250)"; }, 10s))
         << s_player->StatusText();
     EXPECT_TRUE(PumpUntil([] { return s_player->SeekBar().m_nPos == 124 * 1000 / 250; }, 10s))
         << s_player->SeekBar().m_nPos;
 
     Flash()->FrameNum(249);
-    EXPECT_TRUE(PumpUntil([] { return s_player->StatusText() == "您在看：小兔子乖乖(250/250)"; }, 10s))
+    EXPECT_TRUE(
+        PumpUntil([] { return s_player->StatusText() == "您在看：小兔子乖乖(250/250)"; }, 10s))
         << s_player->StatusText();
     EXPECT_TRUE(PumpUntil([] { return s_player->SeekBar().m_nPos == 249 * 1000 / 250; }, 10s));
 }
 
-TEST_F(DlgPlayerTest, StopThenPlayStartsAgainAtTheFirstFrame)
-{
+TEST_F(DlgPlayerTest, StopThenPlayStartsAgainAtTheFirstFrame) {
     ASSERT_TRUE(EnsureOpen(s_rabbit));
     s_player->Pause();
     Flash()->FrameNum(150);
@@ -290,8 +282,7 @@ TEST_F(DlgPlayerTest, StopThenPlayStartsAgainAtTheFirstFrame)
     EXPECT_LT(s_player->SeekBar().m_nPos, 600);
 }
 
-TEST_F(DlgPlayerTest, SeekToTheMiddleLandsOnFrame125AndPlaysAlsoWhenPaused)
-{
+TEST_F(DlgPlayerTest, SeekToTheMiddleLandsOnFrame125AndPlaysAlsoWhenPaused) {
     ASSERT_TRUE(EnsureOpen(s_rabbit));
     s_player->Pause();
     ASSERT_FALSE(Flash()->IsPlaying());
@@ -310,8 +301,7 @@ TEST_F(DlgPlayerTest, SeekToTheMiddleLandsOnFrame125AndPlaysAlsoWhenPaused)
     EXPECT_TRUE(PumpUntil([] { return Flash()->CurrentFrame() > 125; }, 20s));
 }
 
-TEST_F(DlgPlayerTest, AMissingFileOnlyShowsThePlayerAndTheMovieGoesOn)
-{
+TEST_F(DlgPlayerTest, AMissingFileOnlyShowsThePlayerAndTheMovieGoesOn) {
     ASSERT_TRUE(EnsureOpen(s_rabbit));
     s_player->OnPlay();
     s_player->Hide();
@@ -327,8 +317,7 @@ TEST_F(DlgPlayerTest, AMissingFileOnlyShowsThePlayerAndTheMovieGoesOn)
     EXPECT_TRUE(ShownBoxes().empty());
 }
 
-TEST_F(DlgPlayerTest, PlaysAndFavouritesAreCounted)
-{
+TEST_F(DlgPlayerTest, PlaysAndFavouritesAreCounted) {
     const std::string played = "SELECT f_Clicks FROM T_Raruri_Played WHERE f_FileID=13";
     const std::string titleClicks = "SELECT f_Clicks FROM T_Raruri_FileList WHERE f_FileID=13";
     const std::string favourite = "SELECT f_Clicks FROM T_Raruri_Favorites WHERE f_FileID=13";
@@ -368,8 +357,7 @@ TEST_F(DlgPlayerTest, PlaysAndFavouritesAreCounted)
     EXPECT_EQ(Count(played), 2);
 }
 
-TEST_F(DlgPlayerTest, WithoutACatalogThePlayHappensAndThePlayerReportsIt)
-{
+TEST_F(DlgPlayerTest, WithoutACatalogThePlayHappensAndThePlayerReportsIt) {
     const std::string moved = s_catalog + ".away";
     std::filesystem::rename(s_catalog, moved);
     s_player->PlayMovie(s_rabbit);
@@ -385,8 +373,7 @@ TEST_F(DlgPlayerTest, WithoutACatalogThePlayHappensAndThePlayerReportsIt)
     EXPECT_TRUE(Flash()->IsPlaying());
 }
 
-TEST_F(DlgPlayerTest, FullScreenTwiceComesBackToTheSameState)
-{
+TEST_F(DlgPlayerTest, FullScreenTwiceComesBackToTheSameState) {
     ASSERT_TRUE(EnsureOpen(s_rabbit));
     const wxRect before = s_player->GetRect();
     for (int round = 0; round < 2; ++round) {
@@ -418,8 +405,7 @@ TEST_F(DlgPlayerTest, FullScreenTwiceComesBackToTheSameState)
     }
 }
 
-TEST_F(DlgPlayerTest, AClickOnTheSeekBarMovesTheMovieThereAndPlays)
-{
+TEST_F(DlgPlayerTest, AClickOnTheSeekBarMovesTheMovieThereAndPlays) {
     ASSERT_TRUE(EnsureOpen(s_rabbit));
     s_player->OnStop();
     ASSERT_TRUE(PumpUntil([] { return Flash()->CurrentFrame() == 0; }, 10s));
@@ -434,8 +420,7 @@ TEST_F(DlgPlayerTest, AClickOnTheSeekBarMovesTheMovieThereAndPlays)
     EXPECT_TRUE(s_player->IsProgressTimerRunning());
 }
 
-TEST_F(DlgPlayerTest, ADoubleClickOnTheMovieTogglesFullScreen)
-{
+TEST_F(DlgPlayerTest, ADoubleClickOnTheMovieTogglesFullScreen) {
     ASSERT_TRUE(EnsureOpen(s_rabbit));
     s_main->Raise();
     PumpFor(200ms);
@@ -449,8 +434,7 @@ TEST_F(DlgPlayerTest, ADoubleClickOnTheMovieTogglesFullScreen)
     PumpFor(200ms);
 }
 
-TEST_F(DlgPlayerTest, KeysNeverLeaveThePlayer)
-{
+TEST_F(DlgPlayerTest, KeysNeverLeaveThePlayer) {
     ASSERT_TRUE(EnsureOpen(s_rabbit));
     s_player->OnPlay();
     int mainSaw = 0;

@@ -34,13 +34,11 @@ struct RecordRow {
 
 class PlayHistoryTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_FALSE(m_data.Path().empty());
         const char* old = std::getenv("XDG_DATA_HOME");
         m_hadXdg = old != nullptr;
-        if (old)
-            m_oldXdg = old;
+        if (old) m_oldXdg = old;
         setenv("XDG_DATA_HOME", m_data.Path().c_str(), 1);
         // An executable folder with no shipped catalog, so a missing one stays missing.
         CVelaPfcSystem::SetExeFolderOverride(m_exe.Path());
@@ -49,8 +47,7 @@ protected:
         ASSERT_EQ(zorbel::files::CatalogPath(), m_catalog);
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         if (m_hadXdg)
             setenv("XDG_DATA_HOME", m_oldXdg.c_str(), 1);
         else
@@ -58,32 +55,30 @@ protected:
         CVelaPfcSystem::SetExeFolderOverride("");
     }
 
-    void BuildCatalog()
-    {
+    void BuildCatalog() {
         build::CatalogSeed seed;
         seed.classes = {{1, 1, "儿歌"}, {6, 4, "游戏"}};
-        seed.titles = {{11, 1, "小兔子乖乖", 7}, {12, 1, "两只老虎", 0}, {13, 6, "数鸭子", 2},
+        seed.titles = {{11, 1, "小兔子乖乖", 7},
+                       {12, 1, "两只老虎", 0},
+                       {13, 6, "数鸭子", 2},
                        {14, 6, "拼图", 5}};
         const build::BuildResult result = build::BuildCatalog(seed, m_catalog);
         ASSERT_TRUE(result.ok) << result.error;
     }
 
-    bool Exec(const std::string& sql)
-    {
+    bool Exec(const std::string& sql) {
         CDbVelaLite db;
         return db.Open(m_catalog, zorbel::files::kCatalogKey) && db.ExecuteSql(sql);
     }
 
     // Adds a title whose name the builder would refuse (quotes, wildcards).
-    void AddTitle(int fileId, const std::string& name, int clicks)
-    {
+    void AddTitle(int fileId, const std::string& name, int clicks) {
         ASSERT_TRUE(Exec("INSERT INTO T_Raruri_FileList VALUES (" + std::to_string(fileId) +
-                         ", 1, '" + zorbel::sql::Quote(name) + "', '', " +
-                         std::to_string(clicks) + ")"));
+                         ", 1, '" + zorbel::sql::Quote(name) + "', '', " + std::to_string(clicks) +
+                         ")"));
     }
 
-    std::vector<RecordRow> Records(const std::string& table)
-    {
+    std::vector<RecordRow> Records(const std::string& table) {
         std::vector<RecordRow> rows;
         CDbVelaLite db;
         EXPECT_TRUE(db.Open(m_catalog, zorbel::files::kCatalogKey));
@@ -101,8 +96,7 @@ protected:
         return rows;
     }
 
-    int TitleClicks(int fileId)
-    {
+    int TitleClicks(int fileId) {
         CDbVelaLite db;
         EXPECT_TRUE(db.Open(m_catalog, zorbel::files::kCatalogKey));
         std::unique_ptr<CSqlStatement> st(db.Prepare(
@@ -117,8 +111,7 @@ protected:
     bool m_hadXdg = false;
 };
 
-TEST_F(PlayHistoryTest, NewFavouriteGetsOneRowWithCountZero)
-{
+TEST_F(PlayHistoryTest, NewFavouriteGetsOneRowWithCountZero) {
     BuildCatalog();
     const auto result = CPlayHistory().AddFavorite("两只老虎");
     EXPECT_EQ(result.outcome, Outcome::Added);
@@ -134,14 +127,14 @@ TEST_F(PlayHistoryTest, NewFavouriteGetsOneRowWithCountZero)
     EXPECT_EQ(TitleClicks(12), 0);
 }
 
-TEST_F(PlayHistoryTest, KnownFavouriteIsCountedAfterTheNoticeWithANewTime)
-{
+TEST_F(PlayHistoryTest, KnownFavouriteIsCountedAfterTheNoticeWithANewTime) {
     BuildCatalog();
-    ASSERT_TRUE(Exec("INSERT INTO T_Raruri_Favorites VALUES (NULL, 13, '2000-01-01 00:00:00', "
-                     "2, '')"));
+    ASSERT_TRUE(
+        Exec("INSERT INTO T_Raruri_Favorites VALUES (NULL, 13, '2000-01-01 00:00:00', "
+             "2, '')"));
     int clicksDuringNotice = -1;
-    const auto result = CPlayHistory().AddFavorite(
-        "数鸭子", [&](const CPlayHistory::FavoriteResult& seen) {
+    const auto result =
+        CPlayHistory().AddFavorite("数鸭子", [&](const CPlayHistory::FavoriteResult& seen) {
             EXPECT_EQ(seen.outcome, Outcome::AlreadyFavourite);
             clicksDuringNotice = Records("T_Raruri_Favorites").at(0).clicks;
         });
@@ -158,8 +151,7 @@ TEST_F(PlayHistoryTest, KnownFavouriteIsCountedAfterTheNoticeWithANewTime)
     EXPECT_EQ(Records("T_Raruri_Favorites").at(0).clicks, 4);
 }
 
-TEST_F(PlayHistoryTest, FavouriteOfNoTitleFails)
-{
+TEST_F(PlayHistoryTest, FavouriteOfNoTitleFails) {
     BuildCatalog();
     const auto empty = CPlayHistory().AddFavorite("");
     EXPECT_EQ(empty.outcome, Outcome::AddFailed);
@@ -168,8 +160,7 @@ TEST_F(PlayHistoryTest, FavouriteOfNoTitleFails)
     EXPECT_TRUE(Records("T_Raruri_Favorites").empty());
 }
 
-TEST_F(PlayHistoryTest, ThreePlaysCountFromZeroAndRaiseTheTitleByThree)
-{
+TEST_F(PlayHistoryTest, ThreePlaysCountFromZeroAndRaiseTheTitleByThree) {
     BuildCatalog();
     CPlayHistory history;
     std::vector<int> counts;
@@ -186,16 +177,14 @@ TEST_F(PlayHistoryTest, ThreePlaysCountFromZeroAndRaiseTheTitleByThree)
     EXPECT_EQ(TitleClicks(13), 2);
 }
 
-TEST_F(PlayHistoryTest, PlayOfAnUnknownTitleWritesNothingAndSaysNothing)
-{
+TEST_F(PlayHistoryTest, PlayOfAnUnknownTitleWritesNothingAndSaysNothing) {
     BuildCatalog();
     EXPECT_TRUE(CPlayHistory().RecordPlay("没有这个"));
     EXPECT_TRUE(CPlayHistory().RecordPlay(""));
     EXPECT_TRUE(Records("T_Raruri_Played").empty());
 }
 
-TEST_F(PlayHistoryTest, MissingOrUnreadableCatalogIsADataFailure)
-{
+TEST_F(PlayHistoryTest, MissingOrUnreadableCatalogIsADataFailure) {
     // No catalog at all: nothing is created in its place.
     EXPECT_EQ(CPlayHistory().AddFavorite("拼图").outcome, Outcome::DataFailure);
     EXPECT_FALSE(CPlayHistory().RecordPlay("拼图"));
@@ -208,8 +197,7 @@ TEST_F(PlayHistoryTest, MissingOrUnreadableCatalogIsADataFailure)
     EXPECT_FALSE(CPlayHistory().RecordPlay("拼图"));
 }
 
-TEST_F(PlayHistoryTest, CatalogDeletedBetweenPlaysIsReportedOnTheNextOne)
-{
+TEST_F(PlayHistoryTest, CatalogDeletedBetweenPlaysIsReportedOnTheNextOne) {
     BuildCatalog();
     CPlayHistory history;
     EXPECT_TRUE(history.RecordPlay("拼图"));
@@ -217,8 +205,7 @@ TEST_F(PlayHistoryTest, CatalogDeletedBetweenPlaysIsReportedOnTheNextOne)
     EXPECT_FALSE(history.RecordPlay("拼图"));
 }
 
-TEST_F(PlayHistoryTest, NamesWithQuotesAndWildcardsMatchOnlyThemselves)
-{
+TEST_F(PlayHistoryTest, NamesWithQuotesAndWildcardsMatchOnlyThemselves) {
     BuildCatalog();
     AddTitle(21, "Tom's 猫", 1);
     AddTitle(22, "猫_1", 0);
@@ -253,8 +240,7 @@ TEST_F(PlayHistoryTest, NamesWithQuotesAndWildcardsMatchOnlyThemselves)
     EXPECT_EQ(Records("T_Raruri_Favorites").size(), 1u);
 }
 
-TEST_F(PlayHistoryTest, SeveralMatchesTakeTheLastRow)
-{
+TEST_F(PlayHistoryTest, SeveralMatchesTakeTheLastRow) {
     BuildCatalog();
     // ASCII letters match regardless of case; the row returned last decides.
     AddTitle(31, "Happy", 0);
@@ -266,8 +252,7 @@ TEST_F(PlayHistoryTest, SeveralMatchesTakeTheLastRow)
     EXPECT_EQ(TitleClicks(31), 0);
 }
 
-TEST_F(PlayHistoryTest, ExplicitCatalogPathIsUsedInsteadOfTheUsersOne)
-{
+TEST_F(PlayHistoryTest, ExplicitCatalogPathIsUsedInsteadOfTheUsersOne) {
     TempDir other;
     build::CatalogSeed seed;
     seed.classes = {{1, 1, "儿歌"}};
@@ -278,8 +263,7 @@ TEST_F(PlayHistoryTest, ExplicitCatalogPathIsUsedInsteadOfTheUsersOne)
     EXPECT_FALSE(CPlayHistory().RecordPlay("别处"));  // the user's catalog is missing
 }
 
-TEST(PlayHistoryNotices, EachOutcomeHasItsTextCaptionAndIcon)
-{
+TEST(PlayHistoryNotices, EachOutcomeHasItsTextCaptionAndIcon) {
     using R = CPlayHistory::FavoriteResult;
     auto already = CPlayHistory::FavoriteNotice(R{Outcome::AlreadyFavourite, "拼图"}, "site");
     EXPECT_EQ(already.text, "您已经为宝宝收藏过“拼图”咯！");
@@ -304,8 +288,7 @@ TEST(PlayHistoryNotices, EachOutcomeHasItsTextCaptionAndIcon)
     EXPECT_TRUE(data.ownedByPlayer);
 }
 
-TEST(PlayHistoryNotices, SiteNameComesFromTheSettingsFile)
-{
+TEST(PlayHistoryNotices, SiteNameComesFromTheSettingsFile) {
     TempDir exe;
     {
         std::FILE* f = std::fopen(exe.File("Zorbel.ini").c_str(), "w");

@@ -15,25 +15,21 @@ using zorbel::demo::BodySource;
 
 class DemoServerFaults : public DemoServerFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         DemoServerFixture::SetUp();
         m_small = AddTitle("small", 5000, 7);
     }
 
     // Waits until cond holds; the bound only keeps a broken server from hanging the test.
-    static bool WaitUntil(const std::function<bool()>& cond)
-    {
-        for (int i = 0; i < 2000 && !cond(); ++i)
-            std::this_thread::sleep_for(5ms);
+    static bool WaitUntil(const std::function<bool()>& cond) {
+        for (int i = 0; i < 2000 && !cond(); ++i) std::this_thread::sleep_for(5ms);
         return cond();
     }
 
     std::string m_small;
 };
 
-TEST_F(DemoServerFaults, DelayWaitsThenServes)
-{
+TEST_F(DemoServerFaults, DelayWaitsThenServes) {
     const HttpAnswer answer = HttpFetch::Get(Url("/_fault/delay/150/vudevu/fla/small.swf"));
     ASSERT_EQ(answer.code, CURLE_OK) << answer.error;
     EXPECT_GE(answer.ElapsedMs(), 150);
@@ -43,8 +39,7 @@ TEST_F(DemoServerFaults, DelayWaitsThenServes)
     EXPECT_EQ(CountLogLines("GET /_fault/delay/150/vudevu/fla/small.swf"), 1);
 }
 
-TEST_F(DemoServerFaults, ChunkedHasNoLength)
-{
+TEST_F(DemoServerFaults, ChunkedHasNoLength) {
     const std::string big = AddTitle("big", 300 * 1024, 9);
     const HttpAnswer answer = HttpFetch::Get(Url("/_fault/chunked/vudevu/fla/big.swf"));
     ASSERT_EQ(answer.code, CURLE_OK) << answer.error;
@@ -59,8 +54,7 @@ TEST_F(DemoServerFaults, ChunkedHasNoLength)
     EXPECT_TRUE(empty.body.empty());
 }
 
-TEST_F(DemoServerFaults, ShortAnnouncesAllSendsLess)
-{
+TEST_F(DemoServerFaults, ShortAnnouncesAllSendsLess) {
     const HttpAnswer answer = HttpFetch::Get(Url("/_fault/short/1000/vudevu/fla/small.swf"));
     EXPECT_EQ(answer.code, CURLE_PARTIAL_FILE) << answer.error;
     EXPECT_EQ(answer.Header("content-length"), "5000");
@@ -72,22 +66,21 @@ TEST_F(DemoServerFaults, ShortAnnouncesAllSendsLess)
     EXPECT_TRUE(whole.body == m_small);
 }
 
-TEST_F(DemoServerFaults, ShortWorksOnPagesAndChunkedBodies)
-{
+TEST_F(DemoServerFaults, ShortWorksOnPagesAndChunkedBodies) {
     const HttpAnswer page = HttpFetch::Get(Url("/_fault/short/10/plimad.asp?from=showad"));
     EXPECT_EQ(page.code, CURLE_PARTIAL_FILE);
     EXPECT_EQ(page.body.size(), 10u);
-    const HttpAnswer chunked = HttpFetch::Get(Url("/_fault/chunked/_fault/short/100/vudevu/fla/small.swf"));
+    const HttpAnswer chunked =
+        HttpFetch::Get(Url("/_fault/chunked/_fault/short/100/vudevu/fla/small.swf"));
     EXPECT_NE(chunked.code, CURLE_OK);
     EXPECT_FALSE(chunked.HasHeader("content-length"));
     EXPECT_EQ(chunked.body, m_small.substr(0, 100));
 }
 
-TEST_F(DemoServerFaults, StatusAnswersThatStatus)
-{
+TEST_F(DemoServerFaults, StatusAnswersThatStatus) {
     for (const int status : {500, 503, 404, 302, 200}) {
-        const HttpAnswer answer =
-            HttpFetch::Get(Url("/_fault/status/" + std::to_string(status) + "/vudevu/fla/small.swf"));
+        const HttpAnswer answer = HttpFetch::Get(
+            Url("/_fault/status/" + std::to_string(status) + "/vudevu/fla/small.swf"));
         ASSERT_EQ(answer.code, CURLE_OK) << answer.error;
         EXPECT_EQ(answer.status, status);
         EXPECT_LT(answer.body.size(), 100u) << "a small body, not the file";
@@ -95,8 +88,7 @@ TEST_F(DemoServerFaults, StatusAnswersThatStatus)
     EXPECT_EQ(HttpFetch::Get(Url("/_fault/status/500/plimad.asp?from=showad")).status, 500);
 }
 
-TEST_F(DemoServerFaults, TrickleServesSlowlyButCompletely)
-{
+TEST_F(DemoServerFaults, TrickleServesSlowlyButCompletely) {
     const HttpAnswer answer = HttpFetch::Get(Url("/_fault/trickle/1000/vudevu/fla/small.swf"));
     ASSERT_EQ(answer.code, CURLE_OK) << answer.error;
     EXPECT_EQ(answer.Header("content-length"), "5000");
@@ -105,18 +97,17 @@ TEST_F(DemoServerFaults, TrickleServesSlowlyButCompletely)
     EXPECT_GE(answer.ElapsedMs(), 400);
 }
 
-TEST_F(DemoServerFaults, CutResetsTheConnection)
-{
+TEST_F(DemoServerFaults, CutResetsTheConnection) {
     const HttpAnswer answer = HttpFetch::Get(Url("/_fault/cut/1000/vudevu/fla/small.swf"));
     EXPECT_EQ(answer.code, CURLE_RECV_ERROR) << answer.error;
     EXPECT_EQ(answer.Header("content-length"), "5000");
     EXPECT_EQ(answer.body, m_small.substr(0, 1000));
 }
 
-TEST_F(DemoServerFaults, SizeServesExactSyntheticBody)
-{
+TEST_F(DemoServerFaults, SizeServesExactSyntheticBody) {
     constexpr std::size_t kSize = 8 * 1024 * 1024 + 3;
-    const HttpAnswer answer = HttpFetch::Get(Url("/_fault/size/" + std::to_string(kSize) + "/vudevu/fla/none.swf"));
+    const HttpAnswer answer =
+        HttpFetch::Get(Url("/_fault/size/" + std::to_string(kSize) + "/vudevu/fla/none.swf"));
     ASSERT_EQ(answer.code, CURLE_OK) << answer.error;
     EXPECT_EQ(answer.status, 200);
     EXPECT_EQ(answer.Header("content-type"), "application/x-shockwave-flash");
@@ -132,39 +123,39 @@ TEST_F(DemoServerFaults, SizeServesExactSyntheticBody)
     EXPECT_EQ(zero.Header("content-length"), "0");
 }
 
-TEST_F(DemoServerFaults, PrefixesStack)
-{
-    const HttpAnswer answer = HttpFetch::Get(Url("/_fault/delay/100/_fault/chunked/_fault/delay/50/vudevu/fla/small.swf"));
+TEST_F(DemoServerFaults, PrefixesStack) {
+    const HttpAnswer answer = HttpFetch::Get(
+        Url("/_fault/delay/100/_fault/chunked/_fault/delay/50/vudevu/fla/small.swf"));
     ASSERT_EQ(answer.code, CURLE_OK) << answer.error;
     EXPECT_GE(answer.ElapsedMs(), 150);
     EXPECT_FALSE(answer.HasHeader("content-length"));
     EXPECT_TRUE(answer.body == m_small);
 
-    const HttpAnswer sized = HttpFetch::Get(Url("/_fault/size/3000/_fault/short/2000/vudevu/fla/x.swf"));
+    const HttpAnswer sized =
+        HttpFetch::Get(Url("/_fault/size/3000/_fault/short/2000/vudevu/fla/x.swf"));
     EXPECT_EQ(sized.code, CURLE_PARTIAL_FILE);
     EXPECT_EQ(sized.Header("content-length"), "3000");
     EXPECT_EQ(sized.body.size(), 2000u);
 }
 
-TEST_F(DemoServerFaults, MalformedPrefixesAreBadRequests)
-{
-    for (const char* path : {"/_fault/bogus/vudevu/fla/small.swf", "/_fault/delay/abc/vudevu/fla/small.swf",
-                             "/_fault/delay", "/_fault/status/99/feedback.htm",
-                             "/_fault/status/600/feedback.htm", "/_fault/trickle/0/feedback.htm",
-                             "/_fault/short/-1/feedback.htm", "/_fault/delay/99999999999999999999999/x",
-                             "/_fault/delay/600001/feedback.htm"}) {
+TEST_F(DemoServerFaults, MalformedPrefixesAreBadRequests) {
+    for (const char* path :
+         {"/_fault/bogus/vudevu/fla/small.swf", "/_fault/delay/abc/vudevu/fla/small.swf",
+          "/_fault/delay", "/_fault/status/99/feedback.htm", "/_fault/status/600/feedback.htm",
+          "/_fault/trickle/0/feedback.htm", "/_fault/short/-1/feedback.htm",
+          "/_fault/delay/99999999999999999999999/x", "/_fault/delay/600001/feedback.htm"}) {
         const HttpAnswer answer = HttpFetch::Get(Url(path));
         EXPECT_EQ(answer.status, 400) << path;
     }
 }
 
-TEST_F(DemoServerFaults, StopEndsATrickle)
-{
-    std::atomic<std::size_t> received {0};
+TEST_F(DemoServerFaults, StopEndsATrickle) {
+    std::atomic<std::size_t> received{0};
     HttpAnswer answer;
     // At 10 bytes per 100 ms this body would take almost three hours.
     std::thread client([&] {
-        answer = HttpFetch::Get(Url("/_fault/trickle/10/_fault/size/100000/vudevu/fla/x.swf"), &received);
+        answer = HttpFetch::Get(Url("/_fault/trickle/10/_fault/size/100000/vudevu/fla/x.swf"),
+                                &received);
     });
     EXPECT_TRUE(WaitUntil([&] { return received.load() > 0; }));
     m_server->Stop();
@@ -174,15 +165,15 @@ TEST_F(DemoServerFaults, StopEndsATrickle)
     EXPECT_FALSE(m_server->IsRunning());
 }
 
-TEST_F(DemoServerFaults, StopEndsADelay)
-{
+TEST_F(DemoServerFaults, StopEndsADelay) {
     HttpAnswer answer;
     std::thread client([&] { answer = HttpFetch::Get(Url("/_fault/delay/600000/feedback.htm")); });
-    EXPECT_TRUE(WaitUntil([&] { return CountLogLines("GET /_fault/delay/600000/feedback.htm") == 1; }));
+    EXPECT_TRUE(
+        WaitUntil([&] { return CountLogLines("GET /_fault/delay/600000/feedback.htm") == 1; }));
     m_server->Stop();
     client.join();
     EXPECT_TRUE(answer.code != CURLE_OK || answer.status != 200);
 }
 
-} // namespace
-} // namespace zorbel::test
+}  // namespace
+}  // namespace zorbel::test

@@ -5,11 +5,11 @@
 
 namespace zorbel::test {
 
-void DemoServerFixture::SetUp()
-{
+void DemoServerFixture::SetUp() {
     static int counter = 0;
-    m_root = std::filesystem::temp_directory_path() /
-             ("zorbel-demo-server-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+    m_root =
+        std::filesystem::temp_directory_path() /
+        ("zorbel-demo-server-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
     std::filesystem::remove_all(m_root);
     m_content = m_root / "content";
     std::filesystem::create_directories(m_content);
@@ -24,15 +24,13 @@ void DemoServerFixture::SetUp()
     m_base = "http://127.0.0.1:" + std::to_string(m_port);
 }
 
-void DemoServerFixture::TearDown()
-{
+void DemoServerFixture::TearDown() {
     m_server.reset();
     std::error_code ec;
     std::filesystem::remove_all(m_root, ec);
 }
 
-std::string DemoServerFixture::AddTitle(const std::string& name, std::size_t size, unsigned seed)
-{
+std::string DemoServerFixture::AddTitle(const std::string& name, std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');
     unsigned state = seed * 2654435761u + 1;
     for (char& c : bytes) {
@@ -43,12 +41,10 @@ std::string DemoServerFixture::AddTitle(const std::string& name, std::size_t siz
     return bytes;
 }
 
-int DemoServerFixture::CountLogLines(const std::string& line) const
-{
+int DemoServerFixture::CountLogLines(const std::string& line) const {
     int count = 0;
-    for (const auto& logged : m_server->RequestLogLines())
-        count += logged == line ? 1 : 0;
+    for (const auto& logged : m_server->RequestLogLines()) count += logged == line ? 1 : 0;
     return count;
 }
 
-} // namespace zorbel::test
+}  // namespace zorbel::test

@@ -29,4 +29,4 @@ protected:
     int m_port = 0;
 };
 
-} // namespace zorbel::test
+}  // namespace zorbel::test

@@ -19,12 +19,13 @@ namespace {
 using namespace zorbel::demo;
 using namespace std::chrono_literals;
 
-TEST(FaultPlanParse, StripsStackedPrefixes)
-{
+TEST(FaultPlanParse, StripsStackedPrefixes) {
     FaultPlan plan;
     std::string rest, error;
-    ASSERT_TRUE(FaultPlan::Parse("/_fault/delay/200/_fault/chunked/_fault/short/10/_fault/delay/5/vudevu/fla/a.swf",
-                                 plan, rest, error)) << error;
+    ASSERT_TRUE(FaultPlan::Parse(
+        "/_fault/delay/200/_fault/chunked/_fault/short/10/_fault/delay/5/vudevu/fla/a.swf", plan,
+        rest, error))
+        << error;
     EXPECT_EQ(rest, "/vudevu/fla/a.swf");
     EXPECT_EQ(plan.delay, 205ms);
     EXPECT_TRUE(plan.chunked);
@@ -33,8 +34,7 @@ TEST(FaultPlanParse, StripsStackedPrefixes)
     EXPECT_TRUE(plan.ChangesTransfer());
 }
 
-TEST(FaultPlanParse, LeavesPlainPathsAlone)
-{
+TEST(FaultPlanParse, LeavesPlainPathsAlone) {
     FaultPlan plan;
     std::string rest, error;
     ASSERT_TRUE(FaultPlan::Parse("/plimad.asp", plan, rest, error));
@@ -48,12 +48,13 @@ TEST(FaultPlanParse, LeavesPlainPathsAlone)
     EXPECT_EQ(rest, "/");
 }
 
-TEST(FaultPlanParse, ReadsEveryKind)
-{
+TEST(FaultPlanParse, ReadsEveryKind) {
     FaultPlan plan;
     std::string rest, error;
-    ASSERT_TRUE(FaultPlan::Parse("/_fault/status/503/_fault/trickle/7/_fault/cut/9/_fault/size/67108864/x",
-                                 plan, rest, error)) << error;
+    ASSERT_TRUE(
+        FaultPlan::Parse("/_fault/status/503/_fault/trickle/7/_fault/cut/9/_fault/size/67108864/x",
+                         plan, rest, error))
+        << error;
     EXPECT_EQ(plan.status, 503);
     EXPECT_EQ(plan.tricklePer100ms, 7u);
     EXPECT_EQ(plan.cutBytes, 9u);
@@ -61,8 +62,7 @@ TEST(FaultPlanParse, ReadsEveryKind)
     EXPECT_EQ(rest, "/x");
 }
 
-TEST(FaultPlanParse, RejectsMalformedPrefixes)
-{
+TEST(FaultPlanParse, RejectsMalformedPrefixes) {
     for (const char* path : {"/_fault/", "/_fault/nope/x", "/_fault/delay/", "/_fault/delay/1x/y",
                              "/_fault/status/199/x", "/_fault/size/99999999999999/x",
                              "/_fault/cut/18446744073709551616/x"}) {
@@ -73,8 +73,7 @@ TEST(FaultPlanParse, RejectsMalformedPrefixes)
     }
 }
 
-TEST(TextCodingTest, DecodesPercentAndForms)
-{
+TEST(TextCodingTest, DecodesPercentAndForms) {
     EXPECT_EQ(TextCoding::PercentDecode("%E5%B0%8F%e5%85%94"), "小兔");
     EXPECT_EQ(TextCoding::PercentDecode("a+b%20c"), "a+b c");
     EXPECT_EQ(TextCoding::PercentDecode("a+b", true), "a b");
@@ -87,11 +86,13 @@ TEST(TextCodingTest, DecodesPercentAndForms)
     EXPECT_EQ(query.at("flag"), "");
 }
 
-TEST(TextCodingTest, EscapesAndCuts)
-{
+TEST(TextCodingTest, EscapesAndCuts) {
     EXPECT_EQ(TextCoding::EscapeMarkup("<a href=\"x\">&'</a>"),
               "&lt;a href=&quot;x&quot;&gt;&amp;&#39;&lt;/a&gt;");
-    EXPECT_EQ(TextCoding::EscapeMarkup(std::string("a\x01" "b", 3)), "a b");
+    EXPECT_EQ(TextCoding::EscapeMarkup(std::string("a\x01"
+                                                   "b",
+                                                   3)),
+              "a b");
     EXPECT_EQ(TextCoding::SingleLine("a\r\nb\tc"), "a  b c");
     // 你好 is 6 bytes; a cut at 4 must not leave half a character.
     EXPECT_EQ(TextCoding::CutUtf8("你好", 4), "你");
@@ -99,8 +100,7 @@ TEST(TextCodingTest, EscapesAndCuts)
     EXPECT_EQ(TextCoding::CutUtf8("abc", 2), "ab");
 }
 
-TEST(PageTemplateTest, FillsPlaceholders)
-{
+TEST(PageTemplateTest, FillsPlaceholders) {
     EXPECT_EQ(PageTemplate::Fill("<t>{{A}}</t>{{B}}{{A}}", {{"A", "1"}, {"B", "2"}}), "<t>1</t>21");
     EXPECT_EQ(PageTemplate::Fill("x {{UNKNOWN}} y", {}), "x  y");
     EXPECT_EQ(PageTemplate::Fill("open {{ only", {}), "open {{ only");
@@ -108,8 +108,7 @@ TEST(PageTemplateTest, FillsPlaceholders)
     EXPECT_FALSE(PageTemplate::Render("/no/such/template.html", {}, out));
 }
 
-TEST(BodySourceTest, ReadsPiecesOfEachKind)
-{
+TEST(BodySourceTest, ReadsPiecesOfEachKind) {
     const auto text = BodySource::FromText("hello");
     char buffer[8] = {};
     EXPECT_EQ(text->Size(), 5u);
@@ -137,11 +136,9 @@ TEST(BodySourceTest, ReadsPiecesOfEachKind)
     std::filesystem::remove_all(dir);
 }
 
-TEST(RequestLogTest, DropsOldestLinesBeyondItsBound)
-{
+TEST(RequestLogTest, DropsOldestLinesBeyondItsBound) {
     RequestLog log(10);
-    for (int i = 0; i < 25; ++i)
-        log.Add(std::to_string(i));
+    for (int i = 0; i < 25; ++i) log.Add(std::to_string(i));
     const auto lines = log.Lines();
     ASSERT_LE(lines.size(), 10u);
     EXPECT_EQ(lines.back(), "24");
@@ -149,8 +146,7 @@ TEST(RequestLogTest, DropsOldestLinesBeyondItsBound)
     EXPECT_EQ(log.Text(), "");
 }
 
-TEST(StopSignalTest, WaitEndsEarlyOnlyOnStop)
-{
+TEST(StopSignalTest, WaitEndsEarlyOnlyOnStop) {
     StopSignal signal;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(signal.WaitFor(30ms));
@@ -161,5 +157,5 @@ TEST(StopSignalTest, WaitEndsEarlyOnlyOnStop)
     EXPECT_TRUE(signal.IsRaised());
 }
 
-} // namespace
-} // namespace zorbel::test
+}  // namespace
+}  // namespace zorbel::test

@@ -19,8 +19,7 @@ class DemoServerRoutes : public DemoServerFixture {};
 // 小兔子乖乖, percent-encoded as UTF-8.
 const char* kRabbitEncoded = "%E5%B0%8F%E5%85%94%E5%AD%90%E4%B9%96%E4%B9%96";
 
-TEST_F(DemoServerRoutes, ServesTitleFilesByteForByte)
-{
+TEST_F(DemoServerRoutes, ServesTitleFilesByteForByte) {
     // Larger than one streamed piece, so the pieces must line up.
     const std::string big = AddTitle("big", 200 * 1024 + 17, 3);
     const HttpAnswer answer = HttpFetch::Get(Url("/vudevu/fla/big.swf"));
@@ -31,8 +30,7 @@ TEST_F(DemoServerRoutes, ServesTitleFilesByteForByte)
     EXPECT_TRUE(answer.body == big);
 }
 
-TEST_F(DemoServerRoutes, ServesChineseAndSpacedNames)
-{
+TEST_F(DemoServerRoutes, ServesChineseAndSpacedNames) {
     const std::string rabbit = AddTitle("小兔子乖乖", 6000, 4);
     const std::string spaced = AddTitle("two words", 10, 5);
     const HttpAnswer a = HttpFetch::Get(Url("/vudevu/fla/" + std::string(kRabbitEncoded) + ".swf"));
@@ -44,8 +42,7 @@ TEST_F(DemoServerRoutes, ServesChineseAndSpacedNames)
     EXPECT_TRUE(b.body == spaced);
 }
 
-TEST_F(DemoServerRoutes, EmptyTitleHasZeroLength)
-{
+TEST_F(DemoServerRoutes, EmptyTitleHasZeroLength) {
     AddTitle("empty", 0);
     const HttpAnswer answer = HttpFetch::Get(Url("/vudevu/fla/empty.swf"));
     ASSERT_EQ(answer.code, CURLE_OK) << answer.error;
@@ -54,19 +51,18 @@ TEST_F(DemoServerRoutes, EmptyTitleHasZeroLength)
     EXPECT_TRUE(answer.body.empty());
 }
 
-TEST_F(DemoServerRoutes, RefusesMissingTitlesAndEscapes)
-{
+TEST_F(DemoServerRoutes, RefusesMissingTitlesAndEscapes) {
     // A file beside the content folder that no request may reach.
     std::ofstream(m_root / "secret.swf") << "secret";
     std::filesystem::create_directories(m_content / "sub");
     std::ofstream(m_content / "sub" / "inner.swf") << "inner";
     std::filesystem::create_directories(m_content / "folder.swf");
-    for (const char* path : {"/vudevu/fla/missing.swf", "/vudevu/fla/..%2Fsecret.swf",
-                             "/vudevu/fla/%2E%2E%2Fsecret.swf", "/vudevu/fla/../secret.swf",
-                             "/vudevu/fla/..%5Csecret.swf", "/vudevu/fla/sub%2Finner.swf",
-                             "/vudevu/fla/sub/inner.swf", "/vudevu/fla/a%00b.swf",
-                             "/vudevu/fla/.swf", "/vudevu/fla/folder.swf",
-                             "/vudevu/fla/secret", "/vudevu/fla/..swf"}) {
+    for (const char* path :
+         {"/vudevu/fla/missing.swf", "/vudevu/fla/..%2Fsecret.swf",
+          "/vudevu/fla/%2E%2E%2Fsecret.swf", "/vudevu/fla/../secret.swf",
+          "/vudevu/fla/..%5Csecret.swf", "/vudevu/fla/sub%2Finner.swf", "/vudevu/fla/sub/inner.swf",
+          "/vudevu/fla/a%00b.swf", "/vudevu/fla/.swf", "/vudevu/fla/folder.swf",
+          "/vudevu/fla/secret", "/vudevu/fla/..swf"}) {
         const HttpAnswer answer = HttpFetch::Get(Url(path));
         EXPECT_EQ(answer.status, 404) << path;
         EXPECT_EQ(answer.body.find("secret"), std::string::npos) << path;
@@ -74,8 +70,7 @@ TEST_F(DemoServerRoutes, RefusesMissingTitlesAndEscapes)
     }
 }
 
-TEST_F(DemoServerRoutes, AdvertisementListIsXmlWithWorkingLinks)
-{
+TEST_F(DemoServerRoutes, AdvertisementListIsXmlWithWorkingLinks) {
     const HttpAnswer answer = HttpFetch::Get(Url("/ada.html"));
     ASSERT_EQ(answer.status, 200);
     EXPECT_NE(answer.Header("content-type").find("xml"), std::string::npos);
@@ -97,21 +92,20 @@ TEST_F(DemoServerRoutes, AdvertisementListIsXmlWithWorkingLinks)
     EXPECT_LE(entries, 4);
 }
 
-TEST_F(DemoServerRoutes, AdvertisementAddressesFollowTheHostHeader)
-{
+TEST_F(DemoServerRoutes, AdvertisementAddressesFollowTheHostHeader) {
     // curl takes the Host header from the address; "localhost" is a plain host and is kept.
-    const HttpAnswer answer = HttpFetch::Get("http://localhost:" + std::to_string(m_port) + "/ada.html");
-    if (answer.code != CURLE_OK)
-        GTEST_SKIP() << "localhost does not resolve to 127.0.0.1 here";
+    const HttpAnswer answer =
+        HttpFetch::Get("http://localhost:" + std::to_string(m_port) + "/ada.html");
+    if (answer.code != CURLE_OK) GTEST_SKIP() << "localhost does not resolve to 127.0.0.1 here";
     EXPECT_NE(answer.body.find("Url=\"http://localhost:" + std::to_string(m_port) + "/"),
               std::string::npos);
 }
 
-TEST_F(DemoServerRoutes, PagesAreChineseHtmlWithoutOutsideReferences)
-{
-    for (const std::string& path : std::vector<std::string>{"/", "/plimad.asp?from=showad", "/plimad.asp?from=shop", "/plimad.asp?from=movie",
-          "/plimt.asp?from=shop", "/feedback.htm", "/cartoons/happy-bunny.html",
-          std::string("/cartoons/") + kRabbitEncoded + ".html"}) {
+TEST_F(DemoServerRoutes, PagesAreChineseHtmlWithoutOutsideReferences) {
+    for (const std::string& path : std::vector<std::string>{
+             "/", "/plimad.asp?from=showad", "/plimad.asp?from=shop", "/plimad.asp?from=movie",
+             "/plimt.asp?from=shop", "/feedback.htm", "/cartoons/happy-bunny.html",
+             std::string("/cartoons/") + kRabbitEncoded + ".html"}) {
         const HttpAnswer answer = HttpFetch::Get(Url(path));
         ASSERT_EQ(answer.code, CURLE_OK) << path << ": " << answer.error;
         EXPECT_EQ(answer.status, 200) << path;
@@ -126,11 +120,11 @@ TEST_F(DemoServerRoutes, PagesAreChineseHtmlWithoutOutsideReferences)
     }
 }
 
-TEST_F(DemoServerRoutes, CartoonTitleComesFromTheSlug)
-{
+TEST_F(DemoServerRoutes, CartoonTitleComesFromTheSlug) {
     const HttpAnswer latin = HttpFetch::Get(Url("/cartoons/happy-little_bunny.html"));
     EXPECT_NE(latin.body.find("<title>happy little bunny</title>"), std::string::npos);
-    const HttpAnswer chinese = HttpFetch::Get(Url(std::string("/cartoons/") + kRabbitEncoded + ".html"));
+    const HttpAnswer chinese =
+        HttpFetch::Get(Url(std::string("/cartoons/") + kRabbitEncoded + ".html"));
     EXPECT_NE(chinese.body.find("<title>小兔子乖乖</title>"), std::string::npos);
     const HttpAnswer hostile = HttpFetch::Get(Url("/cartoons/%3Cscript%3Ex%3C%2Fscript%3E.html"));
     EXPECT_EQ(hostile.status, 200);
@@ -138,33 +132,32 @@ TEST_F(DemoServerRoutes, CartoonTitleComesFromTheSlug)
     EXPECT_NE(hostile.body.find("&lt;script&gt;"), std::string::npos);
 }
 
-TEST_F(DemoServerRoutes, UnknownPagesAndQueriesAreNotFound)
-{
-    for (const char* path : {"/nothing.html", "/plimad.asp", "/plimad.asp?from=other",
-                             "/plimt.asp?from=showad", "/cartoons/.html", "/cartoons/x.txt",
-                             "/vudevu/fla/"}) {
+TEST_F(DemoServerRoutes, UnknownPagesAndQueriesAreNotFound) {
+    for (const char* path :
+         {"/nothing.html", "/plimad.asp", "/plimad.asp?from=other", "/plimt.asp?from=showad",
+          "/cartoons/.html", "/cartoons/x.txt", "/vudevu/fla/"}) {
         EXPECT_EQ(HttpFetch::Get(Url(path)).status, 404) << path;
     }
-    EXPECT_EQ(HttpFetch::Post(Url("/plimad.asp?from=shop"), "a=b",
-                              "application/x-www-form-urlencoded").status, 404);
+    EXPECT_EQ(
+        HttpFetch::Post(Url("/plimad.asp?from=shop"), "a=b", "application/x-www-form-urlencoded")
+            .status,
+        404);
 }
 
-TEST_F(DemoServerRoutes, DoubledSlashesStillReachThePage)
-{
+TEST_F(DemoServerRoutes, DoubledSlashesStillReachThePage) {
     EXPECT_EQ(HttpFetch::Get(Url("//plimad.asp?from=shop")).status, 200);
 }
 
-TEST_F(DemoServerRoutes, FeedbackFormPostsBackAndIsLogged)
-{
+TEST_F(DemoServerRoutes, FeedbackFormPostsBackAndIsLogged) {
     const HttpAnswer form = HttpFetch::Get(Url("/feedback.htm"));
     EXPECT_NE(form.body.find("method=\"post\""), std::string::npos);
     EXPECT_NE(form.body.find("action=\"feedback.htm\""), std::string::npos);
     EXPECT_NE(form.body.find("name=\"message\""), std::string::npos);
 
     // 你好 <b>
-    const HttpAnswer thanks = HttpFetch::Post(Url("/feedback.htm"),
-                                              "message=%E4%BD%A0%E5%A5%BD+%3Cb%3E&contact=",
-                                              "application/x-www-form-urlencoded");
+    const HttpAnswer thanks = HttpFetch::Post(
+        Url("/feedback.htm"),
+        "message=%E4%BD%A0%E5%A5%BD+%3Cb%3E&contact=", "application/x-www-form-urlencoded");
     ASSERT_EQ(thanks.code, CURLE_OK) << thanks.error;
     EXPECT_EQ(thanks.status, 200);
     EXPECT_NE(thanks.body.find("谢谢"), std::string::npos);
@@ -173,16 +166,14 @@ TEST_F(DemoServerRoutes, FeedbackFormPostsBackAndIsLogged)
     EXPECT_EQ(CountLogLines("POST /feedback.htm message=你好 <b>"), 1);
 }
 
-TEST_F(DemoServerRoutes, FeedbackMessageStaysOneLogLine)
-{
-    HttpFetch::Post(Url("/feedback.htm"), "message=line1%0Aline2", "application/x-www-form-urlencoded");
+TEST_F(DemoServerRoutes, FeedbackMessageStaysOneLogLine) {
+    HttpFetch::Post(Url("/feedback.htm"), "message=line1%0Aline2",
+                    "application/x-www-form-urlencoded");
     EXPECT_EQ(CountLogLines("POST /feedback.htm message=line1 line2"), 1);
 }
 
-TEST_F(DemoServerRoutes, LogCountsRequestsAndClears)
-{
-    for (int i = 0; i < 3; ++i)
-        HttpFetch::Get(Url("/plimad.asp?from=showad"));
+TEST_F(DemoServerRoutes, LogCountsRequestsAndClears) {
+    for (int i = 0; i < 3; ++i) HttpFetch::Get(Url("/plimad.asp?from=showad"));
     HttpFetch::Get(Url("/vudevu/fla/%E5%B0%8F.swf"));
     const HttpAnswer log = HttpFetch::Get(Url("/_log"));
     EXPECT_EQ(log.status, 200);
@@ -196,21 +187,17 @@ TEST_F(DemoServerRoutes, LogCountsRequestsAndClears)
     EXPECT_EQ(HttpFetch::Get(Url("/_log")).body, "");
 }
 
-TEST_F(DemoServerRoutes, LogKeepsEveryLineUnderConcurrentRequests)
-{
+TEST_F(DemoServerRoutes, LogKeepsEveryLineUnderConcurrentRequests) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([this] {
-            for (int i = 0; i < 10; ++i)
-                HttpFetch::Get(Url("/plimt.asp?from=shop"));
+            for (int i = 0; i < 10; ++i) HttpFetch::Get(Url("/plimt.asp?from=shop"));
         });
-    for (auto& thread : threads)
-        thread.join();
+    for (auto& thread : threads) thread.join();
     EXPECT_EQ(CountLogLines("GET /plimt.asp?from=shop"), 40);
 }
 
-TEST_F(DemoServerRoutes, IndexListsTitles)
-{
+TEST_F(DemoServerRoutes, IndexListsTitles) {
     AddTitle("小兔子乖乖", 10);
     AddTitle("<odd>", 10);
     const HttpAnswer index = HttpFetch::Get(Url("/"));
@@ -218,10 +205,10 @@ TEST_F(DemoServerRoutes, IndexListsTitles)
     EXPECT_NE(index.body.find("<li>&lt;odd&gt;</li>"), std::string::npos);
 }
 
-TEST(DemoServerLifecycle, RefusesAddressesOffTheLoopback)
-{
+TEST(DemoServerLifecycle, RefusesAddressesOffTheLoopback) {
     const std::string www = std::string(ZORBEL_SOURCE_DIR) + "/tools/demo_server/www";
-    for (const char* address : {"0.0.0.0", "192.168.1.10", "10.0.0.1", "::", "localhost", "", "127.0.0.1 "}) {
+    for (const char* address :
+         {"0.0.0.0", "192.168.1.10", "10.0.0.1", "::", "localhost", "", "127.0.0.1 "}) {
         DemoServerOptions options;
         options.bindAddress = address;
         options.contentDir = www;
@@ -233,8 +220,7 @@ TEST(DemoServerLifecycle, RefusesAddressesOffTheLoopback)
     }
 }
 
-TEST(DemoServerLifecycle, RefusesMissingFoldersAndABusyPort)
-{
+TEST(DemoServerLifecycle, RefusesMissingFoldersAndABusyPort) {
     const std::string www = std::string(ZORBEL_SOURCE_DIR) + "/tools/demo_server/www";
     DemoServerOptions options;
     options.contentDir = www + "/no-such-folder";
@@ -255,8 +241,7 @@ TEST(DemoServerLifecycle, RefusesMissingFoldersAndABusyPort)
     EXPECT_FALSE(again.ok()) << "two servers on one port";
 }
 
-TEST(DemoServerLifecycle, StopsAndStartsAgain)
-{
+TEST(DemoServerLifecycle, StopsAndStartsAgain) {
     const std::string www = std::string(ZORBEL_SOURCE_DIR) + "/tools/demo_server/www";
     DemoServerOptions options;
     options.contentDir = www;
@@ -274,5 +259,5 @@ TEST(DemoServerLifecycle, StopsAndStartsAgain)
     EXPECT_EQ(HttpFetch::Get(server.BaseUrl() + "/feedback.htm").status, 200);
 }
 
-} // namespace
-} // namespace zorbel::test
+}  // namespace
+}  // namespace zorbel::test

@@ -13,17 +13,14 @@ struct Sink {
     std::atomic<std::size_t>* received;
 };
 
-size_t OnBody(char* data, size_t size, size_t count, void* user)
-{
+size_t OnBody(char* data, size_t size, size_t count, void* user) {
     auto* sink = static_cast<Sink*>(user);
     sink->answer->body.append(data, size * count);
-    if (sink->received)
-        sink->received->store(sink->answer->body.size());
+    if (sink->received) sink->received->store(sink->answer->body.size());
     return size * count;
 }
 
-size_t OnHeader(char* data, size_t size, size_t count, void* user)
-{
+size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     auto* answer = static_cast<HttpAnswer*>(user);
     const std::string line(data, size * count);
     const std::size_t colon = line.find(':');
@@ -40,12 +37,11 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user)
 }
 
 HttpAnswer Perform(const std::string& url, const std::string* postBody,
-                   const std::string& contentType, std::atomic<std::size_t>* received)
-{
+                   const std::string& contentType, std::atomic<std::size_t>* received) {
     HttpAnswer answer;
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
     char errorText[CURL_ERROR_SIZE] = {};
-    Sink sink {&answer, received};
+    Sink sink{&answer, received};
     curl_slist* headers = nullptr;
     curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, OnBody);
@@ -72,23 +68,20 @@ HttpAnswer Perform(const std::string& url, const std::string* postBody,
     return answer;
 }
 
-} // namespace
+}  // namespace
 
-std::string HttpAnswer::Header(const std::string& lowerName) const
-{
+std::string HttpAnswer::Header(const std::string& lowerName) const {
     const auto it = headers.find(lowerName);
     return it == headers.end() ? std::string() : it->second;
 }
 
-HttpAnswer HttpFetch::Get(const std::string& url, std::atomic<std::size_t>* received)
-{
+HttpAnswer HttpFetch::Get(const std::string& url, std::atomic<std::size_t>* received) {
     return Perform(url, nullptr, std::string(), received);
 }
 
 HttpAnswer HttpFetch::Post(const std::string& url, const std::string& body,
-                           const std::string& contentType)
-{
+                           const std::string& contentType) {
     return Perform(url, &body, contentType, nullptr);
 }
 
-} // namespace zorbel::test
+}  // namespace zorbel::test

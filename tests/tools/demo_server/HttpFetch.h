@@ -17,12 +17,11 @@ struct HttpAnswer {
     std::string body;
     // Header names in lower case; the last value wins.
     std::map<std::string, std::string> headers;
-    std::chrono::steady_clock::duration elapsed {};
+    std::chrono::steady_clock::duration elapsed{};
     std::string error;
 
     bool HasHeader(const std::string& lowerName) const { return headers.count(lowerName) != 0; }
-    long long ElapsedMs() const
-    {
+    long long ElapsedMs() const {
         return std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
     }
     std::string Header(const std::string& lowerName) const;
@@ -37,4 +36,4 @@ public:
                            const std::string& contentType);
 };
 
-} // namespace zorbel::test
+}  // namespace zorbel::test

@@ -60,8 +60,8 @@ protected:
 
     void MakeCatalog(const std::string& extraSql = std::string()) {
         std::string error;
-        ASSERT_TRUE(zorbel::test::CreateCatalog(m_catalog, zorbel::files::kCatalogKey, extraSql,
-                                                &error))
+        ASSERT_TRUE(
+            zorbel::test::CreateCatalog(m_catalog, zorbel::files::kCatalogKey, extraSql, &error))
             << error;
     }
 
@@ -85,8 +85,8 @@ protected:
         CSkinSlider* slider = m_dialog->Slider(id);
         ASSERT_NE(slider, nullptr);
         slider->SetValue(value);
-        for (wxEventType type : {wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_THUMBRELEASE,
-                                 wxEVT_SCROLL_CHANGED}) {
+        for (wxEventType type :
+             {wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_THUMBRELEASE, wxEVT_SCROLL_CHANGED}) {
             wxScrollEvent event(type, id, slider->GetValue(), wxHORIZONTAL);
             event.SetEventObject(slider);
             slider->ProcessWindowEvent(event);

@@ -30,8 +30,8 @@ protected:
 
     void MakeCatalog(const std::string& extraSql = std::string()) {
         std::string error;
-        ASSERT_TRUE(zorbel::test::CreateCatalog(m_path, zorbel::files::kCatalogKey, extraSql,
-                                                &error))
+        ASSERT_TRUE(
+            zorbel::test::CreateCatalog(m_path, zorbel::files::kCatalogKey, extraSql, &error))
             << error;
     }
 
@@ -45,8 +45,12 @@ protected:
         EXPECT_TRUE(db.Open(m_path, zorbel::files::kCatalogKey));
         CSqlStatement* statement = db.Prepare("SELECT * FROM T_Sys_Skins ORDER BY f_ID");
         while (statement->NextRow()) {
-            Row row{statement->ColumnInt(1), statement->ColumnInt(2), statement->ColumnInt(3),
-                    statement->ColumnText(4), "", ""};
+            Row row{statement->ColumnInt(1),
+                    statement->ColumnInt(2),
+                    statement->ColumnInt(3),
+                    statement->ColumnText(4),
+                    "",
+                    ""};
             row.theme = statement->ColumnText(5);
             row.user = statement->ColumnText(6);
             rows.push_back(row);
@@ -97,9 +101,9 @@ TEST(SkinSettingsItems, TextureItemsCarryPresetAndTextureName) {
 TEST(SkinSettingsItems, ThemesAreRecognisedAndOtherNamesAreNot) {
     for (const char* name : {"item.theme.11", "item.theme.22", "item.theme.33", "item.theme.44"})
         EXPECT_EQ(ss::LookUpItem(name).kind, ss::ItemKind::kTheme) << name;
-    for (const char* name : {"", "item.color.99", "item.color.12", "item.color.00",
-                             "item.color.5", "item.color.555", "item.texture.00",
-                             "item.theme.55", "ITEM.COLOR.11", "item.color.11 ", "radiobtn.x"})
+    for (const char* name :
+         {"", "item.color.99", "item.color.12", "item.color.00", "item.color.5", "item.color.555",
+          "item.texture.00", "item.theme.55", "ITEM.COLOR.11", "item.color.11 ", "radiobtn.x"})
         EXPECT_EQ(ss::LookUpItem(name).kind, ss::ItemKind::kNone) << "'" << name << "'";
 }
 
@@ -140,8 +144,7 @@ TEST_F(SkinSettingsStore, OtherUsersRowsAreLeftAlone) {
 
 TEST_F(SkinSettingsStore, TextureWithQuoteIsStoredAsItIs) {
     MakeCatalog();
-    EXPECT_EQ(ss::SaveSkinSettings(m_path, {0, 0, 0, "a'b"}, "", ""),
-              ss::SaveOutcome::kInserted);
+    EXPECT_EQ(ss::SaveSkinSettings(m_path, {0, 0, 0, "a'b"}, "", ""), ss::SaveOutcome::kInserted);
     EXPECT_EQ(ss::ReadStoredAppearance(m_path, "").appearance.texture, "a'b");
 }
 
@@ -164,8 +167,7 @@ TEST_F(SkinSettingsStore, CatalogWithoutTheTableIsNotWritten) {
     ASSERT_TRUE(zorbel::test::CreateCatalog(m_path, zorbel::files::kCatalogKey,
                                             "CREATE TABLE T_Other (a INTEGER);", &error, false))
         << error;
-    EXPECT_EQ(ss::SaveSkinSettings(m_path, {1, 2, 3, ""}, "", ""),
-              ss::SaveOutcome::kNotWritten);
+    EXPECT_EQ(ss::SaveSkinSettings(m_path, {1, 2, 3, ""}, "", ""), ss::SaveOutcome::kNotWritten);
 }
 
 TEST_F(SkinSettingsStore, ReadingTakesTheLastMatchingRowAsStartUpDoes) {

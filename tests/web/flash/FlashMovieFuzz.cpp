@@ -21,14 +21,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (movie.mode == zorbel::FrameControlMode::Callbacks) {
             // Our DoAction sits right before the first ShowFrame (tags further on may be damaged).
             bool doAction = false, previousWasDoAction = false;
-            zorbel::SwfHeader::ForEachTag(movie.bytes.data(), movie.bytes.size(), [&](const zorbel::SwfTag& t) {
-                if (t.code == zorbel::SwfHeader::kTagShowFrame) {
-                    doAction = previousWasDoAction;
-                    return false;
-                }
-                previousWasDoAction = t.code == zorbel::SwfHeader::kTagDoAction;
-                return true;
-            });
+            zorbel::SwfHeader::ForEachTag(
+                movie.bytes.data(), movie.bytes.size(), [&](const zorbel::SwfTag& t) {
+                    if (t.code == zorbel::SwfHeader::kTagShowFrame) {
+                        doAction = previousWasDoAction;
+                        return false;
+                    }
+                    previousWasDoAction = t.code == zorbel::SwfHeader::kTagDoAction;
+                    return true;
+                });
             if (!doAction) std::abort();
         }
     }
@@ -37,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zorbel::FlashHostMessage::Parse(text, message);
     std::string relative;
     if (zorbel::FlashSchemePaths::RelativePath(text, relative) &&
-        (relative.find("..") == 0 || relative.find("/../") != std::string::npos || relative.empty())) {
+        (relative.find("..") == 0 || relative.find("/../") != std::string::npos ||
+         relative.empty())) {
         std::abort();
     }
     return 0;

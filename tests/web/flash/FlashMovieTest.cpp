@@ -27,7 +27,8 @@ struct ActionRecord {
 };
 
 // Walks an AVM1 action stream; fails the test on any record that runs past its end.
-std::vector<ActionRecord> WalkActions(const std::vector<uint8_t>& bytes, size_t begin, size_t end, bool& ended) {
+std::vector<ActionRecord> WalkActions(const std::vector<uint8_t>& bytes, size_t begin, size_t end,
+                                      bool& ended) {
     std::vector<ActionRecord> records;
     ended = false;
     size_t p = begin;
@@ -81,8 +82,8 @@ TEST(FrameControlActionTest, ActionStreamIsWellFormedAndRegistersEveryCallback) 
             ++functions;
             // Anonymous: the name is empty, so the function stays on the stack.
             EXPECT_EQ(records[i].body[0], 0);
-            // Then null, the callback's name, the argument count 3, flash.external.ExternalInterface,
-            // "addCallback", CallMethod and a Pop of the result.
+            // Then null, the callback's name, the argument count 3,
+            // flash.external.ExternalInterface, "addCallback", CallMethod and a Pop of the result.
             ASSERT_LT(i + 2, records.size());
             EXPECT_EQ(records[i + 1].body, std::vector<uint8_t>({2}));
             registered.push_back(PushedString(records[i + 2]));
@@ -97,9 +98,10 @@ TEST(FrameControlActionTest, ActionStreamIsWellFormedAndRegistersEveryCallback) 
         }
     }
     EXPECT_EQ(functions, 6);
-    std::vector<std::string> expected = {FrameControlAction::kCurrentFrame, FrameControlAction::kTotalFrames,
-                                         FrameControlAction::kGotoAndStop, FrameControlAction::kGotoAndPlay,
-                                         FrameControlAction::kStop, FrameControlAction::kPlay};
+    std::vector<std::string> expected = {
+        FrameControlAction::kCurrentFrame, FrameControlAction::kTotalFrames,
+        FrameControlAction::kGotoAndStop,  FrameControlAction::kGotoAndPlay,
+        FrameControlAction::kStop,         FrameControlAction::kPlay};
     EXPECT_EQ(registered, expected);
 }
 
@@ -133,7 +135,8 @@ TEST(FrameControlActionTest, FunctionBodiesReadTheRootTimeline) {
 TEST(FrameControlActionTest, TagHeaderUsesShortAndLongForms) {
     EXPECT_EQ(FrameControlAction::TagHeader(1, 0), std::vector<uint8_t>({0x40, 0x00}));
     EXPECT_EQ(FrameControlAction::TagHeader(12, 0x3E), std::vector<uint8_t>({0x3E, 0x03}));
-    EXPECT_EQ(FrameControlAction::TagHeader(12, 0x3F), std::vector<uint8_t>({0x3F, 0x03, 0x3F, 0, 0, 0}));
+    EXPECT_EQ(FrameControlAction::TagHeader(12, 0x3F),
+              std::vector<uint8_t>({0x3F, 0x03, 0x3F, 0, 0, 0}));
     std::vector<uint8_t> tag = FrameControlAction::BuildTag();
     std::vector<uint8_t> body = FrameControlAction::BuildActions();
     ASSERT_EQ(tag.size(), body.size() + 6);
@@ -235,7 +238,8 @@ TEST(FlashMoviePreparerTest, PrepareChoosesTheFrameControl) {
 
 TEST(FlashMoviePreparerTest, DamagedOrMissingFilesGiveNoMovie) {
     std::vector<uint8_t> good = MakeTestMovie({10, 4, 12, false, true, 'C'});
-    std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2));
+    std::vector<uint8_t> cut(good.begin(),
+                             good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2));
     PreparedMovie truncated = FlashMoviePreparer::Prepare(cut);
     EXPECT_FALSE(truncated.ok());
     EXPECT_EQ(truncated.mode, FrameControlMode::None);
@@ -248,7 +252,8 @@ TEST(FlashMoviePreparerTest, DamagedOrMissingFilesGiveNoMovie) {
     PreparedMovie missing = FlashMoviePreparer::PrepareFile("/nonexistent/zorbel/none.swf");
     EXPECT_EQ(missing.status, SwfStatus::FileError);
 
-    std::string path = std::filesystem::temp_directory_path() / ("flash-prepare-" + std::to_string(getpid()) + ".swf");
+    std::string path = std::filesystem::temp_directory_path() /
+                       ("flash-prepare-" + std::to_string(getpid()) + ".swf");
     ASSERT_TRUE(test::WriteFileBytes(path, good));
     PreparedMovie fromFile = FlashMoviePreparer::PrepareFile(path);
     std::filesystem::remove(path);
@@ -265,9 +270,9 @@ TEST(FlashSchemePathsTest, RelativePathAcceptsOnlyPlainNamesUnderTheHost) {
     EXPECT_EQ(FlashSchemePaths::UriFor("host.html"), "zorbel://app/host.html");
 
     for (const char* bad : {"zorbel://app/", "zorbel://other/ruffle.js", "http://app/ruffle.js",
-                            "zorbel://app/../etc/passwd", "zorbel://app/a/../../x", "zorbel://app//etc/passwd",
-                            "zorbel://app/./host.html", "zorbel://app/a\\b", "zorbel://app/%2e%2e/x",
-                            "zorbel://app"}) {
+                            "zorbel://app/../etc/passwd", "zorbel://app/a/../../x",
+                            "zorbel://app//etc/passwd", "zorbel://app/./host.html",
+                            "zorbel://app/a\\b", "zorbel://app/%2e%2e/x", "zorbel://app"}) {
         EXPECT_FALSE(FlashSchemePaths::RelativePath(bad, rel)) << bad;
     }
 }
@@ -294,9 +299,9 @@ TEST(FlashSchemePathsTest, ResolveFileStaysInsideTheRoot) {
     std::string file;
     EXPECT_TRUE(FlashSchemePaths::ResolveFile(root.string(), "sub/a.js", file));
     EXPECT_EQ(fs::path(file), fs::canonical(root / "sub" / "a.js"));
-    EXPECT_FALSE(FlashSchemePaths::ResolveFile(root.string(), "sub", file));        // a folder
+    EXPECT_FALSE(FlashSchemePaths::ResolveFile(root.string(), "sub", file));  // a folder
     EXPECT_FALSE(FlashSchemePaths::ResolveFile(root.string(), "missing.js", file));
-    EXPECT_FALSE(FlashSchemePaths::ResolveFile(root.string(), "link", file));       // leads outside
+    EXPECT_FALSE(FlashSchemePaths::ResolveFile(root.string(), "link", file));  // leads outside
     EXPECT_FALSE(FlashSchemePaths::ResolveFile((root / "nowhere").string(), "a.js", file));
     fs::remove_all(root);
     fs::remove_all(outside);
@@ -309,7 +314,8 @@ TEST(FlashHostMessageTest, ParsesReports) {
     EXPECT_EQ(m.id, 3);
     EXPECT_EQ(m.frame, 12);
     ASSERT_TRUE(FlashHostMessage::Parse(
-        R"({"t":"loaded","id":7,"numFrames":250,"frameRate":24.5,"swfVersion":10,"as3":false})", m));
+        R"({"t":"loaded","id":7,"numFrames":250,"frameRate":24.5,"swfVersion":10,"as3":false})",
+        m));
     EXPECT_EQ(m.numFrames, 250);
     EXPECT_DOUBLE_EQ(m.frameRate, 24.5);
     ASSERT_TRUE(FlashHostMessage::Parse(R"({"t":"error","id":2,"message":"bad \"movie\""})", m));
@@ -317,7 +323,8 @@ TEST(FlashHostMessageTest, ParsesReports) {
     ASSERT_TRUE(FlashHostMessage::Parse(R"({"t":"ready"})", m));
     EXPECT_EQ(m.id, -1);
 
-    for (const char* bad : {"", "[]", "{}", R"({"t":5})", R"({"t":"unterminated)", "null", R"({"id":1})"}) {
+    for (const char* bad :
+         {"", "[]", "{}", R"({"t":5})", R"({"t":"unterminated)", "null", R"({"id":1})"}) {
         EXPECT_FALSE(FlashHostMessage::Parse(bad, m)) << bad;
     }
     ASSERT_TRUE(FlashHostMessage::Parse(R"({"t":"frame","id":1e30,"frame":-1e30})", m));

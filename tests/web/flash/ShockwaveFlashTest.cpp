@@ -26,7 +26,8 @@ class ShockwaveFlashTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         FlashUriScheme::Instance().SetFilesFolder(std::string(ZORBEL_APP_DIR) + "/ruffle");
-        s_folder = std::filesystem::temp_directory_path() / ("flash-window-" + std::to_string(getpid()));
+        s_folder =
+            std::filesystem::temp_directory_path() / ("flash-window-" + std::to_string(getpid()));
         std::filesystem::create_directories(s_folder);
         s_frame = new wxFrame(nullptr, wxID_ANY, "movie", wxDefaultPosition, wxSize(400, 300));
         s_flash = new CShockwaveFlash(s_frame, 1000, wxPoint(0, 0), wxSize(400, 300));
@@ -61,12 +62,14 @@ protected:
     // After a stop: until the page has run the command and its last report has arrived, i.e. the
     // control's frame, the page's frame and the page's frame a moment later all agree.
     static bool WaitUntilSettled() {
-        return PumpUntil([] {
-            int page = PageFrame();
-            if (page != s_flash->CurrentFrame()) return false;
-            PumpFor(200ms);
-            return PageFrame() == page && s_flash->CurrentFrame() == page;
-        }, 20s);
+        return PumpUntil(
+            [] {
+                int page = PageFrame();
+                if (page != s_flash->CurrentFrame()) return false;
+                PumpFor(200ms);
+                return PageFrame() == page && s_flash->CurrentFrame() == page;
+            },
+            20s);
     }
     static std::string PageState() {
         wxString out;
@@ -101,7 +104,8 @@ TEST_F(ShockwaveFlashTest, CurrentFrameAdvancesWhilePlayingAndHoldsWhenStopped) 
     ASSERT_TRUE(LoadAndWait(WriteMovie("play.swf", recipe)));
     s_flash->Play();
     int start = s_flash->CurrentFrame();
-    ASSERT_TRUE(PumpUntil([&] { return s_flash->CurrentFrame() >= start + 3; }, 20s)) << PageState();
+    ASSERT_TRUE(PumpUntil([&] { return s_flash->CurrentFrame() >= start + 3; }, 20s))
+        << PageState();
 
     s_flash->Stop();
     ASSERT_TRUE(WaitUntilSettled());
@@ -199,7 +203,6 @@ TEST_F(ShockwaveFlashTest, MoviesWithoutTheFrameActionFollowTheClockAndRewindThr
     EXPECT_TRUE(PumpUntil([] { return s_flash->CurrentFrame() == 0 && PageFrame() == 0; }, 10s));
 }
 
-
 // The timeline-menu path checked against the truth: an ActionScript 2 movie that has the frame
 // action is driven through the menu as if it had none, and its callbacks say where it really is.
 TEST_F(ShockwaveFlashTest, TimelineMenuSeeksLandExactly) {
@@ -210,19 +213,27 @@ TEST_F(ShockwaveFlashTest, TimelineMenuSeeksLandExactly) {
     ASSERT_EQ(prepared.mode, FrameControlMode::Callbacks);
     std::string uri = FlashUriScheme::Instance().AddMovie(prepared.bytes);
     // A load the control does not know about: its reports are ignored by the control.
-    s_flash->WebView()->RunScriptAsync("zorbelHost.load(900001, '" + uri + "', 'menu', 80, false);");
+    s_flash->WebView()->RunScriptAsync("zorbelHost.load(900001, '" + uri +
+                                       "', 'menu', 80, false);");
     auto js = [](const char* code) {
         wxString out;
         s_flash->WebView()->RunScript(code, &out);
         return out.utf8_string();
     };
-    auto realFrame = [&js] { return js("(function(){var p=document.querySelector('#stage > *');"
-                                       "return typeof p.zorbelCurrentFrame==='function'?p.zorbelCurrentFrame():-1;})()"); };
-    ASSERT_TRUE(PumpUntil([&] {
-        std::string state = PageState();
-        return state.find("\"id\":900001") != std::string::npos && state.find("\"loaded\":true") != std::string::npos &&
-               std::atoi(realFrame().c_str()) >= 1;
-    }, 30s)) << PageState();
+    auto realFrame = [&js] {
+        return js(
+            "(function(){var p=document.querySelector('#stage > *');"
+            "return typeof p.zorbelCurrentFrame==='function'?p.zorbelCurrentFrame():-1;})()");
+    };
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            std::string state = PageState();
+            return state.find("\"id\":900001") != std::string::npos &&
+                   state.find("\"loaded\":true") != std::string::npos &&
+                   std::atoi(realFrame().c_str()) >= 1;
+        },
+        30s))
+        << PageState();
 
     js("zorbelHost.gotoFrame(30)");
     EXPECT_EQ(PageFrame(), 30);
@@ -248,7 +259,8 @@ class ShockwaveFlashLifetimeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         FlashUriScheme::Instance().SetFilesFolder(std::string(ZORBEL_APP_DIR) + "/ruffle");
-        m_folder = std::filesystem::temp_directory_path() / ("flash-lifetime-" + std::to_string(getpid()));
+        m_folder =
+            std::filesystem::temp_directory_path() / ("flash-lifetime-" + std::to_string(getpid()));
         std::filesystem::create_directories(m_folder);
         test::TestMovieRecipe recipe;
         recipe.frames = 100;
@@ -334,7 +346,8 @@ TEST(FlashUriSchemeTest, AnswersWithPlayerFilesAndMoviesOnly) {
     bool sawWasm = false;
     for (const auto& entry : std::filesystem::directory_iterator(scheme.FilesFolder())) {
         if (entry.path().extension() != ".wasm") continue;
-        ASSERT_TRUE(scheme.Lookup("zorbel://app/" + entry.path().filename().string(), type, movie, file));
+        ASSERT_TRUE(
+            scheme.Lookup("zorbel://app/" + entry.path().filename().string(), type, movie, file));
         EXPECT_EQ(type, "application/wasm");
         sawWasm = true;
     }

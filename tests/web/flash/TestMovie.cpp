@@ -32,8 +32,9 @@ std::vector<uint8_t> TestTag(uint16_t code, const std::vector<uint8_t>& body) {
         out = {static_cast<uint8_t>(h), static_cast<uint8_t>(h >> 8)};
     } else {
         uint16_t h = static_cast<uint16_t>(code << 6 | 0x3F);
-        out = {static_cast<uint8_t>(h), static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(len),
-               static_cast<uint8_t>(len >> 8), static_cast<uint8_t>(len >> 16), static_cast<uint8_t>(len >> 24)};
+        out = {static_cast<uint8_t>(h),         static_cast<uint8_t>(h >> 8),
+               static_cast<uint8_t>(len),       static_cast<uint8_t>(len >> 8),
+               static_cast<uint8_t>(len >> 16), static_cast<uint8_t>(len >> 24)};
     }
     out.insert(out.end(), body.begin(), body.end());
     return out;
@@ -55,16 +56,24 @@ std::vector<uint8_t> MakeTestMovie(const TestMovieRecipe& recipe) {
     body.push_back(static_cast<uint8_t>(recipe.frames));
     body.push_back(static_cast<uint8_t>(recipe.frames >> 8));
 
-    auto add = [&body](const std::vector<uint8_t>& tag) { body.insert(body.end(), tag.begin(), tag.end()); };
-    if (recipe.fileAttributes) add(TestTag(69, {static_cast<uint8_t>(recipe.actionScript3 ? 0x08 : 0x00), 0, 0, 0}));
+    auto add = [&body](const std::vector<uint8_t>& tag) {
+        body.insert(body.end(), tag.begin(), tag.end());
+    };
+    if (recipe.fileAttributes)
+        add(TestTag(69, {static_cast<uint8_t>(recipe.actionScript3 ? 0x08 : 0x00), 0, 0, 0}));
     add(TestTag(9, {0x33, 0x66, 0x99}));  // SetBackgroundColor
     for (int i = 0; i < recipe.frames; ++i) add(TestTag(1, {}));
     add(TestTag(0, {}));
 
     uint32_t length = static_cast<uint32_t>(8 + body.size());
-    std::vector<uint8_t> movie = {static_cast<uint8_t>(recipe.compression), 'W', 'S', recipe.version,
-                                  static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8),
-                                  static_cast<uint8_t>(length >> 16), static_cast<uint8_t>(length >> 24)};
+    std::vector<uint8_t> movie = {static_cast<uint8_t>(recipe.compression),
+                                  'W',
+                                  'S',
+                                  recipe.version,
+                                  static_cast<uint8_t>(length),
+                                  static_cast<uint8_t>(length >> 8),
+                                  static_cast<uint8_t>(length >> 16),
+                                  static_cast<uint8_t>(length >> 24)};
     if (recipe.compression == 'C') {
         uLongf size = compressBound(static_cast<uLong>(body.size()));
         std::vector<uint8_t> packed(size);
@@ -79,7 +88,8 @@ std::vector<uint8_t> MakeTestMovie(const TestMovieRecipe& recipe) {
 
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 

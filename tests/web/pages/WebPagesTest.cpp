@@ -72,8 +72,8 @@ protected:
     }
 
     void SetUp() override {
-        main_ = new wxDialog(nullptr, wxID_ANY, "main", wxPoint(0, 0), wxSize(800, 600),
-                             wxBORDER_NONE);
+        main_ =
+            new wxDialog(nullptr, wxID_ANY, "main", wxPoint(0, 0), wxSize(800, 600), wxBORDER_NONE);
         main_->Show();
         s_server->ClearRequestLog();
     }
@@ -125,7 +125,8 @@ protected:
         GdkKeymapKey* keys = nullptr;
         gint count = 0;
         if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()),
-                                              keyval, &keys, &count) && count > 0) {
+                                              keyval, &keys, &count) &&
+            count > 0) {
             event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
             g_free(keys);
         }
@@ -164,9 +165,9 @@ protected:
         EXPECT_TRUE(panel->Create(main_));
         panel->Open("");
         panel->SetSize(207, 106, 400, 300);
-        EXPECT_TRUE(PumpUntil(
-            [&] { return Loaded(panel->Browser().GetView(), panel->PageAddress()); },
-            kLoadTimeout));
+        EXPECT_TRUE(
+            PumpUntil([&] { return Loaded(panel->Browser().GetView(), panel->PageAddress()); },
+                      kLoadTimeout));
         PumpFor(kQuietTime);
         s_server->ClearRequestLog();
         return panel;
@@ -308,8 +309,8 @@ TEST_F(WebPagesTest, MoviePanelOpensEachAddressOnceAndTheEmptyOneReloadsTheDefau
     EXPECT_TRUE(panel.IsShown());
     EXPECT_TRUE(panel.HasOwnPage());
     EXPECT_EQ(panel.PageAddress(), cartoon);
-    ASSERT_TRUE(PumpUntil([&] { return Loaded(panel.Browser().GetView(), cartoon); },
-                          kLoadTimeout));
+    ASSERT_TRUE(
+        PumpUntil([&] { return Loaded(panel.Browser().GetView(), cartoon); }, kLoadTimeout));
     panel.Open(cartoon);
     PumpFor(kQuietTime);
     EXPECT_EQ(Requests(kCartoon), 1);
@@ -320,8 +321,7 @@ TEST_F(WebPagesTest, MoviePanelOpensEachAddressOnceAndTheEmptyOneReloadsTheDefau
     EXPECT_EQ(panel.PageAddress(), Base() + kMovie);
     ASSERT_TRUE(PumpUntil([&] { return Requests(kMovie) == 2; }, kLoadTimeout));
     // The empty address is not the default page's address, so it reloads every time.
-    PumpUntil([&] { return Loaded(panel.Browser().GetView(), panel.PageAddress()); },
-              kLoadTimeout);
+    PumpUntil([&] { return Loaded(panel.Browser().GetView(), panel.PageAddress()); }, kLoadTimeout);
     panel.Open("");
     ASSERT_TRUE(PumpUntil([&] { return Requests(kMovie) == 3; }, kLoadTimeout));
     // The default page's own address is no change.
@@ -362,9 +362,12 @@ TEST_F(WebPagesTest, MoviePanelWithholdsKeysAndRightClicksThatAnAdPageGets) {
     ad->SetSize(420, 106, 300, 300);
     // The resize of the visible panel reloads it; the probe goes into the new page.
     PumpFor(kQuietTime);
-    ASSERT_TRUE(PumpUntil([&] { return ad->PendingNavigations() == 0 &&
-                                       Loaded(ad->Browser().GetView(), ad->PageAddress()); },
-                          kLoadTimeout));
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return ad->PendingNavigations() == 0 &&
+                   Loaded(ad->Browser().GetView(), ad->PageAddress());
+        },
+        kLoadTimeout));
     const char* probe =
         "window.seen = []; document.addEventListener('keydown', e => seen.push(e.key), true);"
         "document.addEventListener('mousedown', e => seen.push('b' + e.button), true); 1";
@@ -388,8 +391,8 @@ TEST_F(WebPagesTest, MoviePanelWithholdsKeysAndRightClicksThatAnAdPageGets) {
     PumpFor(100ms);
     ClickPointer(3);
     ClickPointer(1);
-    ASSERT_TRUE(PumpUntil([&] { return Script(view, "seen.join()").find("b0") != std::string::npos; },
-                          5000ms));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return Script(view, "seen.join()").find("b0") != std::string::npos; }, 5000ms));
     EXPECT_EQ(Script(view, "seen.join()"), "b0");
     EXPECT_TRUE(movie->IsShown());
     EXPECT_TRUE(main_->IsShown());
