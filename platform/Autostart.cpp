@@ -11,6 +11,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/Utf8Text.h"
+
 namespace zorbel::autostart {
 
 namespace {
@@ -21,80 +23,58 @@ constexpr const char* kEntryExtension = ".desktop";
 // Longest file name the usual Linux file systems take, in bytes.
 constexpr std::size_t kNameMax = 255;
 
-std::string HomeFolder()
-{
+std::string HomeFolder() {
     const char* home = std::getenv("HOME");
-    if (home && home[0] == '/')
-        return home;
+    if (home && home[0] == '/') return home;
     struct passwd pw {};
     struct passwd* found = nullptr;
     std::vector<char> buf(16384);
-    if (getpwuid_r(getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found &&
-        found->pw_dir && found->pw_dir[0] == '/')
+    if (getpwuid_r(getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_dir &&
+        found->pw_dir[0] == '/')
         return found->pw_dir;
     return std::string();
 }
 
-bool IsValidUtf8(const std::string& s)
-{
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        std::size_t extra = 4;
-        if (c < 0x80)
-            extra = 0;
-        else if ((c & 0xE0) == 0xC0 && c >= 0xC2)
-            extra = 1;
-        else if ((c & 0xF0) == 0xE0)
-            extra = 2;
-        else if ((c & 0xF8) == 0xF0)
-            extra = 3;
-        if (extra == 4 || i + extra >= s.size())
-            return false;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        }
-        i += extra + 1;
-    }
-    return true;
-}
-
 // Control characters other than those the string escapes can carry cannot be written.
-bool HasUnwritableControl(const std::string& s)
-{
+bool HasUnwritableControl(const std::string& s) {
     for (char c : s) {
         const auto u = static_cast<unsigned char>(c);
-        if ((u < 0x20 && c != '\n' && c != '\t' && c != '\r') || u == 0x7F)
-            return true;
+        if ((u < 0x20 && c != '\n' && c != '\t' && c != '\r') || u == 0x7F) return true;
     }
     return false;
 }
 
 // The escapes every string value of a desktop entry takes.
-std::string EscapeValue(const std::string& s)
-{
+std::string EscapeValue(const std::string& s) {
     std::string out;
     for (char c : s) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            case '\r': out += "\\r"; break;
-            default: out += c; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                out += c;
+                break;
         }
     }
     return out;
 }
 
-bool WriteAll(int fd, const std::string& text)
-{
+bool WriteAll(int fd, const std::string& text) {
     std::size_t done = 0;
     while (done < text.size()) {
         ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return false;
         }
         done += static_cast<std::size_t>(n);
@@ -104,50 +84,40 @@ bool WriteAll(int fd, const std::string& text)
 
 }  // namespace
 
-std::string AutostartFolder()
-{
+std::string AutostartFolder() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     std::string base;
     if (config && config[0] == '/') {
         base = config;
     } else {
         const std::string home = HomeFolder();
-        if (home.empty())
-            return std::string();
+        if (home.empty()) return std::string();
         base = home + "/.config";
     }
-    while (base.size() > 1 && base.back() == '/')
-        base.pop_back();
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
     return base + "/autostart";
 }
 
-std::string EntryFileName(const std::string& valueName)
-{
-    if (valueName.empty())
-        return std::string();
+std::string EntryFileName(const std::string& valueName) {
+    if (valueName.empty()) return std::string();
     std::string name = valueName;
     for (char& c : name) {
         const auto u = static_cast<unsigned char>(c);
-        if (c == '/' || u < 0x20 || u == 0x7F)
-            c = '_';
+        if (c == '/' || u < 0x20 || u == 0x7F) c = '_';
     }
-    if (name[0] == '.')
-        name[0] = '_';
+    if (name[0] == '.') name[0] = '_';
     name += kEntryExtension;
     return name.size() <= kNameMax ? name : std::string();
 }
 
-std::string EntryPath(const std::string& valueName)
-{
+std::string EntryPath(const std::string& valueName) {
     const std::string folder = AutostartFolder();
     const std::string file = EntryFileName(valueName);
-    if (folder.empty() || file.empty())
-        return std::string();
+    if (folder.empty() || file.empty()) return std::string();
     return folder + "/" + file;
 }
 
-std::string ExecValue(const std::string& executablePath)
-{
+std::string ExecValue(const std::string& executablePath) {
     static const std::string kReserved = std::string(" \t\n\"'\\><~|&;$*?#()`");
     std::string arg;
     const bool quote = executablePath.find_first_of(kReserved) != std::string::npos;
@@ -162,34 +132,33 @@ std::string ExecValue(const std::string& executablePath)
     return EscapeValue(quote ? "\"" + arg + "\"" : arg);
 }
 
-std::string EntryText(const std::string& valueName, const std::string& executablePath)
-{
+std::string EntryText(const std::string& valueName, const std::string& executablePath) {
     return "[Desktop Entry]\n"
            "Type=Application\n"
-           "Name=" + EscapeValue(valueName) + "\n"
-           "Exec=" + ExecValue(executablePath) + "\n"
+           "Name=" +
+           EscapeValue(valueName) +
+           "\n"
+           "Exec=" +
+           ExecValue(executablePath) +
+           "\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
 }
 
-std::string RunningExecutablePath()
-{
+std::string RunningExecutablePath() {
     std::error_code ec;
     const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     return ec ? std::string() : exe.string();
 }
 
-bool IsRegistered(const std::string& valueName)
-{
+bool IsRegistered(const std::string& valueName) {
     const std::string path = EntryPath(valueName);
     std::error_code ec;
     return !path.empty() && fs::is_regular_file(path, ec);
 }
 
-Result Register(const std::string& valueName, const std::string& executablePath)
-{
-    if (AutostartFolder().empty())
-        return Result::kNoFolder;
+Result Register(const std::string& valueName, const std::string& executablePath) {
+    if (AutostartFolder().empty()) return Result::kNoFolder;
     const std::string path = EntryPath(valueName);
     if (path.empty() || executablePath.empty() || executablePath[0] != '/' ||
         !IsValidUtf8(valueName) || !IsValidUtf8(executablePath) ||
@@ -199,20 +168,17 @@ Result Register(const std::string& valueName, const std::string& executablePath)
     const fs::path folder = AutostartFolder();
     std::error_code ec;
     fs::create_directories(folder, ec);
-    if (!fs::is_directory(folder, ec))
-        return Result::kWriteFailed;
+    if (!fs::is_directory(folder, ec)) return Result::kWriteFailed;
 
     std::string tmpl = (folder / ("." + EntryFileName(valueName) + ".XXXXXX")).string();
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
     const int fd = ::mkstemp(name.data());
-    if (fd < 0)
-        return Result::kWriteFailed;
+    if (fd < 0) return Result::kWriteFailed;
     bool ok = WriteAll(fd, EntryText(valueName, executablePath)) &&
               ::fchmod(fd, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH) == 0 && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
-    if (ok)
-        ok = ::rename(name.data(), path.c_str()) == 0;
+    if (ok) ok = ::rename(name.data(), path.c_str()) == 0;
     if (!ok) {
         ::unlink(name.data());
         return Result::kWriteFailed;
@@ -220,18 +186,13 @@ Result Register(const std::string& valueName, const std::string& executablePath)
     return Result::kOk;
 }
 
-Result Unregister(const std::string& valueName)
-{
-    if (AutostartFolder().empty())
-        return Result::kNoFolder;
+Result Unregister(const std::string& valueName) {
+    if (AutostartFolder().empty()) return Result::kNoFolder;
     const std::string path = EntryPath(valueName);
-    if (path.empty())
-        return Result::kBadName;
+    if (path.empty()) return Result::kBadName;
     std::error_code ec;
-    if (!fs::exists(fs::symlink_status(path, ec)))
-        return Result::kOk;
-    if (!fs::remove(path, ec) || ec)
-        return Result::kRemoveFailed;
+    if (!fs::exists(fs::symlink_status(path, ec))) return Result::kOk;
+    if (!fs::remove(path, ec) || ec) return Result::kRemoveFailed;
     return Result::kOk;
 }
 

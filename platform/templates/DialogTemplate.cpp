@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "platform/Utf8Text.h"
 #include "platform/templates/EmbeddedTemplates.h"
 
 namespace zorbel::templates {
@@ -68,8 +69,8 @@ constexpr FlagName kControlFlags[] = {
 };
 
 constexpr FlagName kDialogStyles[] = {
-    {"popup", kPopup},     {"child", kChild},           {"visible", kVisible},
-    {"caption", kCaption}, {"sysmenu", kSysMenu},       {"modalframe", kModalFrame},
+    {"popup", kPopup},        {"child", kChild},     {"visible", kVisible},
+    {"caption", kCaption},    {"sysmenu", kSysMenu}, {"modalframe", kModalFrame},
     {"border", kBorderStyle},
 };
 
@@ -82,50 +83,12 @@ struct Token {
     bool quoted = false;
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-bool IsValidUtf8(std::string_view s)
-{
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        std::size_t extra;
-        std::uint32_t cp;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + extra >= s.size())
-            return false;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        // Overlong forms, surrogates and values beyond Unicode.
-        if ((extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) ||
-            (extra == 3 && cp < 0x10000) || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += extra + 1;
-    }
-    return true;
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
 }
 
 // Splits a line into words and quoted texts. Returns false with a reason on bad quoting.
-bool Tokenize(std::string_view line, std::vector<Token>& tokens, std::string& error)
-{
+bool Tokenize(std::string_view line, std::vector<Token>& tokens, std::string& error) {
     std::size_t i = 0;
     while (i < line.size()) {
         if (IsBlank(line[i])) {
@@ -133,8 +96,7 @@ bool Tokenize(std::string_view line, std::vector<Token>& tokens, std::string& er
             continue;
         }
         // A word beginning with '#' starts a comment that runs to the end of the line.
-        if (line[i] == '#')
-            break;
+        if (line[i] == '#') break;
         Token token;
         if (line[i] == '"') {
             token.quoted = true;
@@ -187,23 +149,19 @@ bool Tokenize(std::string_view line, std::vector<Token>& tokens, std::string& er
     return true;
 }
 
-bool ParseInt(const Token& token, int low, int high, int& value)
-{
-    if (token.quoted || token.text.empty())
-        return false;
+bool ParseInt(const Token& token, int low, int high, int& value) {
+    if (token.quoted || token.text.empty()) return false;
     const char* first = token.text.data();
     const char* last = first + token.text.size();
     long parsed = 0;
     auto [end, ec] = std::from_chars(first, last, parsed);
-    if (ec != std::errc() || end != last || parsed < low || parsed > high)
-        return false;
+    if (ec != std::errc() || end != last || parsed < low || parsed > high) return false;
     value = static_cast<int>(parsed);
     return true;
 }
 
 template <std::size_t N>
-bool LookUpWord(const FlagName (&table)[N], const std::string& word, std::uint32_t& bit)
-{
+bool LookUpWord(const FlagName (&table)[N], const std::string& word, std::uint32_t& bit) {
     for (const FlagName& entry : table) {
         if (word == entry.name) {
             bit = entry.flag;
@@ -213,11 +171,9 @@ bool LookUpWord(const FlagName (&table)[N], const std::string& word, std::uint32
     return false;
 }
 
-const KindName* LookUpKind(const std::string& word)
-{
+const KindName* LookUpKind(const std::string& word) {
     for (const KindName& entry : kKinds) {
-        if (word == entry.name)
-            return &entry;
+        if (word == entry.name) return &entry;
     }
     return nullptr;
 }
@@ -230,96 +186,75 @@ class Parser {
 public:
     explicit Parser(std::string_view source) : m_source(source) {}
 
-    TemplateParseResult Run(std::string_view text)
-    {
+    TemplateParseResult Run(std::string_view text) {
         // A byte order mark at the very start is not part of the first statement.
-        if (text.substr(0, 3) == "\xEF\xBB\xBF")
-            text.remove_prefix(3);
-        if (!IsValidUtf8(text))
-            return Fail(0, "the file is not UTF-8 text");
+        if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+        if (!IsValidUtf8(text)) return Fail(0, "the file is not UTF-8 text");
 
         std::size_t lineNo = 0;
         std::size_t pos = 0;
         while (pos <= text.size()) {
             std::size_t end = text.find('\n', pos);
-            if (end == std::string_view::npos)
-                end = text.size();
+            if (end == std::string_view::npos) end = text.size();
             std::string_view line = text.substr(pos, end - pos);
-            if (!line.empty() && line.back() == '\r')
-                line.remove_suffix(1);
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
             ++lineNo;
-            if (!Statement(lineNo, line))
-                return m_result;
+            if (!Statement(lineNo, line)) return m_result;
             pos = end + 1;
         }
-        if (!m_seenDialog)
-            return Fail(0, "no \"dialog\" statement");
-        if (!m_seenSize)
-            return Fail(0, "no \"size\" statement");
-        if (!m_seenFont)
-            return Fail(0, "no \"font\" statement");
+        if (!m_seenDialog) return Fail(0, "no \"dialog\" statement");
+        if (!m_seenSize) return Fail(0, "no \"size\" statement");
+        if (!m_seenFont) return Fail(0, "no \"font\" statement");
         m_result.ok = true;
         return m_result;
     }
 
 private:
-    TemplateParseResult Fail(std::size_t lineNo, const std::string& what)
-    {
+    TemplateParseResult Fail(std::size_t lineNo, const std::string& what) {
         m_result.ok = false;
         m_result.error = std::string(m_source);
-        if (lineNo > 0)
-            m_result.error += ", line " + std::to_string(lineNo);
+        if (lineNo > 0) m_result.error += ", line " + std::to_string(lineNo);
         m_result.error += ": " + what;
         return m_result;
     }
 
-    bool Error(std::size_t lineNo, const std::string& what)
-    {
+    bool Error(std::size_t lineNo, const std::string& what) {
         Fail(lineNo, what);
         return false;
     }
 
-    bool Statement(std::size_t lineNo, std::string_view line)
-    {
+    bool Statement(std::size_t lineNo, std::string_view line) {
         std::size_t first = 0;
-        while (first < line.size() && IsBlank(line[first]))
-            ++first;
-        if (first == line.size() || line[first] == '#')
-            return true;
+        while (first < line.size() && IsBlank(line[first])) ++first;
+        if (first == line.size() || line[first] == '#') return true;
 
         std::vector<Token> tokens;
         std::string error;
-        if (!Tokenize(line, tokens, error))
-            return Error(lineNo, error);
-        if (tokens[0].quoted)
-            return Error(lineNo, "a statement begins with a text");
+        if (!Tokenize(line, tokens, error)) return Error(lineNo, error);
+        if (tokens[0].quoted) return Error(lineNo, "a statement begins with a text");
         const std::string& keyword = tokens[0].text;
 
         if (!m_seenDialog && keyword != "dialog")
             return Error(lineNo, "the first statement must be \"dialog <id>\"");
 
         if (keyword == "dialog") {
-            if (m_seenDialog)
-                return Error(lineNo, "a second \"dialog\" statement");
+            if (m_seenDialog) return Error(lineNo, "a second \"dialog\" statement");
             if (tokens.size() != 2 || !ParseInt(tokens[1], 1, kMaxId, m_result.dialog.id))
                 return Error(lineNo, "\"dialog\" needs one id from 1 to 65535");
             m_seenDialog = true;
         } else if (keyword == "caption") {
-            if (!Once(m_seenCaption))
-                return Error(lineNo, "a second \"caption\" statement");
+            if (!Once(m_seenCaption)) return Error(lineNo, "a second \"caption\" statement");
             if (tokens.size() != 2 || !tokens[1].quoted)
                 return Error(lineNo, "\"caption\" needs one quoted text");
             m_result.dialog.caption = tokens[1].text;
         } else if (keyword == "size") {
-            if (!Once(m_seenSize))
-                return Error(lineNo, "a second \"size\" statement");
+            if (!Once(m_seenSize)) return Error(lineNo, "a second \"size\" statement");
             if (tokens.size() != 3 ||
                 !ParseInt(tokens[1], 0, kMaxCoordinate, m_result.dialog.width) ||
                 !ParseInt(tokens[2], 0, kMaxCoordinate, m_result.dialog.height))
                 return Error(lineNo, "\"size\" needs a width and a height from 0 to 32767");
         } else if (keyword == "font") {
-            if (!Once(m_seenFont))
-                return Error(lineNo, "a second \"font\" statement");
+            if (!Once(m_seenFont)) return Error(lineNo, "a second \"font\" statement");
             if (tokens.size() != 3 || !tokens[1].quoted || tokens[1].text.empty() ||
                 !ParseInt(tokens[2], 1, kMaxFontSize, m_result.dialog.fontSize))
                 return Error(lineNo,
@@ -331,12 +266,12 @@ private:
                 return Error(lineNo, "a second \"" + keyword + "\" statement");
             for (std::size_t i = 1; i < tokens.size(); ++i) {
                 std::uint32_t bit = 0;
-                const bool known = !tokens[i].quoted &&
-                                   (ex ? LookUpWord(kDialogExStyles, tokens[i].text, bit)
-                                       : LookUpWord(kDialogStyles, tokens[i].text, bit));
+                const bool known =
+                    !tokens[i].quoted && (ex ? LookUpWord(kDialogExStyles, tokens[i].text, bit)
+                                             : LookUpWord(kDialogStyles, tokens[i].text, bit));
                 if (!known)
-                    return Error(lineNo, "unknown dialog " + keyword + " \"" + tokens[i].text +
-                                             "\"");
+                    return Error(lineNo,
+                                 "unknown dialog " + keyword + " \"" + tokens[i].text + "\"");
                 m_result.dialog.styles |= bit;
             }
         } else if (keyword == "control") {
@@ -347,27 +282,24 @@ private:
         return true;
     }
 
-    static bool Once(bool& seen)
-    {
-        if (seen)
-            return false;
+    static bool Once(bool& seen) {
+        if (seen) return false;
         seen = true;
         return true;
     }
 
-    bool Control(std::size_t lineNo, const std::vector<Token>& tokens)
-    {
+    bool Control(std::size_t lineNo, const std::vector<Token>& tokens) {
         // control <id> <kind> <x> <y> <w> <h> "<text>" [flags...]
         if (tokens.size() < 8)
-            return Error(lineNo, "\"control\" needs an id, a kind, x, y, width, height and a "
-                                 "quoted text");
+            return Error(lineNo,
+                         "\"control\" needs an id, a kind, x, y, width, height and a "
+                         "quoted text");
         DialogControl control;
         if (!ParseInt(tokens[1], -1, kMaxId, control.id))
-            return Error(lineNo, "control id \"" + tokens[1].text +
-                                     "\" is not a number from -1 to 65535");
+            return Error(lineNo,
+                         "control id \"" + tokens[1].text + "\" is not a number from -1 to 65535");
         const KindName* kind = tokens[2].quoted ? nullptr : LookUpKind(tokens[2].text);
-        if (!kind)
-            return Error(lineNo, "unknown control kind \"" + tokens[2].text + "\"");
+        if (!kind) return Error(lineNo, "unknown control kind \"" + tokens[2].text + "\"");
         control.kind = kind->kind;
         if (!ParseInt(tokens[3], -kMaxCoordinate, kMaxCoordinate, control.x) ||
             !ParseInt(tokens[4], -kMaxCoordinate, kMaxCoordinate, control.y) ||
@@ -377,8 +309,8 @@ private:
                                      ": the rectangle needs x and y from -32767 to 32767 and "
                                      "a width and a height from 0 to 32767");
         if (!tokens[7].quoted)
-            return Error(lineNo, "control " + tokens[1].text +
-                                     ": the text must stand between quotes");
+            return Error(lineNo,
+                         "control " + tokens[1].text + ": the text must stand between quotes");
         control.text = tokens[7].text;
         for (std::size_t i = 8; i < tokens.size(); ++i) {
             std::uint32_t bit = 0;
@@ -386,14 +318,12 @@ private:
                 return Error(lineNo, "control " + tokens[1].text + ": unknown flag \"" +
                                          tokens[i].text + "\"");
             if (!(bit & (kCommonFlags | kind->extraFlags)))
-                return Error(lineNo, "control " + tokens[1].text + ": flag \"" +
-                                         tokens[i].text + "\" does not apply to a " +
-                                         kind->name);
+                return Error(lineNo, "control " + tokens[1].text + ": flag \"" + tokens[i].text +
+                                         "\" does not apply to a " + kind->name);
             control.flags |= bit;
         }
         if (control.id != -1 && !m_ids.insert(control.id).second)
-            return Error(lineNo, "control id " + std::to_string(control.id) +
-                                     " is used twice");
+            return Error(lineNo, "control id " + std::to_string(control.id) + " is used twice");
         m_result.dialog.controls.push_back(std::move(control));
         return true;
     }
@@ -414,8 +344,7 @@ struct Store {
     std::vector<std::string> errors;
 };
 
-const Store& EmbeddedStore()
-{
+const Store& EmbeddedStore() {
     static const Store store = [] {
         Store s;
         for (std::size_t i = 0; i < kEmbeddedTemplateFileCount; ++i) {
@@ -427,8 +356,8 @@ const Store& EmbeddedStore()
             }
             const int id = result.dialog.id;
             if (!s.templates.emplace(id, std::move(result.dialog)).second)
-                s.errors.push_back(std::string(file.name) + ": template " +
-                                   std::to_string(id) + " is defined twice");
+                s.errors.push_back(std::string(file.name) + ": template " + std::to_string(id) +
+                                   " is defined twice");
         }
         return s;
     }();
@@ -437,45 +366,36 @@ const Store& EmbeddedStore()
 
 }  // namespace
 
-const DialogControl* DialogTemplate::FindControl(int controlId) const
-{
-    if (controlId == -1)
-        return nullptr;
+const DialogControl* DialogTemplate::FindControl(int controlId) const {
+    if (controlId == -1) return nullptr;
     auto it = std::find_if(controls.begin(), controls.end(),
                            [controlId](const DialogControl& c) { return c.id == controlId; });
     return it == controls.end() ? nullptr : &*it;
 }
 
-TemplateParseResult ParseDialogTemplate(std::string_view text, std::string_view sourceName)
-{
+TemplateParseResult ParseDialogTemplate(std::string_view text, std::string_view sourceName) {
     return Parser(sourceName).Run(text);
 }
 
-const DialogTemplate* FindDialogTemplate(int id)
-{
+const DialogTemplate* FindDialogTemplate(int id) {
     const Store& store = EmbeddedStore();
     auto it = store.templates.find(id);
     return it == store.templates.end() ? nullptr : &it->second;
 }
 
-std::vector<int> DialogTemplateIds()
-{
+std::vector<int> DialogTemplateIds() {
     std::vector<int> ids;
-    for (const auto& [id, dialog] : EmbeddedStore().templates)
-        ids.push_back(id);
+    for (const auto& [id, dialog] : EmbeddedStore().templates) ids.push_back(id);
     return ids;
 }
 
-std::vector<std::string> DialogTemplateErrors()
-{
+std::vector<std::string> DialogTemplateErrors() {
     return EmbeddedStore().errors;
 }
 
-const char* ControlKindName(ControlKind kind)
-{
+const char* ControlKindName(ControlKind kind) {
     for (const KindName& entry : kKinds) {
-        if (entry.kind == kind)
-            return entry.name;
+        if (entry.kind == kind) return entry.name;
     }
     return "?";
 }

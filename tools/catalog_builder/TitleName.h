@@ -9,7 +9,4 @@ namespace zorbel::catalogbuild {
 // SQL (placed there unescaped), so it is kept to plain text.
 std::string TitleNameProblem(const std::string& name);
 
-// Whether the text is well-formed UTF-8.
-bool IsValidUtf8(const std::string& text);
-
 }  // namespace zorbel::catalogbuild

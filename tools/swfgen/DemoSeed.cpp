@@ -5,130 +5,99 @@
 #include <set>
 #include <sstream>
 
+#include "platform/Utf8Text.h"
+
 namespace zorbel::swfgen {
 
 namespace {
 
 std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  while (true) {
-    size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-    if (tab == std::string::npos) break;
-    start = tab + 1;
-  }
-  return fields;
-}
-
-bool IsValidUtf8(const std::string& s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    size_t extra;
-    uint32_t cp;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if ((c & 0xE0) == 0xC0) {
-      extra = 1;
-      cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      extra = 2;
-      cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      extra = 3;
-      cp = c & 0x07;
-    } else {
-      return false;
+    std::vector<std::string> fields;
+    size_t start = 0;
+    while (true) {
+        size_t tab = line.find('\t', start);
+        fields.push_back(
+            line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) break;
+        start = tab + 1;
     }
-    if (i + extra >= s.size()) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      unsigned char cc = static_cast<unsigned char>(s[i + k]);
-      if ((cc & 0xC0) != 0x80) return false;
-      cp = cp << 6 | (cc & 0x3F);
-    }
-    static const uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += extra + 1;
-  }
-  return true;
+    return fields;
 }
 
 }  // namespace
 
 bool DemoSeed::IsUsableName(const std::string& name, std::string* why) {
-  auto refuse = [why](const char* text) {
-    if (why) *why = text;
-    return false;
-  };
-  if (name.empty()) return refuse("the name is empty");
-  if (name == "." || name == "..") return refuse("the name is a folder reference");
-  if (name.find('/') != std::string::npos) return refuse("the name contains '/'");
-  for (char c : name) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-      return refuse("the name contains a control character");
+    auto refuse = [why](const char* text) {
+        if (why) *why = text;
+        return false;
+    };
+    if (name.empty()) return refuse("the name is empty");
+    if (name == "." || name == "..") return refuse("the name is a folder reference");
+    if (name.find('/') != std::string::npos) return refuse("the name contains '/'");
+    for (char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            return refuse("the name contains a control character");
+        }
     }
-  }
-  if (!IsValidUtf8(name)) return refuse("the name is not valid UTF-8");
-  if (name.size() + 4 > 255) return refuse("the name is too long for a file name");
-  return true;
+    if (!IsValidUtf8(name)) return refuse("the name is not valid UTF-8");
+    if (name.size() + 4 > 255) return refuse("the name is too long for a file name");
+    return true;
 }
 
 DemoSeedResult DemoSeed::Parse(const std::string& text) {
-  DemoSeedResult result;
-  result.ok = true;
-  std::set<std::string> names;
-  std::istringstream in(text);
-  std::string line;
-  int number = 0;
-  while (std::getline(in, line)) {
-    ++number;
-    if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
-    std::vector<std::string> fields = SplitTabs(line);
-    if (fields[0] != "title") continue;
-    const std::string where = "line " + std::to_string(number) + ": ";
-    if (fields.size() < 4 || fields.size() > 5) {
-      result.warnings.push_back(where + "a title line needs 4 or 5 tab-separated fields");
-      continue;
+    DemoSeedResult result;
+    result.ok = true;
+    std::set<std::string> names;
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        std::vector<std::string> fields = SplitTabs(line);
+        if (fields[0] != "title") continue;
+        const std::string where = "line " + std::to_string(number) + ": ";
+        if (fields.size() < 4 || fields.size() > 5) {
+            result.warnings.push_back(where + "a title line needs 4 or 5 tab-separated fields");
+            continue;
+        }
+        DemoTitle title{fields[1], fields[2], fields[3], number};
+        std::string why;
+        if (title.fileId.empty()) {
+            result.warnings.push_back(where + "the title has no file id");
+            continue;
+        }
+        if (!IsUsableName(title.name, &why)) {
+            result.warnings.push_back(where + why);
+            continue;
+        }
+        if (!names.insert(title.name).second) {
+            result.warnings.push_back(where + "\"" + title.name +
+                                      "\" repeats an earlier title; the first one's movie is kept");
+            continue;
+        }
+        result.titles.push_back(title);
     }
-    DemoTitle title{fields[1], fields[2], fields[3], number};
-    std::string why;
-    if (title.fileId.empty()) {
-      result.warnings.push_back(where + "the title has no file id");
-      continue;
-    }
-    if (!IsUsableName(title.name, &why)) {
-      result.warnings.push_back(where + why);
-      continue;
-    }
-    if (!names.insert(title.name).second) {
-      result.warnings.push_back(where + "\"" + title.name +
-                                "\" repeats an earlier title; the first one's movie is kept");
-      continue;
-    }
-    result.titles.push_back(title);
-  }
-  return result;
+    return result;
 }
 
 DemoSeedResult DemoSeed::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    DemoSeedResult failed;
-    failed.message = "cannot open the seed " + path;
-    return failed;
-  }
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) {
-    DemoSeedResult failed;
-    failed.message = "cannot read the seed " + path;
-    return failed;
-  }
-  return Parse(text.str());
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        DemoSeedResult failed;
+        failed.message = "cannot open the seed " + path;
+        return failed;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) {
+        DemoSeedResult failed;
+        failed.message = "cannot read the seed " + path;
+        return failed;
+    }
+    return Parse(text.str());
 }
 
 }  // namespace zorbel::swfgen
