@@ -18,6 +18,7 @@ function(zorbel_window_test name)
   add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/WindowTestMain.cpp
     ${PROJECT_SOURCE_DIR}/tests/support/WindowTestSupport.cpp
     ${PROJECT_SOURCE_DIR}/tests/support/EventPump.cpp
+    ${PROJECT_SOURCE_DIR}/tests/support/FakeTray.cpp
     ${PROJECT_SOURCE_DIR}/tests/support/PointerInput.cpp)
   target_link_libraries(${name} PRIVATE zorbel_gui X11::Xtst ${ARG_LIBS} GTest::gtest GTest::gmock)
   target_compile_definitions(${name} PRIVATE

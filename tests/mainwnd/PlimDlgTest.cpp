@@ -33,37 +33,16 @@
 #include "platform/templates/TemplateBuilder.h"
 #include "platform/x11/InstanceMarker.h"
 #include "tests/platform/TempDir.h"
+#include "tests/support/FakeTray.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tools/demo_server/DemoServer.h"
 
+using zorbel::test::FakeTray;
 using namespace zorbel::plim;
 using zorbel::test::TempDir;
 using namespace std::chrono_literals;
 
 namespace {
-
-// Claims the notification-area selection, which is all the toolkit looks for.
-class FakeTray {
-public:
-    FakeTray() {
-        display_ = gdk_x11_get_default_xdisplay();
-        std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(gdk_x11_get_default_screen());
-        atom_ = XInternAtom(display_, name.c_str(), False);
-        window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
-        XSetSelectionOwner(display_, atom_, window_, CurrentTime);
-        XSync(display_, False);
-    }
-    ~FakeTray() {
-        XSetSelectionOwner(display_, atom_, None, CurrentTime);
-        XDestroyWindow(display_, window_);
-        XSync(display_, False);
-    }
-
-private:
-    Display* display_;
-    Atom atom_;
-    Window window_;
-};
 
 const char kThreeEntries[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

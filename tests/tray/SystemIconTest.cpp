@@ -13,8 +13,10 @@
 #include <wx/taskbar.h>
 
 #include "app/SystemIcon.h"
+#include "tests/support/FakeTray.h"
 #include "tests/support/WindowTestSupport.h"
 
+using zorbel::test::FakeTray;
 using namespace std::chrono_literals;
 
 namespace {
@@ -131,29 +133,6 @@ TEST(SystemIcon, SecondActivationWithinDoubleClickTimeIsADoubleClick) {
     EXPECT_EQ(icon.TranslateActivation(20000), CSystemIcon::kLeftButtonDown);
     EXPECT_EQ(icon.TranslateActivation(20000 + doubleClickMs + 1), CSystemIcon::kLeftButtonDown);
 }
-
-// Claims the notification-area selection for the test's lifetime.
-class FakeTray {
-public:
-    FakeTray() {
-        display_ = gdk_x11_get_default_xdisplay();
-        std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(gdk_x11_get_default_screen());
-        atom_ = XInternAtom(display_, name.c_str(), False);
-        window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
-        XSetSelectionOwner(display_, atom_, window_, CurrentTime);
-        XSync(display_, False);
-    }
-    ~FakeTray() {
-        XSetSelectionOwner(display_, atom_, None, CurrentTime);
-        XDestroyWindow(display_, window_);
-        XSync(display_, False);
-    }
-
-private:
-    Display* display_;
-    Atom atom_;
-    Window window_;
-};
 
 TEST(SystemIconWithTray, NotificationsAndCommandsReachTheOwner) {
     FakeTray tray;

@@ -31,11 +31,13 @@
 #include "platform/x11/CopyDataSender.h"
 #include "player/DlgPlayer.h"
 #include "tests/platform/TempDir.h"
+#include "tests/support/FakeTray.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tools/demo_server/DemoServer.h"
 #include "web/DlgMovie.h"
 #include "web/DlgShowAd.h"
 
+using zorbel::test::FakeTray;
 using namespace zorbel::plim;
 using namespace std::chrono_literals;
 using zorbel::test::PumpFor;
@@ -45,29 +47,6 @@ using zorbel::test::TempDir;
 namespace {
 
 namespace fs = std::filesystem;
-
-// Claims the notification-area selection, which is all the toolkit looks for.
-class FakeTray {
-public:
-    FakeTray() {
-        display_ = gdk_x11_get_default_xdisplay();
-        std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(gdk_x11_get_default_screen());
-        atom_ = XInternAtom(display_, name.c_str(), False);
-        window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
-        XSetSelectionOwner(display_, atom_, window_, CurrentTime);
-        XSync(display_, False);
-    }
-    ~FakeTray() {
-        XSetSelectionOwner(display_, atom_, None, CurrentTime);
-        XDestroyWindow(display_, window_);
-        XSync(display_, False);
-    }
-
-private:
-    Display* display_;
-    Atom atom_;
-    Window window_;
-};
 
 std::string Label(wxWindow* window) {
     return window == nullptr ? std::string("(none)") : std::string(window->GetLabel().utf8_str());
