@@ -3,13 +3,12 @@
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
-#include <wx/app.h>
 #include <wx/utils.h>
 
 #include "app/CatalogFiles.h"
 #include "platform/HostConfig.h"
 #include "platform/SkinEngine.h"
-#include "platform/templates/TemplateBuilder.h"
+#include "web/BrowserPanel.h"
 
 wxBEGIN_EVENT_TABLE(CDlgMovie, CFullScreenPanel) EVT_INIT_DIALOG(CDlgMovie::OnInitDialog)
     EVT_SIZE(CDlgMovie::OnSize) EVT_CHAR_HOOK(CDlgMovie::OnCharHook)
@@ -58,23 +57,8 @@ CDlgMovie::CDlgMovie(const std::string& webServer)
 CDlgMovie::~CDlgMovie() = default;
 
 bool CDlgMovie::Create(wxWindow* parent) {
-    if (!parent && wxTheApp) parent = wxTheApp->GetTopWindow();
-    const zorbel::templates::DialogTemplate* tmpl =
-        zorbel::templates::FindDialogTemplate(kTemplateId);
-    if (!parent || !tmpl || GetHandle()) return false;
-    // A child template without the visible style starts hidden.
-    wxPanel::Hide();
-    if (!wxPanel::Create(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                         wxTAB_TRAVERSAL | wxBORDER_NONE))
-        return false;
-    SetMainWindow(parent);
-    zorbel::templates::CreateDialogControls(
-        this, *tmpl,
-        [this](wxWindow* container, const zorbel::templates::DialogControl& control, wxWindowID id,
-               const wxRect& rect) -> wxWindow* {
-            if (control.id != kBrowserId || !m_browser.Create(container, id, rect)) return nullptr;
-            return m_browser.GetView();
-        });
+    if (!CreateBrowserPanel(this, parent, kTemplateId, kBrowserId, m_browser)) return false;
+    SetMainWindow(GetParent());
     WatchNativeInput();
     InitDialog();
     return true;

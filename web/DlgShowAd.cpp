@@ -1,13 +1,12 @@
 #include "web/DlgShowAd.h"
 
-#include <wx/app.h>
 #include <wx/utils.h>
 
 #include "app/CatalogFiles.h"
 #include "platform/HostConfig.h"
 #include "platform/MemoryTrim.h"
 #include "platform/SkinEngine.h"
-#include "platform/templates/TemplateBuilder.h"
+#include "web/BrowserPanel.h"
 
 wxBEGIN_EVENT_TABLE(CDlgShowAd, wxPanel) EVT_INIT_DIALOG(CDlgShowAd::OnInitDialog)
     EVT_SIZE(CDlgShowAd::OnSize) EVT_CHAR_HOOK(CDlgShowAd::OnCharHook)
@@ -34,22 +33,7 @@ CDlgShowAd::CDlgShowAd(const std::string& webServer)
 CDlgShowAd::~CDlgShowAd() = default;
 
 bool CDlgShowAd::Create(wxWindow* parent) {
-    if (!parent && wxTheApp) parent = wxTheApp->GetTopWindow();
-    const zorbel::templates::DialogTemplate* tmpl =
-        zorbel::templates::FindDialogTemplate(kTemplateId);
-    if (!parent || !tmpl || GetHandle()) return false;
-    // A child template without the visible style starts hidden.
-    wxPanel::Hide();
-    if (!wxPanel::Create(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                         wxTAB_TRAVERSAL | wxBORDER_NONE))
-        return false;
-    zorbel::templates::CreateDialogControls(
-        this, *tmpl,
-        [this](wxWindow* container, const zorbel::templates::DialogControl& control, wxWindowID id,
-               const wxRect& rect) -> wxWindow* {
-            if (control.id != kBrowserId || !m_browser.Create(container, id, rect)) return nullptr;
-            return m_browser.GetView();
-        });
+    if (!CreateBrowserPanel(this, parent, kTemplateId, kBrowserId, m_browser)) return false;
     InitDialog();
     return true;
 }
