@@ -11,16 +11,23 @@ function(zorbel_unit_test name)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit TIMEOUT 120)
 endfunction()
 
+# What window tests (and the window benchmarks) share, built once: the recording message box,
+# the bounded event pump, pointer input and a stand-in notification area.
+add_library(zorbel_window_test_support STATIC
+  ${PROJECT_SOURCE_DIR}/tests/support/WindowTestSupport.cpp
+  ${PROJECT_SOURCE_DIR}/tests/support/EventPump.cpp
+  ${PROJECT_SOURCE_DIR}/tests/support/PointerInput.cpp
+  ${PROJECT_SOURCE_DIR}/tests/support/FakeTray.cpp)
+target_link_libraries(zorbel_window_test_support PUBLIC zorbel_gui X11::Xtst)
+add_library(zorbel_window_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/WindowTestMain.cpp)
+target_link_libraries(zorbel_window_test_main PUBLIC zorbel_window_test_support GTest::gtest)
+
 # A window test links the toolkit parts and the shared window-test main; ctest runs it under
 # the display that the test script provides (xvfb-run).
 function(zorbel_window_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/WindowTestMain.cpp
-    ${PROJECT_SOURCE_DIR}/tests/support/WindowTestSupport.cpp
-    ${PROJECT_SOURCE_DIR}/tests/support/EventPump.cpp
-    ${PROJECT_SOURCE_DIR}/tests/support/FakeTray.cpp
-    ${PROJECT_SOURCE_DIR}/tests/support/PointerInput.cpp)
-  target_link_libraries(${name} PRIVATE zorbel_gui X11::Xtst ${ARG_LIBS} GTest::gtest GTest::gmock)
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE zorbel_window_test_main ${ARG_LIBS} GTest::gtest GTest::gmock)
   target_compile_definitions(${name} PRIVATE
     ZORBEL_SOURCE_DIR="${PROJECT_SOURCE_DIR}" ZORBEL_BINARY_DIR="${PROJECT_BINARY_DIR}"
     ZORBEL_APP_DIR="${ZORBEL_APP_DIR}")
