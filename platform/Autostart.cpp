@@ -1,7 +1,6 @@
 #include "platform/Autostart.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/HomeFolder.h"
 #include "platform/Utf8Text.h"
 
 namespace zorbel::autostart {
@@ -22,18 +22,6 @@ namespace fs = std::filesystem;
 constexpr const char* kEntryExtension = ".desktop";
 // Longest file name the usual Linux file systems take, in bytes.
 constexpr std::size_t kNameMax = 255;
-
-std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/') return home;
-    struct passwd pw {};
-    struct passwd* found = nullptr;
-    std::vector<char> buf(16384);
-    if (getpwuid_r(getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_dir &&
-        found->pw_dir[0] == '/')
-        return found->pw_dir;
-    return std::string();
-}
 
 // Control characters other than those the string escapes can carry cannot be written.
 bool HasUnwritableControl(const std::string& s) {

@@ -1,7 +1,6 @@
 #include "platform/VelaPfcSystem.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,8 @@
 #include <mutex>
 #include <system_error>
 #include <vector>
+
+#include "platform/HomeFolder.h"
 
 namespace {
 
@@ -22,18 +23,6 @@ std::string g_exeFolderOverride;
 std::string WithSlash(std::string folder) {
     if (!folder.empty() && folder.back() != '/') folder += '/';
     return folder;
-}
-
-std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/') return home;
-    struct passwd pw {};
-    struct passwd* found = nullptr;
-    std::vector<char> buf(16384);
-    if (getpwuid_r(getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_dir &&
-        found->pw_dir[0] == '/')
-        return found->pw_dir;
-    return std::string();
 }
 
 // Copies source to target without ever replacing an existing target: the bytes go to a
@@ -96,7 +85,7 @@ std::string CVelaPfcSystem::GetDbPath(const std::string& /*userId*/) {
     if (xdg && xdg[0] == '/') {
         base = xdg;
     } else {
-        std::string home = HomeFolder();
+        std::string home = zorbel::HomeFolder();
         if (home.empty()) return std::string();
         base = WithSlash(home) + ".local/share";
     }
