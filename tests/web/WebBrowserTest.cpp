@@ -20,6 +20,7 @@
 #include <wx/webview.h>
 
 #include "platform/MessageBox.h"
+#include "tests/support/KeyInput.h"
 #include "tests/support/WindowTestSupport.h"
 #include "web/WebBrowser2.h"
 #include "web/WebHostSite.h"
@@ -234,30 +235,6 @@ TEST_F(WebBrowserTest, HostSettingsAndSilent) {
     EXPECT_TRUE(CWebHostSite::Of(browser.GetView())->IsSilent());
 }
 
-// Sends a key press or release to the native view as the toolkit would.
-bool SendKey(wxWebView* view, bool press, guint keyval, guint state) {
-    GtkWidget* widget = GTK_WIDGET(view->GetNativeBackend());
-    GdkEvent* event = gdk_event_new(press ? GDK_KEY_PRESS : GDK_KEY_RELEASE);
-    event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget)));
-    event->key.send_event = TRUE;
-    event->key.time = GDK_CURRENT_TIME;
-    event->key.state = state;
-    event->key.keyval = keyval;
-    GdkKeymapKey* keys = nullptr;
-    gint count = 0;
-    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()),
-                                          keyval, &keys, &count) &&
-        count > 0) {
-        event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
-        g_free(keys);
-    }
-    GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
-    gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
-    gboolean handled = gtk_widget_event(widget, event);
-    gdk_event_free(event);
-    return handled;
-}
-
 // Records the key presses that get past the host to the view's own handlers.
 gboolean ProbeKey(GtkWidget*, GdkEventKey* event, gpointer data) {
     auto* seen = static_cast<std::vector<std::string>*>(data);
@@ -280,8 +257,8 @@ TEST_F(WebBrowserTest, BrowserKeysNeverReachThePage) {
                                     G_CALLBACK(&ProbeKey), &passed);
     view->SetFocus();
     auto tap = [&](guint keyval, guint state) {
-        SendKey(view, true, keyval, state);
-        SendKey(view, false, keyval, state);
+        zorbel::test::SendKeyToView(view, true, keyval, state);
+        zorbel::test::SendKeyToView(view, false, keyval, state);
     };
     tap(GDK_KEY_a, 0);
     ASSERT_TRUE(PumpUntil([&] { return Script("window.keys.join(',')") == "a"; }, kLoadTimeout))
@@ -293,9 +270,9 @@ TEST_F(WebBrowserTest, BrowserKeysNeverReachThePage) {
     tap(GDK_KEY_n, GDK_CONTROL_MASK);
     tap(GDK_KEY_N, GDK_CONTROL_MASK | GDK_SHIFT_MASK);
     // While F5 is down, even a plain key is withheld.
-    SendKey(view, true, GDK_KEY_F5, 0);
+    zorbel::test::SendKeyToView(view, true, GDK_KEY_F5, 0);
     tap(GDK_KEY_b, 0);
-    SendKey(view, false, GDK_KEY_F5, 0);
+    zorbel::test::SendKeyToView(view, false, GDK_KEY_F5, 0);
     // Keys that the rules let through still arrive, Ctrl+C among them.
     tap(GDK_KEY_c, GDK_CONTROL_MASK);
     tap(GDK_KEY_d, 0);

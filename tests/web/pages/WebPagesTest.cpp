@@ -21,6 +21,7 @@
 
 #include "platform/SkinEngine.h"
 #include "platform/VelaPfcSystem.h"
+#include "tests/support/KeyInput.h"
 #include "tests/support/PointerInput.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tools/demo_server/DemoServer.h"
@@ -116,25 +117,8 @@ protected:
 
     // A key press as the toolkit hands it to the view's own handlers.
     static void PressKey(wxWebView* view, guint keyval) {
-        GtkWidget* widget = GTK_WIDGET(view->GetNativeBackend());
-        GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
-        event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget)));
-        event->key.send_event = TRUE;
-        event->key.time = GDK_CURRENT_TIME;
-        event->key.keyval = keyval;
-        GdkKeymapKey* keys = nullptr;
-        gint count = 0;
-        if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()),
-                                              keyval, &keys, &count) &&
-            count > 0) {
-            event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
-            g_free(keys);
-        }
-        GdkSeat* seat = gdk_display_get_default_seat(gdk_display_get_default());
-        gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
         view->SetFocus();
-        gtk_widget_event(widget, event);
-        gdk_event_free(event);
+        zorbel::test::SendKeyToView(view, true, keyval);
         PumpFor(200ms);
     }
 
