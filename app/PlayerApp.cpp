@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include <wx/log.h>
+
 #include "app/StartupSequence.h"
 #include "catalog/DownloadWorkerStart.h"
 #include "platform/VelaPfcSystem.h"
@@ -14,6 +16,9 @@ CPlayerApp::CPlayerApp() {
 
 bool CPlayerApp::OnInit() {
     // The command line is not read, so the base class's parsing is not called.
+    // The toolkit's own errors go to stderr: its log window is a technical message box that
+    // a child could not act on. What the user must be told is shown as its own message.
+    delete wxLog::SetActiveTarget(new wxLogStderr);
     InitInstance();
     return true;
 }

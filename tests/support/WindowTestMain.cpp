@@ -1,8 +1,10 @@
 // Shared main of the window tests: starts wx on the display that xvfb-run provides, turns wx
-// assertions into test failures and answers every message box, so no test waits on a dialog.
+// assertions into test failures, answers every message box and sends wx's log to stderr, so no
+// test waits on a dialog.
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/init.h>
+#include <wx/log.h>
 
 #include "platform/MessageBox.h"
 #include "tests/support/WindowTestSupport.h"
@@ -35,6 +37,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     wxTheApp->CallOnInit();
+    // wx's own log window is a modal message box shown from idle time; on stderr a logged
+    // error is still seen and never stops a test.
+    delete wxLog::SetActiveTarget(new wxLogStderr);
     wxSetAssertHandler(FailOnAssert);
     zorbel::test::InstallRecordingMessageBoxHook();
 
