@@ -5,6 +5,7 @@
 #include "catalog/DownloadWorkerStart.h"
 #include "catalog/TitleDownload.h"
 #include "catalog/WindowDownloadUi.h"
+#include "tests/support/ToolkitStart.h"
 #include "tools/demo_server/DemoServer.h"
 
 #include <wx/app.h>
@@ -172,7 +173,6 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    setenv("GDK_BACKEND", "x11", 1);
 
     const fs::path root =
         fs::temp_directory_path() / ("zorbel-download-bench-" + std::to_string(getpid()));
@@ -235,14 +235,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    int wxArgc = 1;
-    char* wxArgv[] = {argv[0], nullptr};
-    wxApp::SetInstance(new wxApp);
-    if (!wxEntryStart(wxArgc, wxArgv)) {
-        std::fprintf(stderr, "cannot start wx (is there a display?)\n");
-        return 1;
-    }
-    wxTheApp->CallOnInit();
+    if (!zorbel::test::StartToolkit(argv[0])) return 1;
     Results results;
     auto* frame = new BenchFrame(settings, base, (root / "cache").string(), results);
     frame->CallAfter([frame] { frame->StartRun(); });
@@ -251,8 +244,7 @@ int main(int argc, char** argv) {
     const std::vector<double>& rates = results.rates;
     std::vector<double> late = results.lateness;
     const bool failed = results.failed;
-    wxTheApp->OnExit();
-    wxEntryCleanup();
+    zorbel::test::StopToolkit();
     server.Stop();
     fs::remove_all(root);
     if (failed || rates.empty()) {

@@ -20,6 +20,7 @@
 #include <wx/utils.h>
 
 #include "tests/support/EventPump.h"
+#include "tests/support/ToolkitStart.h"
 #include "web/flash/FlashUriScheme.h"
 #include "web/flash/ShockwaveFlash.h"
 
@@ -27,11 +28,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using zorbel::test::PumpUntil;
-
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
 
 // A compressed ActionScript 2 movie of the given frames with a coloured background.
 std::vector<uint8_t> MakeMovie(uint16_t frames) {
@@ -123,7 +119,6 @@ double Ms(Clock::time_point a, Clock::time_point b) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("GDK_BACKEND", "x11", 1);
     std::string ruffle = std::string(ZORBEL_APP_DIR) + "/ruffle";
     std::string moviePath;
     for (int i = 1; i < argc; ++i) {
@@ -143,14 +138,7 @@ int main(int argc, char** argv) {
         moviePath = generated;
     }
 
-    wxApp::SetInstance(new BenchApp);
-    int wxArgc = 1;
-    char* wxArgv[] = {argv[0], nullptr};
-    if (!wxEntryStart(wxArgc, wxArgv)) {
-        fprintf(stderr, "cannot start wx (is there a display?)\n");
-        return 1;
-    }
-    wxTheApp->CallOnInit();
+    if (!zorbel::test::StartToolkit(argv[0])) return 1;
     zorbel::FlashUriScheme::Instance().SetFilesFolder(ruffle);
 
     auto* frame =
@@ -208,8 +196,7 @@ int main(int argc, char** argv) {
     }
     frame->Destroy();
     PumpUntil([] { return false; }, std::chrono::seconds(0));
-    wxTheApp->OnExit();
-    wxEntryCleanup();
+    zorbel::test::StopToolkit();
     if (!generated.empty()) unlink(generated.c_str());
     return rc;
 }

@@ -31,6 +31,7 @@
 #include "platform/SkinEngine.h"
 #include "platform/VelaPfcSystem.h"
 #include "platform/skin/CSkinButton.h"
+#include "tests/support/ToolkitStart.h"
 #include "tools/catalog_builder/CatalogBuilder.h"
 #include "tools/catalog_builder/SyntheticCatalog.h"
 
@@ -42,11 +43,6 @@ namespace {
 constexpr int kTitles = 40000;
 constexpr int kRuns = 5;
 constexpr const char* kGamesType = "4";
-
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
 
 double Ms(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
@@ -152,15 +148,7 @@ void FillTree(wxTreeCtrl* tree,
 }  // namespace
 
 int main(int, char** argv) {
-    setenv("GDK_BACKEND", "x11", 1);
-    wxApp::SetInstance(new BenchApp);
-    int wxArgc = 1;
-    char* wxArgv[] = {argv[0], nullptr};
-    if (!wxEntryStart(wxArgc, wxArgv)) {
-        std::fprintf(stderr, "cannot start wx (is there a display?)\n");
-        return 1;
-    }
-    wxTheApp->CallOnInit();
+    if (!zorbel::test::StartToolkit(argv[0])) return 1;
     int boxes = 0;
     zorbel::SetMessageBoxHook(
         [&boxes](wxWindow*, const std::string& text, const std::string&, long) {
@@ -273,7 +261,6 @@ int main(int, char** argv) {
     CVelaPfcSystem::SetExeFolderOverride("");
     std::error_code error;
     std::filesystem::remove_all(work, error);
-    wxTheApp->OnExit();
-    wxEntryCleanup();
+    zorbel::test::StopToolkit();
     return 0;
 }

@@ -21,6 +21,7 @@
 #include <wx/utils.h>
 
 #include "tests/support/EventPump.h"
+#include "tests/support/ToolkitStart.h"
 #include "web/WebBrowser2.h"
 
 namespace fs = std::filesystem;
@@ -90,11 +91,6 @@ std::vector<int> Descendants(int root) {
     return found;
 }
 
-class BenchApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
-
 void Report(const char* title) {
     std::printf("%s\n", title);
     std::printf("  %-8s %-24s %10s %10s\n", "pid", "process", "RSS MB", "PSS MB");
@@ -115,15 +111,7 @@ void Report(const char* title) {
 
 int main(int argc, char** argv) {
     const int views = argc > 1 ? std::max(1, std::atoi(argv[1])) : 4;
-    setenv("GDK_BACKEND", "x11", 1);
-    wxApp::SetInstance(new BenchApp);
-    int wxArgc = 1;
-    char* wxArgv[] = {argv[0], nullptr};
-    if (!wxEntryStart(wxArgc, wxArgv)) {
-        std::fprintf(stderr, "cannot start wx (is there a display?)\n");
-        return 1;
-    }
-    wxTheApp->CallOnInit();
+    if (!zorbel::test::StartToolkit(argv[0])) return 1;
 
     fs::path dir = fs::temp_directory_path() / ("zorbel-web-bench-" + std::to_string(getpid()));
     fs::create_directories(dir);
@@ -169,7 +157,6 @@ int main(int argc, char** argv) {
     PumpFor(std::chrono::milliseconds(200));
     std::error_code ec;
     fs::remove_all(dir, ec);
-    wxTheApp->OnExit();
-    wxEntryCleanup();
+    zorbel::test::StopToolkit();
     return loaded == views ? 0 : 1;
 }

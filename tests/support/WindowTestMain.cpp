@@ -3,18 +3,12 @@
 // test waits on a dialog.
 #include <gtest/gtest.h>
 #include <wx/app.h>
-#include <wx/init.h>
-#include <wx/log.h>
 
 #include "platform/MessageBox.h"
+#include "tests/support/ToolkitStart.h"
 #include "tests/support/WindowTestSupport.h"
 
 namespace {
-
-class TestApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
 
 void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
                   const wxString& msg) {
@@ -27,25 +21,12 @@ void FailOnAssert(const wxString& file, int line, const wxString& func, const wx
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    setenv("GDK_BACKEND", "x11", 1);
-
-    wxApp::SetInstance(new TestApp);
-    int wxArgc = 1;
-    char* wxArgv[] = {argv[0], nullptr};
-    if (!wxEntryStart(wxArgc, wxArgv)) {
-        fprintf(stderr, "cannot start wx (is there a display?)\n");
-        return 1;
-    }
-    wxTheApp->CallOnInit();
-    // wx's own log window is a modal message box shown from idle time; on stderr a logged
-    // error is still seen and never stops a test.
-    delete wxLog::SetActiveTarget(new wxLogStderr);
+    if (!zorbel::test::StartToolkit(argv[0])) return 1;
     wxSetAssertHandler(FailOnAssert);
     zorbel::test::InstallRecordingMessageBoxHook();
 
     int result = RUN_ALL_TESTS();
 
-    wxTheApp->OnExit();
-    wxEntryCleanup();
+    zorbel::test::StopToolkit();
     return result;
 }
