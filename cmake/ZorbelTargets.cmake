@@ -47,3 +47,14 @@ function(zorbel_finish_libraries)
   # Objects go in as sources; linking the object libraries as well would add them twice.
   target_link_libraries(zorbel_gui PUBLIC zorbel_toolkit ${extra})
 endfunction()
+
+# Adds every sub-folder of the current source folder that has a CMakeLists.txt, in name order,
+# so a new test, tool or benchmark folder needs no line elsewhere.
+function(zorbel_add_child_folders)
+  file(GLOB children LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  foreach(child ${children})
+    if(IS_DIRECTORY ${child} AND EXISTS ${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
