@@ -2,9 +2,9 @@
 
 #include <wx/app.h>
 
-// The application object. Its start-up (InitInstance) runs the main window modally; the
-// application itself never runs an event loop of its own, and the process ends when the main
-// window has closed (or start-up refused to go on).
+// The application object. Its start-up (InitInstance) runs the main window on an event loop
+// of its own (CMainWindowRun); the application never runs another, and the process ends when
+// that run has ended (or start-up refused to go on).
 class CPlayerApp : public wxApp {
 public:
     CPlayerApp();

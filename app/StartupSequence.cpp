@@ -12,6 +12,7 @@
 #include "app/SqlStatement.h"
 #include "mainwnd/PlimDlg.h"
 #include "platform/HostConfig.h"
+#include "platform/MainWindowRun.h"
 #include "platform/MessageBox.h"
 #include "platform/SkinEngine.h"
 #include "platform/VelaPfcSystem.h"
@@ -86,7 +87,7 @@ CStartupSequence::Outcome CStartupSequence::Run() {
 
     SkinDLL_SetHSB(hue, saturation, brightness);
     // No COM to initialise: the web views need no per-thread set-up.
-    mainDialog->ShowModal();
+    CMainWindowRun::Run(mainDialog.get());
     wxTheApp->SetTopWindow(nullptr);
     mainDialog.reset();
     return Outcome::kRan;

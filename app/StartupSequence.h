@@ -13,7 +13,7 @@ extern CVelaPfcSystem* PfcSystem;
 extern std::string SkinTexture;
 
 // The one-shot start-up of the program: the single-instance rule, the skin engine's set-up,
-// the catalog check, the saved appearance and the modal main window. The application object
+// the catalog check, the saved appearance and the run of the main window. The application object
 // runs it once; tests run it in-process with their own instance finder and main window.
 class CStartupSequence {
 public:

@@ -29,8 +29,8 @@ class wxTreeEvent;
 // The main window: a borderless dialog drawn by the skin engine (template 103) that hosts the
 // category buttons, the two trees, the list tabs, the community browser, the download
 // progress, the online count and the advertisement link line, and owns the content panels.
-// The start-up sequence constructs it, then runs it modally; it is the program's only event
-// loop.
+// The start-up sequence constructs it, then runs it (CMainWindowRun) as an ordinary top-level
+// window; the end of that run is the end of the program.
 //
 // Construction reads the settings file (cache folder), creates the cache folder and fetches
 // the advertisement list; the window's controls are made from the template when the window
@@ -76,8 +76,8 @@ public:
     // Own maximise to the primary work area enlarged by 2 pixels on every side, or back to
     // the rectangle before it; either way the community page reloads.
     void ToggleMaximize();
-    // AppExiting, the tray icon removed, the modal run ended with 0 (its owner then deletes
-    // the window) or, outside a modal run, the window destroyed. Asks nothing.
+    // AppExiting, the tray icon removed, the window's run ended with 0 (its owner then
+    // deletes the window) or, outside a run, the window destroyed. Asks nothing.
     void ExitApplication();
     // Restored if minimised, shown, raised and focused; never hidden on the way.
     void ShowMainWindow();

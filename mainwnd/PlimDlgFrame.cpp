@@ -18,6 +18,7 @@
 #include "mainwnd/AboutDlg.h"
 #include "mainwnd/PlimIds.h"
 #include "platform/HostConfig.h"
+#include "platform/MainWindowRun.h"
 #include "platform/MemoryTrim.h"
 #include "platform/MessageBox.h"
 #include "platform/SkinEngine.h"
@@ -58,18 +59,17 @@ void CPlimDlg::OpenAddress(const std::string& address) {
 
 void CPlimDlg::ExitApplication() {
     // A second exit (the updater's message after a confirmed close, say) must not schedule
-    // the window for destruction once its modal run has ended and its owner deletes it.
+    // the window for destruction once its run has ended and its owner deletes it.
     if (m_bExitStarted) return;
     m_bExitStarted = true;
     AppExiting = 1;
     m_trayIcon.RemoveIcon();
     m_timerAdRotation.Stop();
     m_timerDeferredStartup.Stop();
-    if (IsModal()) {
-        // The start-up sequence owns this window and deletes it as soon as the modal run
-        // returns. Scheduling it for destruction as well would let the idle pass that ends
-        // the run delete it while ShowModal still uses it, and then delete it a second time.
-        EndModal(0);
+    // The start-up sequence owns this window and deletes it once its run has ended;
+    // scheduling it for destruction as well would delete it twice. It leaves the screen now.
+    if (CMainWindowRun::End(this, 0)) {
+        Hide();
         return;
     }
     Destroy();
@@ -192,7 +192,6 @@ void CPlimDlg::OnMinimizeButton(wxCommandEvent&) {
 // ---- the window itself ---------------------------------------------------------------------
 
 void CPlimDlg::ShowMainWindow() {
-    // No Hide/Show pair: hiding a modal dialog ends its modal run.
     if (IsIconized()) Iconize(false);
     Show(true);
     Raise();
@@ -218,8 +217,8 @@ void CPlimDlg::OnOK(wxCommandEvent&) {
 }
 
 void CPlimDlg::OnCancel(wxCommandEvent&) {
-    // Escape would end the modal run with no question and without clearing up (tray icon,
-    // running download): it is ignored, as Enter is.
+    // Escape would hide the main window with no question, leaving the program running
+    // without a window: it is ignored, as Enter is.
 }
 
 void CPlimDlg::OnCharHook(wxKeyEvent& event) {

@@ -363,7 +363,7 @@ void CDlgPlayer::LayoutControls() {
 
 void CDlgPlayer::OnCharHook(wxKeyEvent& /*event*/) {
     // Handled: no key reaches a control of the player, and neither Enter nor Escape reaches
-    // the main window, whose cancel would end the program's modal run.
+    // the main window, whose cancel would hide it.
 }
 
 void CDlgPlayer::OnRightDown(wxMouseEvent& /*event*/) {}

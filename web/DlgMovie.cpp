@@ -115,8 +115,8 @@ void CDlgMovie::OnNewWindow3(CWebBrowserEvent& event) {
 }
 
 void CDlgMovie::OnCharHook(wxKeyEvent& /*event*/) {
-    // Handled, so neither the page nor the main window (where Escape would end the program's
-    // modal run) gets it: Enter and Escape never close the panel.
+    // Handled, so neither the page nor the main window (where Escape would hide it) gets it:
+    // Enter and Escape never close the panel.
 }
 
 void CDlgMovie::OnLeftDoubleClick(wxMouseEvent& event) {

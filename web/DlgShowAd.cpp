@@ -79,7 +79,7 @@ void CDlgShowAd::OnCharHook(wxKeyEvent& event) {
             return;
         case WXK_ESCAPE:
             // Escape cancels a modeless dialog, which hides it; the main window, whose own
-            // cancel would end the program's modal run, never sees it.
+            // cancel would hide it, never sees it.
             Hide();
             return;
         default:

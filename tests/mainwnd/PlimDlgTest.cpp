@@ -25,6 +25,7 @@
 #include "mainwnd/PlimDlg.h"
 #include "mainwnd/PlimIds.h"
 #include "platform/MessageBoxStyle.h"
+#include "platform/MainWindowRun.h"
 #include "platform/SkinEngine.h"
 #include "platform/VelaPfcSystem.h"
 #include "platform/VelaspiderApp.h"
@@ -180,16 +181,16 @@ TEST_F(PlimDlgTest, MissingCacheKeyShowsCode1001OnceBeforeTheWindowAndStillStart
     // The rest of the construction went on.
     EXPECT_EQ(dialog.m_adEntries.size(), 3u);
 
-    // The modal run starts as the start-up runs it.
+    // The run starts as the start-up runs it.
     bool initialised = false;
     dialog.Bind(wxEVT_INIT_DIALOG, [&](wxInitDialogEvent& event) {
         event.Skip();
         dialog.CallAfter([&] {
             initialised = dialog.IsInitialised() && dialog.IsShown();
-            dialog.EndModal(wxID_OK);
+            CMainWindowRun::End(&dialog, 0);
         });
     });
-    dialog.ShowModal();
+    CMainWindowRun::Run(&dialog);
     EXPECT_TRUE(initialised);
     EXPECT_EQ(zorbel::test::ShownBoxes().size(), 1u);
 }

@@ -18,6 +18,7 @@
 #include "app/StartupSequence.h"
 #include "mainwnd/PlimDlg.h"
 #include "platform/MessageBoxStyle.h"
+#include "platform/MainWindowRun.h"
 #include "platform/SkinEngine.h"
 #include "platform/VelaPfcSystem.h"
 #include "platform/x11/InstanceMarker.h"
@@ -74,7 +75,7 @@ protected:
                         std::string(wxTheApp->GetAppName().utf8_str()), &value);
                     markerValue_ = value;
                     hsbWhileShown_ = zorbel::skin::CurrentHsb();
-                    raw->EndModal(wxID_OK);
+                    CMainWindowRun::End(raw, 0);
                 });
             });
             return std::unique_ptr<wxDialog>(std::move(dialog));
