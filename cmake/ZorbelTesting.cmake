@@ -19,6 +19,7 @@ add_library(zorbel_window_test_support STATIC
   ${PROJECT_SOURCE_DIR}/tests/support/PointerInput.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/FakeTray.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/KeyInput.cpp
+  ${PROJECT_SOURCE_DIR}/tests/support/DesktopState.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/ToolkitStart.cpp)
 target_link_libraries(zorbel_window_test_support PUBLIC zorbel_gui X11::Xtst)
 add_library(zorbel_window_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/WindowTestMain.cpp)

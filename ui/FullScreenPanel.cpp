@@ -1,7 +1,5 @@
 #include "ui/FullScreenPanel.h"
 
-#include <gtk/gtk.h>
-
 #include <wx/display.h>
 #include <wx/frame.h>
 
@@ -49,13 +47,6 @@ void CFullScreenPanel::EnterFullScreen() {
                               screen.GetSize(), wxBORDER_NONE);
     const wxBitmapBundle icon = FullScreenIcon();
     if (icon.IsOk()) frame->SetIcon(icon.GetIcon(wxSize(16, 16)));
-    GtkWidget* frameWidget = frame->GetHandle();
-    if (frameWidget && GTK_IS_WINDOW(frameWidget)) {
-        GtkWindowGroup* group = gtk_window_group_new();
-        gtk_window_group_add_window(group, GTK_WINDOW(frameWidget));
-        // The window keeps its group alive.
-        g_object_unref(group);
-    }
     frame->Bind(wxEVT_SIZE, &CFullScreenPanel::OnFullScreenFrameSize, this);
     m_fullScreenFrame = frame;
 
@@ -64,15 +55,18 @@ void CFullScreenPanel::EnterFullScreen() {
     Reparent(frame);
     FillFullScreenFrame();
 
-    if (mainFrame) {
-        mainFrame->Show();
-        mainFrame->Maximize(true);
-    }
-    frame->Show();
-    frame->Maximize(true);
+    // The window manager's full-screen state, not a maximise: a maximised window leaves the
+    // panels and docks of the desktop uncovered.
+    frame->ShowFullScreen(true, wxFULLSCREEN_ALL);
     frame->Raise();
     wxPanel::Show(true);
     Refresh(true);
+    if (mainFrame) {
+        m_ptMainBefore = mainFrame->GetPosition();
+        m_szMainClientBefore = mainFrame->GetClientSize();
+        m_bMainShownBefore = mainFrame->IsShown();
+        mainFrame->Hide();
+    }
 }
 
 void CFullScreenPanel::LeaveFullScreen() {
@@ -81,6 +75,13 @@ void CFullScreenPanel::LeaveFullScreen() {
     auto* mainFrame = dynamic_cast<wxTopLevelWindow*>(MainWindow());
 
     m_bFullScreen = false;
+    if (mainFrame && m_bMainShownBefore) {
+        mainFrame->Show();
+        // Client size, not outer size: a decorated window's frame is not known at once.
+        if (mainFrame->GetClientSize() != m_szMainClientBefore)
+            mainFrame->SetClientSize(m_szMainClientBefore);
+        if (mainFrame->GetPosition() != m_ptMainBefore) mainFrame->Move(m_ptMainBefore);
+    }
     if (main) {
         Reparent(main);
         SetSize(m_rcInMain);
@@ -91,12 +92,7 @@ void CFullScreenPanel::LeaveFullScreen() {
         frame->Destroy();
     }
     m_fullScreenFrame = nullptr;
-    if (mainFrame) {
-        if (mainFrame->IsIconized()) mainFrame->Iconize(false);
-        mainFrame->Maximize(false);
-        mainFrame->Show();
-        mainFrame->Raise();
-    }
+    if (mainFrame && m_bMainShownBefore) mainFrame->Raise();
     Refresh(true);
 }
 

@@ -10,11 +10,9 @@ class wxFrame;
 // cartoon panel.
 //
 // The panel cannot become a top-level window itself, so it moves (with its content, which
-// keeps playing) into a borderless frame that covers the monitor, and back again. The main
-// window is never hidden on the way: it runs the program's modal loop, and on GTK hiding a
-// modal dialog ends that loop. The frame is put in a window group of its own, because the
-// modal main window's input grab would otherwise send every click meant for the frame to the
-// main window, and no double click could ever bring the panel back.
+// keeps playing) into a borderless frame that the window manager shows full screen, in front
+// of everything, and back again. The main window is hidden meanwhile and comes back where
+// and as it was.
 class CFullScreenPanel : public wxPanel {
 public:
     ~CFullScreenPanel() override;
@@ -51,6 +49,10 @@ private:
     bool m_bFullScreen = false;
     // The panel's place in the main window, taken back when the full screen ends.
     wxRect m_rcInMain;
+    // The main window's place, client size and whether it was shown before the full screen.
+    wxPoint m_ptMainBefore;
+    wxSize m_szMainClientBefore;
+    bool m_bMainShownBefore = false;
     wxWeakRef<wxFrame> m_fullScreenFrame;
     bool m_bPlacingInFrame = false;
 };

@@ -31,6 +31,7 @@
 #include "mainwnd/PlimDlg.h"
 #include "mainwnd/PlimIds.h"
 #include "platform/MessageBoxStyle.h"
+#include "platform/MainWindowRun.h"
 #include "platform/SkinEngine.h"
 #include "platform/VelaPfcSystem.h"
 #include "platform/VelaspiderApp.h"
@@ -297,7 +298,7 @@ TEST_F(PlimDlgFrameTest, CloseQuestionAnsweredYesExits) {
     // Deleted by the toolkit's idle pass.
 }
 
-TEST_F(PlimDlgFrameTest, ExitCommandAsksNothingAndEndsTheModalRunWithZero) {
+TEST_F(PlimDlgFrameTest, ExitCommandAsksNothingAndEndsTheRunWithZero) {
     auto* dialog = new CPlimDlg;
     dialog->Bind(wxEVT_INIT_DIALOG, [&](wxInitDialogEvent& event) {
         event.Skip();
@@ -308,7 +309,7 @@ TEST_F(PlimDlgFrameTest, ExitCommandAsksNothingAndEndsTheModalRunWithZero) {
             dialog->GetEventHandler()->QueueEvent(command);
         });
     });
-    const int code = dialog->ShowModal();
+    const int code = CMainWindowRun::Run(dialog);
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(zorbel::test::ShownBoxes().empty());
     EXPECT_EQ(AppExiting.load(), 1);

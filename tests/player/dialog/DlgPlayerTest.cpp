@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <wx/display.h>
 #include <wx/frame.h>
 #include <wx/webview.h>
 
@@ -19,6 +20,7 @@
 #include "platform/VelaPfcSystem.h"
 #include "player/DlgPlayer.h"
 #include "tests/platform/TempDir.h"
+#include "tests/support/DesktopState.h"
 #include "tests/support/PointerInput.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tests/web/flash/TestMovie.h"
@@ -376,6 +378,7 @@ TEST_F(DlgPlayerTest, WithoutACatalogThePlayHappensAndThePlayerReportsIt) {
 TEST_F(DlgPlayerTest, FullScreenTwiceComesBackToTheSameState) {
     ASSERT_TRUE(EnsureOpen(s_rabbit));
     const wxRect before = s_player->GetRect();
+    const wxRect mainBefore(s_main->GetPosition(), s_main->GetClientSize());
     for (int round = 0; round < 2; ++round) {
         s_player->ToggleFullScreen();
         ASSERT_TRUE(s_player->IsFullScreen());
@@ -383,8 +386,8 @@ TEST_F(DlgPlayerTest, FullScreenTwiceComesBackToTheSameState) {
         ASSERT_NE(frame, nullptr);
         EXPECT_EQ(s_player->GetParent(), frame);
         EXPECT_TRUE(frame->IsShown());
-        EXPECT_TRUE(s_main->IsShown()) << "the main window is never hidden";
-        PumpFor(200ms);
+        EXPECT_FALSE(s_main->IsShown());
+        EXPECT_EQ(zorbel::test::FullScreenFault(frame), "");
         EXPECT_EQ(s_player->GetSize(), frame->GetClientSize());
         // Along the bottom edge of the screen.
         EXPECT_EQ(s_player->SeekBar().GetPosition().y, s_player->GetClientSize().y - 40);
@@ -401,6 +404,10 @@ TEST_F(DlgPlayerTest, FullScreenTwiceComesBackToTheSameState) {
         EXPECT_TRUE(s_main->IsShown());
         EXPECT_FALSE(s_main->IsMaximized());
         EXPECT_FALSE(s_main->IsIconized());
+        EXPECT_TRUE(PumpUntil([] { return zorbel::test::IsMapped(zorbel::test::XWindowOf(s_main)); },
+                              3s));
+        EXPECT_EQ(s_main->GetClientSize(), mainBefore.GetSize());
+        EXPECT_EQ(s_main->GetPosition(), mainBefore.GetPosition());
         PumpFor(100ms);
     }
 }

@@ -19,8 +19,10 @@
 #include <gdk/gdk.h>
 #include <gtk/gtk.h>
 
+#include "platform/MainWindowRun.h"
 #include "platform/SkinEngine.h"
 #include "platform/VelaPfcSystem.h"
+#include "tests/support/DesktopState.h"
 #include "tests/support/KeyInput.h"
 #include "tests/support/PointerInput.h"
 #include "tests/support/WindowTestSupport.h"
@@ -75,7 +77,7 @@ protected:
     void SetUp() override {
         main_ =
             new wxDialog(nullptr, wxID_ANY, "main", wxPoint(0, 0), wxSize(800, 600), wxBORDER_NONE);
-        main_->Show();
+        CMainWindowRun::ShowAsMainWindow(main_);
         s_server->ClearRequestLog();
     }
 
@@ -382,7 +384,7 @@ TEST_F(WebPagesTest, MoviePanelWithholdsKeysAndRightClicksThatAnAdPageGets) {
     EXPECT_TRUE(main_->IsShown());
 }
 
-TEST_F(WebPagesTest, MoviePanelDoubleClicksFillTheScreenAndReturnInsideAModalMainWindow) {
+TEST_F(WebPagesTest, MoviePanelDoubleClicksFillTheScreenAndReturnInsideTheRunningMainWindow) {
     auto panel = LoadedMoviePanel();
     panel->Open(Base() + kCartoon);
     main_->Hide();
@@ -404,19 +406,20 @@ TEST_F(WebPagesTest, MoviePanelDoubleClicksFillTheScreenAndReturnInsideAModalMai
             EXPECT_EQ(panel->GetParent(), frame);
             EXPECT_TRUE(panel->IsShown());
             EXPECT_EQ(panel->GetSize(), frame ? frame->GetClientSize() : wxSize());
+            EXPECT_FALSE(main_->IsShown());
+            if (frame) EXPECT_EQ(zorbel::test::FullScreenFault(frame), "");
             // The main window's layout keeps placing the panel; the place waits for the return.
             panel->SetSize(207, 106, 333, 222);
             laidOut = wxRect(207, 106, 333, 222);
             EXPECT_EQ(panel->GetSize(), frame ? frame->GetClientSize() : wxSize());
-            // The second double click lands in the full-screen frame, past the modal grab.
             PumpFor(300ms);
             DoubleClick(panel->Browser().GetView());
             returned = PumpUntil([&] { return !panel->IsFullScreen(); }, 5000ms);
         }
         EXPECT_NE(before, wxRect());
-        main_->EndModal(wxID_HIGHEST);
+        CMainWindowRun::End(main_, 7);
     });
-    EXPECT_EQ(main_->ShowModal(), wxID_HIGHEST) << "the modal run ends only when it is ended";
+    EXPECT_EQ(CMainWindowRun::Run(main_), 7) << "the run ends only when it is ended";
     ASSERT_TRUE(fullScreenSeen);
     EXPECT_EQ(frameRect, screenRect);
     ASSERT_TRUE(returned);
@@ -424,27 +427,28 @@ TEST_F(WebPagesTest, MoviePanelDoubleClicksFillTheScreenAndReturnInsideAModalMai
     EXPECT_EQ(panel->GetRect(), laidOut);
     EXPECT_EQ(panel->FullScreenFrame(), nullptr);
     EXPECT_FALSE(main_->IsMaximized());
+    EXPECT_TRUE(main_->IsShown());
     EXPECT_TRUE(panel->IsShown());
     // The page went along and back without a reload.
     EXPECT_EQ(Requests(kCartoon), 1);
 }
 
-TEST_F(WebPagesTest, MoviePanelIgnoresEnterAndEscapeOfAModalMainWindow) {
+TEST_F(WebPagesTest, MoviePanelIgnoresEnterAndEscapeOfTheRunningMainWindow) {
     auto panel = LoadedMoviePanel();
     panel->Open("");
     main_->Hide();
-    bool stillModal = false;
+    bool stillRunning = false;
     main_->CallAfter([&] {
         wxWebView* view = panel->Browser().GetView();
         PumpUntil([&] { return Loaded(view, panel->PageAddress()); }, kLoadTimeout);
         CharHook(view, WXK_ESCAPE);
         CharHook(view, WXK_RETURN);
         PumpFor(300ms);
-        stillModal = main_->IsModal() && panel->IsShown();
-        main_->EndModal(wxID_HIGHEST);
+        stillRunning = CMainWindowRun::IsRunning(main_) && main_->IsShown() && panel->IsShown();
+        CMainWindowRun::End(main_, 7);
     });
-    EXPECT_EQ(main_->ShowModal(), wxID_HIGHEST);
-    EXPECT_TRUE(stillModal);
+    EXPECT_EQ(CMainWindowRun::Run(main_), 7);
+    EXPECT_TRUE(stillRunning);
 }
 
 TEST_F(WebPagesTest, MoviePanelDeletedWhileFillingTheScreenTakesItsFrameAlong) {
