@@ -89,16 +89,16 @@ bool ReadNode(const pugi::xml_node& xml, SkinNode& node, bool isItem, int depth,
         error = std::string("<") + xml.name() + "> without a name";
         return false;
     }
-    if (isItem) {
-        SkinRect r;
-        const char* rect = xml.attribute("rect").value();
-        if (*rect) {
-            if (!ParseRect(rect, r)) {
-                error = "bad rect of " + node.name;
-                return false;
-            }
-            node.rect = r;
+    SkinRect r;
+    const char* rect = xml.attribute("rect").value();
+    if (*rect) {
+        if (!ParseRect(rect, r)) {
+            error = "bad rect of " + node.name;
+            return false;
         }
+        node.rect = r;
+    }
+    if (isItem) {
         node.visible = xml.attribute("visible").as_int(1) != 0;
         node.clickable = xml.attribute("clickable").as_int(0) != 0;
         node.value = xml.attribute("value").value();

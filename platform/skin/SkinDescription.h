@@ -32,7 +32,9 @@ using SkinStyle = std::map<std::string, std::string>;
 // An element or one of its (direct-UI) items.
 struct SkinNode {
     std::string name;
-    std::optional<SkinRect> rect;  // items only
+    // An item's place in its parent; for an element, where a child window skinned with it
+    // goes in its parent (the skin, not the dialog template, lays out such a panel).
+    std::optional<SkinRect> rect;
     SkinStyle style;
     std::map<std::string, SkinStyle> states;  // hover, pressed, checked, selected, branch...
     std::vector<SkinNode> items;

@@ -160,6 +160,12 @@ void SkinManager::Subclass(wxWindow* window, const std::string& element) {
     WindowSkin& skin = Track(window);
     skin.element = element;
     skin.hooked = false;
+    const SkinNode* node = Element(element);
+    wxWindow* parent = window->GetParent();
+    if (node && node->rect && parent && !window->IsTopLevel()) {
+        const wxSize client = parent->GetClientSize();
+        window->SetSize(ToWx(Place(*node->rect, {0, 0, client.x, client.y})));
+    }
     if (skin.selfPainted) {
         window->Refresh();
         return;

@@ -280,6 +280,13 @@ def plim_xml():
     return "".join(out)
 
 
+# The colour page's four sliders (hue, saturation, brightness, transparency) under the preset
+# colours, all inside the 138 x 197 panel.
+SLIDER_LABELS = ("色调", "饱和", "亮度", "透明")
+SLIDER_TOP = 104
+SLIDER_STEP = 22
+
+
 def changeskin_xml():
     out = ['<?xml version="1.0" encoding="UTF-8"?>\n<skin name="changeskin">\n', lock("zorbel-panel-1")]
     out.append('  <element name="changeskin" fill="#ffffff" border="%s" border-width="2">\n' % SKY)
@@ -299,6 +306,11 @@ def changeskin_xml():
                    'radius="13" border="#ffffff" border-width="2" shadow="#b0bec5">\n'
                    '        <state name="hover" border="#ffb300" border-width="3"/>\n      </item>\n'
                    % (key, x, y, shift(SKY, *PRESETS[key])))
+    # Each slider's name at its left; the sliders themselves are windows placed by their
+    # elements' rects below.
+    for n, label in enumerate(SLIDER_LABELS):
+        out.append('      <item name="item.label.%d" rect="4,%d,30,20" text-color="%s" font-size="11" '
+                   'value="%s"/>\n' % (n + 1, SLIDER_TOP - 36 + n * SLIDER_STEP, SKY_DARK, label))
     out.append('    </item>\n')
     out.append('    <item name="drawitem.texture" rect="0,36,0,0" visible="0">\n')
     for n, key in enumerate(("11", "22", "33", "44", "55", "66", "77", "88", "99")):
@@ -323,8 +335,8 @@ def changeskin_xml():
               "bri": 'fill="#37474f"',
               "tran": 'fill="#e1f5fe"'}
     fills = {"sat": SKY, "bri": "#fff59d", "tran": SKY_LIGHT}
-    for name, track in tracks.items():
-        out.append('  <element name="slider.%s">\n' % name)
+    for n, (name, track) in enumerate(tracks.items()):
+        out.append('  <element name="slider.%s" rect="34,%d,98,20">\n' % (name, SLIDER_TOP + n * SLIDER_STEP))
         out.append('    <item name="item.track" rect="9,0,-9,8" radius="4" %s/>\n' % track)
         if name in fills:
             out.append('    <item name="item.fill" rect="9,0,-9,8" radius="4" fill="%s"/>\n' % fills[name])
