@@ -43,6 +43,8 @@ for _ in $(seq 20); do
 done
 [ -n "$display" ] || { echo "with-desktop: no virtual X server could be started" >&2; exit 1; }
 export DISPLAY=$display
+# Window tests that need a window manager and a tray host fail, rather than skip, without them.
+export ZORBEL_TEST_DESKTOP=1
 
 # The window manager first: the tray host is a window it manages.
 openbox --sm-disable >/dev/null 2>&1 &

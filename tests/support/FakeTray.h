@@ -5,7 +5,8 @@
 namespace zorbel::test {
 
 // Claims the notification-area selection for its lifetime, which is all the toolkit looks for
-// before it shows a tray icon: Xvfb has no panel of its own.
+// before it shows a tray icon: a bare Xvfb has no panel of its own. On a desktop with a real
+// notification area it does nothing, so icons go where a user would click them.
 class FakeTray {
 public:
     FakeTray();

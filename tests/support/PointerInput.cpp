@@ -34,4 +34,16 @@ void DoubleClickPointer(int button) {
     ClickPointer(button);
 }
 
+void PressPointer(bool down, int button) {
+    Button(button, down);
+    XFlush(XDisplay());
+}
+
+void TypeKey(unsigned long keysym) {
+    const KeyCode code = XKeysymToKeycode(XDisplay(), keysym);
+    XTestFakeKeyEvent(XDisplay(), code, True, CurrentTime);
+    XTestFakeKeyEvent(XDisplay(), code, False, CurrentTime);
+    XFlush(XDisplay());
+}
+
 }  // namespace zorbel::test

@@ -10,5 +10,9 @@ namespace zorbel::test {
 void MovePointer(const wxPoint& screen);
 void ClickPointer(int button = 1);
 void DoubleClickPointer(int button = 1);
+// Holds a button down or lets it go, for drags.
+void PressPointer(bool down, int button = 1);
+// A key press and release (an X key symbol, XK_Left say) to whatever window has the focus.
+void TypeKey(unsigned long keysym);
 
 }  // namespace zorbel::test
