@@ -15,10 +15,15 @@
 #include "platform/MessageBox.h"
 #include "platform/templates/TemplateBuilder.h"
 
-wxBEGIN_EVENT_TABLE(CDlgSettings, wxDialog) EVT_INIT_DIALOG(CDlgSettings::OnInitDialog)
-    EVT_BUTTON(CDlgSettings::kIdBrowse, CDlgSettings::OnBrowseFolder)
-        EVT_CHECKBOX(CDlgSettings::kIdAutoStart, CDlgSettings::OnAutoStart)
-            EVT_BUTTON(wxID_OK, CDlgSettings::OnOK) wxEND_EVENT_TABLE()
+// clang-format off
+wxBEGIN_EVENT_TABLE(CDlgSettings, wxDialog)
+    EVT_BUTTON      (CDlgSettings::kIdBrowse,    CDlgSettings::OnBrowseFolder)
+    EVT_CHECKBOX    (CDlgSettings::kIdAutoStart, CDlgSettings::OnAutoStart)
+    EVT_BUTTON      (wxID_OK,                    CDlgSettings::OnOK)
+    // wx sends the dialog's initialisation as an event.
+    EVT_INIT_DIALOG (                            CDlgSettings::OnInitDialog)
+wxEND_EVENT_TABLE()
+// clang-format on
 
                 namespace {
     // The small icon of a dialog's title bar.

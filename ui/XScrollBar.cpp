@@ -16,12 +16,18 @@
 
 wxDEFINE_EVENT(wxEVT_XSCROLL_HSCROLL, wxCommandEvent);
 
-wxBEGIN_EVENT_TABLE(CXScrollBar, wxControl) EVT_PAINT(CXScrollBar::OnPaint)
-    EVT_LEFT_DOWN(CXScrollBar::OnLeftDown) EVT_LEFT_UP(CXScrollBar::OnLeftUp)
-        EVT_MOTION(CXScrollBar::OnMouseMove)
-            EVT_TIMER(CXScrollBar::kHoverTimerId, CXScrollBar::OnTimer)
-                EVT_SET_CURSOR(CXScrollBar::OnSetCursor)
-                    EVT_MOUSE_CAPTURE_LOST(CXScrollBar::OnCaptureLost) wxEND_EVENT_TABLE()
+// clang-format off
+wxBEGIN_EVENT_TABLE(CXScrollBar, wxControl)
+    EVT_PAINT              (                            CXScrollBar::OnPaint)
+    EVT_LEFT_DOWN          (                            CXScrollBar::OnLeftDown)
+    EVT_LEFT_UP            (                            CXScrollBar::OnLeftUp)
+    EVT_MOTION             (                            CXScrollBar::OnMouseMove)
+    EVT_TIMER              (CXScrollBar::kHoverTimerId, CXScrollBar::OnTimer)
+    EVT_SET_CURSOR         (                            CXScrollBar::OnSetCursor)
+    // A drag that loses the mouse to another window ends as on release.
+    EVT_MOUSE_CAPTURE_LOST (                            CXScrollBar::OnCaptureLost)
+wxEND_EVENT_TABLE()
+// clang-format on
 
                         namespace {
     const wxRect kNoRect(-1, -1, 0, 0);

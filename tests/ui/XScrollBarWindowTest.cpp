@@ -48,8 +48,11 @@ private:
     wxDECLARE_EVENT_TABLE();
 };
 
-wxBEGIN_EVENT_TABLE(SeekParent, wxFrame) EVT_XSCROLL_HSCROLL(kBarId, SeekParent::OnHScroll)
-    wxEND_EVENT_TABLE()
+// clang-format off
+wxBEGIN_EVENT_TABLE(SeekParent, wxFrame)
+    EVT_XSCROLL_HSCROLL (kBarId, SeekParent::OnHScroll)
+wxEND_EVENT_TABLE()
+// clang-format on
 
         class XScrollBarWindowTest : public ::testing::Test {
 protected:
