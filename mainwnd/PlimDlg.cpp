@@ -88,21 +88,21 @@ wxBEGIN_EVENT_TABLE(CPlimDlg, wxDialog)
 wxEND_EVENT_TABLE()
 // clang-format on
 
-                                                                        namespace {
-    // No caption and no frame: the skin engine draws both. A window of its own in the task bar,
-    // which the window manager may minimise.
-    constexpr long kMainWindowStyle = wxBORDER_NONE | wxDIALOG_NO_PARENT | wxMINIMIZE_BOX;
+namespace {
+// No caption and no frame: the skin engine draws both. A window of its own in the task bar,
+// which the window manager may minimise.
+constexpr long kMainWindowStyle = wxBORDER_NONE | wxDIALOG_NO_PARENT | wxMINIMIZE_BOX;
 
-    // The fetch's own limits, except where the defaults (set by tests) are shorter still.
-    CVelaspiderApp::Options AdListFetchOptions() {
-        CVelaspiderApp::Options options = CVelaspiderApp::DefaultOptions();
-        const auto cap = [](long value, long limit) {
-            return value > 0 ? std::min(value, limit) : limit;
-        };
-        options.connectTimeoutMs = cap(options.connectTimeoutMs, CPlimDlg::kAdConnectTimeoutMs);
-        options.totalTimeoutMs = cap(options.totalTimeoutMs, CPlimDlg::kAdTotalTimeoutMs);
-        return options;
-    }
+// The fetch's own limits, except where the defaults (set by tests) are shorter still.
+CVelaspiderApp::Options AdListFetchOptions() {
+    CVelaspiderApp::Options options = CVelaspiderApp::DefaultOptions();
+    const auto cap = [](long value, long limit) {
+        return value > 0 ? std::min(value, limit) : limit;
+    };
+    options.connectTimeoutMs = cap(options.connectTimeoutMs, CPlimDlg::kAdConnectTimeoutMs);
+    options.totalTimeoutMs = cap(options.totalTimeoutMs, CPlimDlg::kAdTotalTimeoutMs);
+    return options;
+}
 
 }  // namespace
 

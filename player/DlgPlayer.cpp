@@ -41,19 +41,19 @@ wxBEGIN_EVENT_TABLE(CDlgPlayer, CFullScreenPanel)
 wxEND_EVENT_TABLE()
 // clang-format on
 
-                                                    namespace {
-    using zorbel::templates::ControlKind;
-    using zorbel::templates::DialogControl;
+namespace {
+using zorbel::templates::ControlKind;
+using zorbel::templates::DialogControl;
 
-    bool FileExists(const std::string& path) {
-        std::error_code ec;
-        return !path.empty() && std::filesystem::is_regular_file(path, ec);
-    }
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(path, ec);
+}
 
-    void ShowNotice(wxWindow * player, const CPlayHistory::Notice& notice) {
-        zorbel::AppMessageBox(notice.ownedByPlayer ? player : nullptr, notice.text, notice.caption,
-                              notice.style);
-    }
+void ShowNotice(wxWindow* player, const CPlayHistory::Notice& notice) {
+    zorbel::AppMessageBox(notice.ownedByPlayer ? player : nullptr, notice.text, notice.caption,
+                          notice.style);
+}
 
 }  // namespace
 

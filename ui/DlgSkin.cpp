@@ -26,22 +26,22 @@ wxBEGIN_EVENT_TABLE(CDlgSkin, wxDialog)
 wxEND_EVENT_TABLE()
 // clang-format on
 
-                            namespace {
-    struct SliderRole {
-        int id;
-        int minValue;
-        int maxValue;
-        const char* element;
-    };
+namespace {
+struct SliderRole {
+    int id;
+    int minValue;
+    int maxValue;
+    const char* element;
+};
 
-    constexpr SliderRole kSliders[] = {
-        {CDlgSkin::kIdHue, ss::kHueMin, ss::kHueMax, "slider.hue"},
-        {CDlgSkin::kIdSaturation, ss::kSaturationMin, ss::kSaturationMax, "slider.sat"},
-        {CDlgSkin::kIdBrightness, ss::kBrightnessMin, ss::kBrightnessMax, "slider.bri"},
-        {CDlgSkin::kIdTransparency, ss::kTransparencyMin, ss::kTransparencyMax, "slider.tran"},
-    };
+constexpr SliderRole kSliders[] = {
+    {CDlgSkin::kIdHue, ss::kHueMin, ss::kHueMax, "slider.hue"},
+    {CDlgSkin::kIdSaturation, ss::kSaturationMin, ss::kSaturationMax, "slider.sat"},
+    {CDlgSkin::kIdBrightness, ss::kBrightnessMin, ss::kBrightnessMax, "slider.bri"},
+    {CDlgSkin::kIdTransparency, ss::kTransparencyMin, ss::kTransparencyMax, "slider.tran"},
+};
 
-    const char* const kPages[] = {"color", "texture", "theme"};
+const char* const kPages[] = {"color", "texture", "theme"};
 
 }  // namespace
 

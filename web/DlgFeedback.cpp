@@ -15,9 +15,9 @@ wxBEGIN_EVENT_TABLE(CDlgFeedback, wxDialog)
 wxEND_EVENT_TABLE()
 // clang-format on
 
-            namespace {
-    // The small icon of a dialog's title bar.
-    const wxSize kSmallIconSize(16, 16);
+namespace {
+// The small icon of a dialog's title bar.
+const wxSize kSmallIconSize(16, 16);
 
 }  // namespace
 

@@ -22,10 +22,10 @@ wxBEGIN_EVENT_TABLE(CDlgShowAd, wxPanel)
 wxEND_EVENT_TABLE()
 // clang-format on
 
-                                namespace {
-    void OpenWithDesktop(const std::string& address) {
-        wxLaunchDefaultBrowser(wxString::FromUTF8(address));
-    }
+namespace {
+void OpenWithDesktop(const std::string& address) {
+    wxLaunchDefaultBrowser(wxString::FromUTF8(address));
+}
 
 }  // namespace
 

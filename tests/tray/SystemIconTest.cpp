@@ -46,7 +46,7 @@ wxBEGIN_EVENT_TABLE(OwnerFrame, wxFrame)
 wxEND_EVENT_TABLE()
 // clang-format on
 
-            std::string LabelOf(wxMenuItem* item) {
+std::string LabelOf(wxMenuItem* item) {
     return std::string(item->GetItemLabelText().utf8_str());
 }
 

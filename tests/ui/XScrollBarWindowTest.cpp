@@ -54,7 +54,7 @@ wxBEGIN_EVENT_TABLE(SeekParent, wxFrame)
 wxEND_EVENT_TABLE()
 // clang-format on
 
-        class XScrollBarWindowTest : public ::testing::Test {
+class XScrollBarWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_frame = new SeekParent;

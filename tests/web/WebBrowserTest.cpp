@@ -93,7 +93,7 @@ wxBEGIN_EVENT_TABLE(RecordingFrame, wxFrame)
 wxEND_EVENT_TABLE()
 // clang-format on
 
-                        class WebBrowserTest : public ::testing::Test {
+class WebBrowserTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
