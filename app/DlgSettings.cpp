@@ -15,37 +15,42 @@
 #include "platform/MessageBox.h"
 #include "platform/templates/TemplateBuilder.h"
 
-wxBEGIN_EVENT_TABLE(CDlgSettings, wxDialog) EVT_INIT_DIALOG(CDlgSettings::OnInitDialog)
-    EVT_BUTTON(CDlgSettings::kIdBrowse, CDlgSettings::OnBrowseFolder)
-        EVT_CHECKBOX(CDlgSettings::kIdAutoStart, CDlgSettings::OnAutoStart)
-            EVT_BUTTON(wxID_OK, CDlgSettings::OnOK) wxEND_EVENT_TABLE()
+// clang-format off
+wxBEGIN_EVENT_TABLE(CDlgSettings, wxDialog)
+    EVT_BUTTON      (CDlgSettings::kIdBrowse,    CDlgSettings::OnBrowseFolder)
+    EVT_CHECKBOX    (CDlgSettings::kIdAutoStart, CDlgSettings::OnAutoStart)
+    EVT_BUTTON      (wxID_OK,                    CDlgSettings::OnOK)
+    // wx sends the dialog's initialisation as an event.
+    EVT_INIT_DIALOG (                            CDlgSettings::OnInitDialog)
+wxEND_EVENT_TABLE()
+// clang-format on
 
-                namespace {
-    // The small icon of a dialog's title bar.
-    const wxSize kSmallIconSize(16, 16);
+namespace {
+// The small icon of a dialog's title bar.
+const wxSize kSmallIconSize(16, 16);
 
-    std::mutex g_chooserLock;
-    CDlgSettings::FolderChooser g_folderChooser;
+std::mutex g_chooserLock;
+CDlgSettings::FolderChooser g_folderChooser;
 
-    std::string ChooseFolder(wxWindow * owner, const std::string& title) {
-        CDlgSettings::FolderChooser hook;
-        {
-            std::lock_guard<std::mutex> lock(g_chooserLock);
-            hook = g_folderChooser;
-        }
-        if (hook) return hook(owner, title);
-        wxDirDialog dialog(owner, wxString::FromUTF8(title), wxString(),
-                           wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
-        if (dialog.ShowModal() != wxID_OK) return std::string();
-        return std::string(dialog.GetPath().utf8_str());
+std::string ChooseFolder(wxWindow* owner, const std::string& title) {
+    CDlgSettings::FolderChooser hook;
+    {
+        std::lock_guard<std::mutex> lock(g_chooserLock);
+        hook = g_folderChooser;
     }
+    if (hook) return hook(owner, title);
+    wxDirDialog dialog(owner, wxString::FromUTF8(title), wxString(),
+                       wxDD_DEFAULT_STYLE | wxDD_DIR_MUST_EXIST);
+    if (dialog.ShowModal() != wxID_OK) return std::string();
+    return std::string(dialog.GetPath().utf8_str());
+}
 
-    // The caption the framework gives its plain message boxes: the executable's name.
-    std::string ExecutableName() {
-        const std::string exe = zorbel::autostart::RunningExecutablePath();
-        if (!exe.empty()) return std::filesystem::path(exe).filename().string();
-        return std::string(wxTheApp ? wxTheApp->GetAppName().utf8_str() : "zorbel");
-    }
+// The caption the framework gives its plain message boxes: the executable's name.
+std::string ExecutableName() {
+    const std::string exe = zorbel::autostart::RunningExecutablePath();
+    if (!exe.empty()) return std::filesystem::path(exe).filename().string();
+    return std::string(wxTheApp ? wxTheApp->GetAppName().utf8_str() : "zorbel");
+}
 
 }  // namespace
 

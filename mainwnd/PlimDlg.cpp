@@ -30,92 +30,79 @@ using namespace zorbel::plim;
 
 CPlimDlg* MainDialog = nullptr;
 
-wxBEGIN_EVENT_TABLE(CPlimDlg, wxDialog) EVT_INIT_DIALOG(CPlimDlg::OnInitDialog) EVT_SIZE(
-    CPlimDlg::OnSize) EVT_TIMER(kTimerAdRotation,
-                                CPlimDlg::OnTimer) EVT_TIMER(kTimerDeferredStartup,
-                                                             CPlimDlg::OnTimer)
-    EVT_MENU(kCmdOnlineUpdate, CPlimDlg::OnOnlineUpdate) EVT_RADIOBUTTON(kIdTabRecommended,
-                                                                         CPlimDlg::OnTabRecommended)
-        EVT_RADIOBUTTON(kIdTabFavourites, CPlimDlg::OnTabFavourites) EVT_RADIOBUTTON(
-            kIdTabPlayed,
-            CPlimDlg::OnTabPlayed) EVT_TREE_SEL_CHANGED(kIdCatalogTree,
-                                                        CPlimDlg::OnCatalogTreeSelChanged)
-            EVT_TREE_SEL_CHANGED(kIdQuickTree, CPlimDlg::OnQuickTreeSelChanged) EVT_TEXT(
-                kIdStatusEdit, CPlimDlg::OnStatusChanged) EVT_RADIOBUTTON(kIdCategoryHome,
-                                                                          CPlimDlg::OnCategoryHome)
-                EVT_RADIOBUTTON(kIdCategorySongs, CPlimDlg::OnCategorySongs) EVT_RADIOBUTTON(
-                    kIdCategoryStories,
-                    CPlimDlg::OnCategoryStories) EVT_RADIOBUTTON(kIdCategoryKnowledge,
-                                                                 CPlimDlg::OnCategoryKnowledge)
-                    EVT_RADIOBUTTON(kIdCategoryGames, CPlimDlg::OnCategoryGames) EVT_RADIOBUTTON(
-                        kIdCategoryCartoons,
-                        CPlimDlg::OnCategoryCartoons) EVT_RADIOBUTTON(kIdCategoryCommunity,
-                                                                      CPlimDlg::OnCategoryCommunity)
-                        EVT_BUTTON(kIdClose, CPlimDlg::OnCloseButton) EVT_CLOSE(
-                            CPlimDlg::OnCloseWindow) EVT_BUTTON(kIdMaximize,
-                                                                CPlimDlg::OnMaximizeButton)
-                            EVT_BUTTON(kIdMinimize, CPlimDlg::OnMinimizeButton) EVT_BUTTON(
-                                kIdMenu, CPlimDlg::OnMenuButton) EVT_BUTTON(kIdFeedback,
-                                                                            CPlimDlg::OnFeedback)
-                                EVT_BUTTON(kIdSkin, CPlimDlg::OnSkinButton) EVT_BUTTON(
-                                    kIdAdLink,
-                                    CPlimDlg::
-                                        OnAdLinkClick) EVT_BUTTON(wxID_OK,
-                                                                  CPlimDlg::
-                                                                      OnOK) EVT_BUTTON(wxID_CANCEL,
-                                                                                       CPlimDlg::
-                                                                                           OnCancel)
-                                    EVT_CHAR_HOOK(CPlimDlg::OnCharHook) EVT_MENU(
-                                        CPlimDlg::kCmdExit,
-                                        CPlimDlg::
-                                            OnExitCommand) EVT_MENU(CPlimDlg::kCmdShowMainWindow,
-                                                                    CPlimDlg::
-                                                                        OnShowMainWindowCommand)
-                                        EVT_MENU(
-                                            CPlimDlg::kCmdFeedback,
-                                            CPlimDlg::
-                                                OnFeedback) EVT_MENU(CPlimDlg::kCmdTraySettings,
-                                                                     CPlimDlg::OnSettings)
-                                            EVT_MENU(
-                                                CPlimDlg::kCmdSettings,
-                                                CPlimDlg::
-                                                    OnSettings) EVT_MENU(CPlimDlg::kCmdVendorSite,
-                                                                         CPlimDlg::OnVendorSite)
-                                                EVT_MENU(
-                                                    CPlimDlg::kCmdAbout,
-                                                    CPlimDlg::
-                                                        OnAbout) EVT_TRAY_NOTIFY(kTrayMessage,
-                                                                                 CPlimDlg::
-                                                                                     OnTrayNotify)
-                                                    EVT_LEFT_DOWN(CPlimDlg::OnLeftDown)
-                                                        EVT_LEFT_DCLICK(
-                                                            CPlimDlg::
-                                                                OnLeftDClick) EVT_MOVE(CPlimDlg::
-                                                                                           OnMove)
-                                                            EVT_NEW_WINDOW3(
-                                                                kIdBrowser,
-                                                                CPlimDlg::OnBrowserNewWindow3)
-                                                                EVT_DOCUMENT_COMPLETE(
-                                                                    kIdBrowser,
-                                                                    CPlimDlg::
-                                                                        OnBrowserDocumentComplete)
-                                                                    wxEND_EVENT_TABLE()
+// clang-format off
+wxBEGIN_EVENT_TABLE(CPlimDlg, wxDialog)
+    EVT_BUTTON            (kIdClose,                     CPlimDlg::OnCloseButton)
+    EVT_BUTTON            (kIdMaximize,                  CPlimDlg::OnMaximizeButton)
+    EVT_BUTTON            (kIdMinimize,                  CPlimDlg::OnMinimizeButton)
+    EVT_BUTTON            (kIdMenu,                      CPlimDlg::OnMenuButton)
+    EVT_BUTTON            (kIdFeedback,                  CPlimDlg::OnFeedback)
+    EVT_BUTTON            (kIdSkin,                      CPlimDlg::OnSkinButton)
 
-                                                                        namespace {
-    // No caption and no frame: the skin engine draws both. A window of its own in the task bar,
-    // which the window manager may minimise.
-    constexpr long kMainWindowStyle = wxBORDER_NONE | wxDIALOG_NO_PARENT | wxMINIMIZE_BOX;
+    EVT_RADIOBUTTON       (kIdCategoryHome,              CPlimDlg::OnCategoryHome)
+    EVT_RADIOBUTTON       (kIdCategorySongs,             CPlimDlg::OnCategorySongs)
+    EVT_RADIOBUTTON       (kIdCategoryStories,           CPlimDlg::OnCategoryStories)
+    EVT_RADIOBUTTON       (kIdCategoryKnowledge,         CPlimDlg::OnCategoryKnowledge)
+    EVT_RADIOBUTTON       (kIdCategoryGames,             CPlimDlg::OnCategoryGames)
+    EVT_RADIOBUTTON       (kIdCategoryCartoons,          CPlimDlg::OnCategoryCartoons)
+    EVT_RADIOBUTTON       (kIdCategoryCommunity,         CPlimDlg::OnCategoryCommunity)
 
-    // The fetch's own limits, except where the defaults (set by tests) are shorter still.
-    CVelaspiderApp::Options AdListFetchOptions() {
-        CVelaspiderApp::Options options = CVelaspiderApp::DefaultOptions();
-        const auto cap = [](long value, long limit) {
-            return value > 0 ? std::min(value, limit) : limit;
-        };
-        options.connectTimeoutMs = cap(options.connectTimeoutMs, CPlimDlg::kAdConnectTimeoutMs);
-        options.totalTimeoutMs = cap(options.totalTimeoutMs, CPlimDlg::kAdTotalTimeoutMs);
-        return options;
-    }
+    EVT_RADIOBUTTON       (kIdTabRecommended,            CPlimDlg::OnTabRecommended)
+    EVT_RADIOBUTTON       (kIdTabFavourites,             CPlimDlg::OnTabFavourites)
+    EVT_RADIOBUTTON       (kIdTabPlayed,                 CPlimDlg::OnTabPlayed)
+
+    EVT_TEXT              (kIdStatusEdit,                CPlimDlg::OnStatusChanged)
+    EVT_TREE_SEL_CHANGED  (kIdCatalogTree,               CPlimDlg::OnCatalogTreeSelChanged)
+    EVT_TREE_SEL_CHANGED  (kIdQuickTree,                 CPlimDlg::OnQuickTreeSelChanged)
+
+    EVT_BUTTON            (kIdAdLink,                    CPlimDlg::OnAdLinkClick)
+    EVT_BUTTON            (wxID_OK,                      CPlimDlg::OnOK)
+
+    EVT_MENU              (CPlimDlg::kCmdExit,           CPlimDlg::OnExitCommand)
+    EVT_MENU              (CPlimDlg::kCmdShowMainWindow, CPlimDlg::OnShowMainWindowCommand)
+    EVT_MENU              (kCmdOnlineUpdate,             CPlimDlg::OnOnlineUpdate)
+    EVT_MENU              (CPlimDlg::kCmdFeedback,       CPlimDlg::OnFeedback)
+    EVT_MENU              (CPlimDlg::kCmdTraySettings,   CPlimDlg::OnSettings)
+    EVT_MENU              (CPlimDlg::kCmdSettings,       CPlimDlg::OnSettings)
+    EVT_MENU              (CPlimDlg::kCmdVendorSite,     CPlimDlg::OnVendorSite)
+    EVT_MENU              (CPlimDlg::kCmdAbout,          CPlimDlg::OnAbout)
+
+    EVT_CLOSE             (                              CPlimDlg::OnCloseWindow)
+    EVT_TRAY_NOTIFY       (kTrayMessage,                 CPlimDlg::OnTrayNotify)
+    EVT_SIZE              (                              CPlimDlg::OnSize)
+    EVT_LEFT_DOWN         (                              CPlimDlg::OnLeftDown)
+    EVT_LEFT_DCLICK       (                              CPlimDlg::OnLeftDClick)
+    EVT_MOVE              (                              CPlimDlg::OnMove)
+    EVT_TIMER             (kTimerAdRotation,             CPlimDlg::OnTimer)
+    EVT_TIMER             (kTimerDeferredStartup,        CPlimDlg::OnTimer)
+
+    // Events of the browser control
+    EVT_NEW_WINDOW3       (kIdBrowser,                   CPlimDlg::OnBrowserNewWindow3)
+    EVT_DOCUMENT_COMPLETE (kIdBrowser,                   CPlimDlg::OnBrowserDocumentComplete)
+
+    // wx sends the dialog's initialisation as an event.
+    EVT_INIT_DIALOG       (                              CPlimDlg::OnInitDialog)
+    // Escape: the dialog's own cancel would end the modal run without clearing up.
+    EVT_BUTTON            (wxID_CANCEL,                  CPlimDlg::OnCancel)
+    EVT_CHAR_HOOK         (                              CPlimDlg::OnCharHook)
+wxEND_EVENT_TABLE()
+// clang-format on
+
+namespace {
+// No caption and no frame: the skin engine draws both. A window of its own in the task bar,
+// which the window manager may minimise.
+constexpr long kMainWindowStyle = wxBORDER_NONE | wxDIALOG_NO_PARENT | wxMINIMIZE_BOX;
+
+// The fetch's own limits, except where the defaults (set by tests) are shorter still.
+CVelaspiderApp::Options AdListFetchOptions() {
+    CVelaspiderApp::Options options = CVelaspiderApp::DefaultOptions();
+    const auto cap = [](long value, long limit) {
+        return value > 0 ? std::min(value, limit) : limit;
+    };
+    options.connectTimeoutMs = cap(options.connectTimeoutMs, CPlimDlg::kAdConnectTimeoutMs);
+    options.totalTimeoutMs = cap(options.totalTimeoutMs, CPlimDlg::kAdTotalTimeoutMs);
+    return options;
+}
 
 }  // namespace
 

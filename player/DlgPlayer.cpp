@@ -21,35 +21,39 @@
 #include "player/PlayHistory.h"
 #include "web/flash/ShockwaveFlash.h"
 
-wxBEGIN_EVENT_TABLE(CDlgPlayer, CFullScreenPanel) EVT_INIT_DIALOG(CDlgPlayer::OnInitDialog)
-    EVT_BUTTON(CDlgPlayer::kFavoriteId, CDlgPlayer::OnFavoriteButton)
-        EVT_BUTTON(CDlgPlayer::kPlayId, CDlgPlayer::OnPlayButton)
-            EVT_BUTTON(CDlgPlayer::kPauseId, CDlgPlayer::OnPauseButton)
-                EVT_BUTTON(CDlgPlayer::kStopId,
-                           CDlgPlayer::OnStopButton) EVT_BUTTON(CDlgPlayer::kFullScreenId,
-                                                                CDlgPlayer::OnFullScreenButton)
-                    EVT_COMMAND_LEFT_DCLICK(CDlgPlayer::kFrameId, CDlgPlayer::OnFrameDoubleClick)
-                        EVT_TIMER(CDlgPlayer::kProgressTimerId, CDlgPlayer::OnTimer)
-                            EVT_TIMER(CDlgPlayer::kStatusTimerId, CDlgPlayer::OnTimer)
-                                EVT_XSCROLL_HSCROLL(CDlgPlayer::kSeekBarId, CDlgPlayer::OnHScroll)
-                                    EVT_SIZE(CDlgPlayer::OnSize)
-                                        EVT_CHAR_HOOK(CDlgPlayer::OnCharHook)
-                                            EVT_RIGHT_DOWN(CDlgPlayer::OnRightDown)
-                                                wxEND_EVENT_TABLE()
+// clang-format off
+wxBEGIN_EVENT_TABLE(CDlgPlayer, CFullScreenPanel)
+    EVT_BUTTON              (CDlgPlayer::kFavoriteId,      CDlgPlayer::OnFavoriteButton)
+    EVT_BUTTON              (CDlgPlayer::kPlayId,          CDlgPlayer::OnPlayButton)
+    EVT_BUTTON              (CDlgPlayer::kPauseId,         CDlgPlayer::OnPauseButton)
+    EVT_BUTTON              (CDlgPlayer::kStopId,          CDlgPlayer::OnStopButton)
+    EVT_BUTTON              (CDlgPlayer::kFullScreenId,    CDlgPlayer::OnFullScreenButton)
+    EVT_COMMAND_LEFT_DCLICK (CDlgPlayer::kFrameId,         CDlgPlayer::OnFrameDoubleClick)
+    EVT_TIMER               (CDlgPlayer::kProgressTimerId, CDlgPlayer::OnTimer)
+    EVT_TIMER               (CDlgPlayer::kStatusTimerId,   CDlgPlayer::OnTimer)
+    EVT_XSCROLL_HSCROLL     (CDlgPlayer::kSeekBarId,       CDlgPlayer::OnHScroll)
+    EVT_SIZE                (                              CDlgPlayer::OnSize)
+    // wx sends the dialog's initialisation as an event.
+    EVT_INIT_DIALOG         (                              CDlgPlayer::OnInitDialog)
+    // Keys and right clicks stop at the player.
+    EVT_CHAR_HOOK           (                              CDlgPlayer::OnCharHook)
+    EVT_RIGHT_DOWN          (                              CDlgPlayer::OnRightDown)
+wxEND_EVENT_TABLE()
+// clang-format on
 
-                                                    namespace {
-    using zorbel::templates::ControlKind;
-    using zorbel::templates::DialogControl;
+namespace {
+using zorbel::templates::ControlKind;
+using zorbel::templates::DialogControl;
 
-    bool FileExists(const std::string& path) {
-        std::error_code ec;
-        return !path.empty() && std::filesystem::is_regular_file(path, ec);
-    }
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(path, ec);
+}
 
-    void ShowNotice(wxWindow * player, const CPlayHistory::Notice& notice) {
-        zorbel::AppMessageBox(notice.ownedByPlayer ? player : nullptr, notice.text, notice.caption,
-                              notice.style);
-    }
+void ShowNotice(wxWindow* player, const CPlayHistory::Notice& notice) {
+    zorbel::AppMessageBox(notice.ownedByPlayer ? player : nullptr, notice.text, notice.caption,
+                          notice.style);
+}
 
 }  // namespace
 

@@ -13,30 +13,35 @@
 namespace ss = zorbel::skinsettings;
 
 // The slider's scroll-changed event ends every drag, click and key move: the end of tracking.
-wxBEGIN_EVENT_TABLE(CDlgSkin, wxDialog) EVT_ACTIVATE(CDlgSkin::OnActivate)
-    EVT_SET_FOCUS(CDlgSkin::OnSetFocus) EVT_KILL_FOCUS(CDlgSkin::OnKillFocus)
-        EVT_COMMAND_SCROLL_CHANGED(CDlgSkin::kIdHue, CDlgSkin::OnHScroll)
-            EVT_COMMAND_SCROLL_CHANGED(CDlgSkin::kIdSaturation, CDlgSkin::OnHScroll)
-                EVT_COMMAND_SCROLL_CHANGED(CDlgSkin::kIdBrightness, CDlgSkin::OnHScroll)
-                    EVT_COMMAND_SCROLL_CHANGED(CDlgSkin::kIdTransparency, CDlgSkin::OnHScroll)
-                        EVT_SKIN_ITEM(CDlgSkin::OnSkinItemEvent) wxEND_EVENT_TABLE()
+// clang-format off
+wxBEGIN_EVENT_TABLE(CDlgSkin, wxDialog)
+    EVT_ACTIVATE               (                           CDlgSkin::OnActivate)
+    EVT_SET_FOCUS              (                           CDlgSkin::OnSetFocus)
+    EVT_KILL_FOCUS             (                           CDlgSkin::OnKillFocus)
+    EVT_COMMAND_SCROLL_CHANGED (CDlgSkin::kIdHue,          CDlgSkin::OnHScroll)
+    EVT_COMMAND_SCROLL_CHANGED (CDlgSkin::kIdSaturation,   CDlgSkin::OnHScroll)
+    EVT_COMMAND_SCROLL_CHANGED (CDlgSkin::kIdBrightness,   CDlgSkin::OnHScroll)
+    EVT_COMMAND_SCROLL_CHANGED (CDlgSkin::kIdTransparency, CDlgSkin::OnHScroll)
+    EVT_SKIN_ITEM              (                           CDlgSkin::OnSkinItemEvent)
+wxEND_EVENT_TABLE()
+// clang-format on
 
-                            namespace {
-    struct SliderRole {
-        int id;
-        int minValue;
-        int maxValue;
-        const char* element;
-    };
+namespace {
+struct SliderRole {
+    int id;
+    int minValue;
+    int maxValue;
+    const char* element;
+};
 
-    constexpr SliderRole kSliders[] = {
-        {CDlgSkin::kIdHue, ss::kHueMin, ss::kHueMax, "slider.hue"},
-        {CDlgSkin::kIdSaturation, ss::kSaturationMin, ss::kSaturationMax, "slider.sat"},
-        {CDlgSkin::kIdBrightness, ss::kBrightnessMin, ss::kBrightnessMax, "slider.bri"},
-        {CDlgSkin::kIdTransparency, ss::kTransparencyMin, ss::kTransparencyMax, "slider.tran"},
-    };
+constexpr SliderRole kSliders[] = {
+    {CDlgSkin::kIdHue, ss::kHueMin, ss::kHueMax, "slider.hue"},
+    {CDlgSkin::kIdSaturation, ss::kSaturationMin, ss::kSaturationMax, "slider.sat"},
+    {CDlgSkin::kIdBrightness, ss::kBrightnessMin, ss::kBrightnessMax, "slider.bri"},
+    {CDlgSkin::kIdTransparency, ss::kTransparencyMin, ss::kTransparencyMax, "slider.tran"},
+};
 
-    const char* const kPages[] = {"color", "texture", "theme"};
+const char* const kPages[] = {"color", "texture", "theme"};
 
 }  // namespace
 

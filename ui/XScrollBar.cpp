@@ -16,61 +16,67 @@
 
 wxDEFINE_EVENT(wxEVT_XSCROLL_HSCROLL, wxCommandEvent);
 
-wxBEGIN_EVENT_TABLE(CXScrollBar, wxControl) EVT_PAINT(CXScrollBar::OnPaint)
-    EVT_LEFT_DOWN(CXScrollBar::OnLeftDown) EVT_LEFT_UP(CXScrollBar::OnLeftUp)
-        EVT_MOTION(CXScrollBar::OnMouseMove)
-            EVT_TIMER(CXScrollBar::kHoverTimerId, CXScrollBar::OnTimer)
-                EVT_SET_CURSOR(CXScrollBar::OnSetCursor)
-                    EVT_MOUSE_CAPTURE_LOST(CXScrollBar::OnCaptureLost) wxEND_EVENT_TABLE()
+// clang-format off
+wxBEGIN_EVENT_TABLE(CXScrollBar, wxControl)
+    EVT_PAINT              (                            CXScrollBar::OnPaint)
+    EVT_LEFT_DOWN          (                            CXScrollBar::OnLeftDown)
+    EVT_LEFT_UP            (                            CXScrollBar::OnLeftUp)
+    EVT_MOTION             (                            CXScrollBar::OnMouseMove)
+    EVT_TIMER              (CXScrollBar::kHoverTimerId, CXScrollBar::OnTimer)
+    EVT_SET_CURSOR         (                            CXScrollBar::OnSetCursor)
+    // A drag that loses the mouse to another window ends as on release.
+    EVT_MOUSE_CAPTURE_LOST (                            CXScrollBar::OnCaptureLost)
+wxEND_EVENT_TABLE()
+// clang-format on
 
-                        namespace {
-    const wxRect kNoRect(-1, -1, 0, 0);
+namespace {
+const wxRect kNoRect(-1, -1, 0, 0);
 
-    wxColour ToColour(ColorRef colour) {
-        return wxColour(RedOf(colour), GreenOf(colour), BlueOf(colour));
+wxColour ToColour(ColorRef colour) {
+    return wxColour(RedOf(colour), GreenOf(colour), BlueOf(colour));
+}
+
+ColorRef PixelOf(const wxImage& image, int x, int y) {
+    return MakeRgb(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
+}
+
+// The first column of a picture, one colour per row.
+std::vector<ColorRef> FirstColumn(const wxImage& image) {
+    std::vector<ColorRef> column;
+    if (!image.IsOk()) return column;
+    for (int y = 0; y < image.GetHeight(); ++y) column.push_back(PixelOf(image, 0, y));
+    return column;
+}
+
+// Stretches a one-pixel column over area, starting one row below its top and one row
+// shorter, rows picked by nearest neighbour (the track's top row keeps what was there).
+void StretchColumn(wxDC& dc, const std::vector<ColorRef>& column, const wxRect& area) {
+    const int width = area.width;
+    const int height = area.height - 1;
+    if (width <= 0 || height <= 0 || column.empty()) return;
+    wxImage strip(width, height, false);
+    const int rows = static_cast<int>(column.size());
+    for (int y = 0; y < height; ++y) {
+        const ColorRef colour = column[CXScrollPalette::StretchSourceRow(y, height, rows)];
+        for (int x = 0; x < width; ++x)
+            strip.SetRGB(x, y, RedOf(colour), GreenOf(colour), BlueOf(colour));
     }
+    dc.DrawBitmap(wxBitmap(strip), area.x, area.y + 1, false);
+}
 
-    ColorRef PixelOf(const wxImage& image, int x, int y) {
-        return MakeRgb(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
-    }
+void FillRect(wxDC& dc, const wxRect& rect, ColorRef colour) {
+    if (rect.width <= 0 || rect.height <= 0) return;
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.SetBrush(wxBrush(ToColour(colour)));
+    dc.DrawRectangle(rect);
+}
 
-    // The first column of a picture, one colour per row.
-    std::vector<ColorRef> FirstColumn(const wxImage& image) {
-        std::vector<ColorRef> column;
-        if (!image.IsOk()) return column;
-        for (int y = 0; y < image.GetHeight(); ++y) column.push_back(PixelOf(image, 0, y));
-        return column;
+bool HasMarker(const std::vector<ColorRef>& pixels, ColorRef marker) {
+    for (ColorRef pixel : pixels) {
+        if (pixel == marker) return true;
     }
-
-    // Stretches a one-pixel column over area, starting one row below its top and one row
-    // shorter, rows picked by nearest neighbour (the track's top row keeps what was there).
-    void StretchColumn(wxDC & dc, const std::vector<ColorRef>& column, const wxRect& area) {
-        const int width = area.width;
-        const int height = area.height - 1;
-        if (width <= 0 || height <= 0 || column.empty()) return;
-        wxImage strip(width, height, false);
-        const int rows = static_cast<int>(column.size());
-        for (int y = 0; y < height; ++y) {
-            const ColorRef colour = column[CXScrollPalette::StretchSourceRow(y, height, rows)];
-            for (int x = 0; x < width; ++x)
-                strip.SetRGB(x, y, RedOf(colour), GreenOf(colour), BlueOf(colour));
-        }
-        dc.DrawBitmap(wxBitmap(strip), area.x, area.y + 1, false);
-    }
-
-    void FillRect(wxDC & dc, const wxRect& rect, ColorRef colour) {
-        if (rect.width <= 0 || rect.height <= 0) return;
-        dc.SetPen(*wxTRANSPARENT_PEN);
-        dc.SetBrush(wxBrush(ToColour(colour)));
-        dc.DrawRectangle(rect);
-    }
-
-    bool HasMarker(const std::vector<ColorRef>& pixels, ColorRef marker) {
-        for (ColorRef pixel : pixels) {
-            if (pixel == marker) return true;
-        }
-        return false;
-    }
+    return false;
+}
 
 }  // namespace
 

@@ -6,13 +6,18 @@
 #include "platform/SkinEngine.h"
 #include "platform/templates/TemplateBuilder.h"
 
-wxBEGIN_EVENT_TABLE(CDlgFeedback, wxDialog) EVT_INIT_DIALOG(CDlgFeedback::OnInitDialog)
-    EVT_BUTTON(wxID_OK, CDlgFeedback::OnOK) EVT_CHAR_HOOK(CDlgFeedback::OnCharHook)
-        wxEND_EVENT_TABLE()
+// clang-format off
+wxBEGIN_EVENT_TABLE(CDlgFeedback, wxDialog)
+    EVT_INIT_DIALOG (         CDlgFeedback::OnInitDialog)
+    EVT_BUTTON      (wxID_OK, CDlgFeedback::OnOK)
+    // Escape is the cancel command; Enter stays with the form.
+    EVT_CHAR_HOOK   (         CDlgFeedback::OnCharHook)
+wxEND_EVENT_TABLE()
+// clang-format on
 
-            namespace {
-    // The small icon of a dialog's title bar.
-    const wxSize kSmallIconSize(16, 16);
+namespace {
+// The small icon of a dialog's title bar.
+const wxSize kSmallIconSize(16, 16);
 
 }  // namespace
 

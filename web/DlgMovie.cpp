@@ -10,15 +10,21 @@
 #include "platform/SkinEngine.h"
 #include "web/BrowserPanel.h"
 
-wxBEGIN_EVENT_TABLE(CDlgMovie, CFullScreenPanel) EVT_INIT_DIALOG(CDlgMovie::OnInitDialog)
-    EVT_SIZE(CDlgMovie::OnSize) EVT_CHAR_HOOK(CDlgMovie::OnCharHook)
-        EVT_LEFT_DCLICK(CDlgMovie::OnLeftDoubleClick) EVT_RIGHT_DOWN(CDlgMovie::OnRightDown)
-            EVT_NEW_WINDOW3(CDlgMovie::kBrowserId, CDlgMovie::OnNewWindow3) wxEND_EVENT_TABLE()
+// clang-format off
+wxBEGIN_EVENT_TABLE(CDlgMovie, CFullScreenPanel)
+    EVT_INIT_DIALOG (                       CDlgMovie::OnInitDialog)
+    EVT_SIZE        (                       CDlgMovie::OnSize)
+    EVT_NEW_WINDOW3 (CDlgMovie::kBrowserId, CDlgMovie::OnNewWindow3)
+    EVT_CHAR_HOOK   (                       CDlgMovie::OnCharHook)
+    EVT_RIGHT_DOWN  (                       CDlgMovie::OnRightDown)
+    EVT_LEFT_DCLICK (                       CDlgMovie::OnLeftDoubleClick)
+wxEND_EVENT_TABLE()
+// clang-format on
 
-                namespace {
-    void OpenWithDesktop(const std::string& address) {
-        wxLaunchDefaultBrowser(wxString::FromUTF8(address));
-    }
+namespace {
+void OpenWithDesktop(const std::string& address) {
+    wxLaunchDefaultBrowser(wxString::FromUTF8(address));
+}
 
 }  // namespace
 

@@ -8,19 +8,24 @@
 #include "platform/SkinEngine.h"
 #include "web/BrowserPanel.h"
 
-wxBEGIN_EVENT_TABLE(CDlgShowAd, wxPanel) EVT_INIT_DIALOG(CDlgShowAd::OnInitDialog)
-    EVT_SIZE(CDlgShowAd::OnSize) EVT_CHAR_HOOK(CDlgShowAd::OnCharHook)
-        EVT_BEFORE_NAVIGATE2(CDlgShowAd::kBrowserId, CDlgShowAd::OnBeforeNavigate2)
-            EVT_NAVIGATE_COMPLETE2(CDlgShowAd::kBrowserId, CDlgShowAd::OnNavigateComplete2)
-                EVT_DOCUMENT_COMPLETE(CDlgShowAd::kBrowserId, CDlgShowAd::OnDocumentComplete)
-                    EVT_NEW_WINDOW2(CDlgShowAd::kBrowserId, CDlgShowAd::OnNewWindow2)
-                        EVT_NEW_WINDOW3(CDlgShowAd::kBrowserId, CDlgShowAd::OnNewWindow3)
-                            wxEND_EVENT_TABLE()
+// clang-format off
+wxBEGIN_EVENT_TABLE(CDlgShowAd, wxPanel)
+    EVT_INIT_DIALOG        (                        CDlgShowAd::OnInitDialog)
+    EVT_SIZE               (                        CDlgShowAd::OnSize)
+    EVT_NAVIGATE_COMPLETE2 (CDlgShowAd::kBrowserId, CDlgShowAd::OnNavigateComplete2)
+    EVT_DOCUMENT_COMPLETE  (CDlgShowAd::kBrowserId, CDlgShowAd::OnDocumentComplete)
+    EVT_NEW_WINDOW3        (CDlgShowAd::kBrowserId, CDlgShowAd::OnNewWindow3)
+    EVT_NEW_WINDOW2        (CDlgShowAd::kBrowserId, CDlgShowAd::OnNewWindow2)
+    EVT_BEFORE_NAVIGATE2   (CDlgShowAd::kBrowserId, CDlgShowAd::OnBeforeNavigate2)
+    // Enter and Escape, the panel's commands.
+    EVT_CHAR_HOOK          (                        CDlgShowAd::OnCharHook)
+wxEND_EVENT_TABLE()
+// clang-format on
 
-                                namespace {
-    void OpenWithDesktop(const std::string& address) {
-        wxLaunchDefaultBrowser(wxString::FromUTF8(address));
-    }
+namespace {
+void OpenWithDesktop(const std::string& address) {
+    wxLaunchDefaultBrowser(wxString::FromUTF8(address));
+}
 
 }  // namespace
 

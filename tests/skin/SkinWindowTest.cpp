@@ -53,7 +53,11 @@ private:
     wxDECLARE_EVENT_TABLE();
 };
 
-wxBEGIN_EVENT_TABLE(ItemPanel, wxPanel) EVT_SKIN_ITEM(ItemPanel::OnItem) wxEND_EVENT_TABLE()
+// clang-format off
+wxBEGIN_EVENT_TABLE(ItemPanel, wxPanel)
+    EVT_SKIN_ITEM (ItemPanel::OnItem)
+wxEND_EVENT_TABLE()
+// clang-format on
 
 }  // namespace
 

@@ -38,11 +38,15 @@ private:
     wxDECLARE_EVENT_TABLE();
 };
 
-wxBEGIN_EVENT_TABLE(OwnerFrame, wxFrame) EVT_TRAY_NOTIFY(kTrayMessage, OwnerFrame::OnTray)
-    EVT_MENU(32777, OwnerFrame::OnCommand) EVT_MENU(32779, OwnerFrame::OnCommand)
-        wxEND_EVENT_TABLE()
+// clang-format off
+wxBEGIN_EVENT_TABLE(OwnerFrame, wxFrame)
+    EVT_TRAY_NOTIFY (kTrayMessage, OwnerFrame::OnTray)
+    EVT_MENU        (32777,        OwnerFrame::OnCommand)
+    EVT_MENU        (32779,        OwnerFrame::OnCommand)
+wxEND_EVENT_TABLE()
+// clang-format on
 
-            std::string LabelOf(wxMenuItem* item) {
+std::string LabelOf(wxMenuItem* item) {
     return std::string(item->GetItemLabelText().utf8_str());
 }
 

@@ -48,10 +48,13 @@ private:
     wxDECLARE_EVENT_TABLE();
 };
 
-wxBEGIN_EVENT_TABLE(SeekParent, wxFrame) EVT_XSCROLL_HSCROLL(kBarId, SeekParent::OnHScroll)
-    wxEND_EVENT_TABLE()
+// clang-format off
+wxBEGIN_EVENT_TABLE(SeekParent, wxFrame)
+    EVT_XSCROLL_HSCROLL (kBarId, SeekParent::OnHScroll)
+wxEND_EVENT_TABLE()
+// clang-format on
 
-        class XScrollBarWindowTest : public ::testing::Test {
+class XScrollBarWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_frame = new SeekParent;

@@ -83,14 +83,17 @@ private:
     wxDECLARE_EVENT_TABLE();
 };
 
+// clang-format off
 wxBEGIN_EVENT_TABLE(RecordingFrame, wxFrame)
-    EVT_BEFORE_NAVIGATE2(kBrowserId, RecordingFrame::OnBefore)
-        EVT_NAVIGATE_COMPLETE2(kBrowserId, RecordingFrame::OnNavigated)
-            EVT_DOCUMENT_COMPLETE(kBrowserId, RecordingFrame::OnComplete)
-                EVT_NEW_WINDOW2(kBrowserId, RecordingFrame::OnNewWindow2)
-                    EVT_NEW_WINDOW3(kBrowserId, RecordingFrame::OnNewWindow3) wxEND_EVENT_TABLE()
+    EVT_BEFORE_NAVIGATE2   (kBrowserId, RecordingFrame::OnBefore)
+    EVT_NAVIGATE_COMPLETE2 (kBrowserId, RecordingFrame::OnNavigated)
+    EVT_DOCUMENT_COMPLETE  (kBrowserId, RecordingFrame::OnComplete)
+    EVT_NEW_WINDOW2        (kBrowserId, RecordingFrame::OnNewWindow2)
+    EVT_NEW_WINDOW3        (kBrowserId, RecordingFrame::OnNewWindow3)
+wxEND_EVENT_TABLE()
+// clang-format on
 
-                        class WebBrowserTest : public ::testing::Test {
+class WebBrowserTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
