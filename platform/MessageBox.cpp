@@ -1,7 +1,6 @@
 #include "platform/MessageBox.h"
 
-#include <wx/msgdlg.h>
-#include <wx/window.h>
+#include "platform/MessageBoxDlg.h"
 
 namespace zorbel {
 namespace {
@@ -9,41 +8,6 @@ namespace {
 MessageBoxHook& Hook() {
     static MessageBoxHook hook;
     return hook;
-}
-
-long ToWxStyle(long style) {
-    long wx = 0;
-    switch (style & kMbButtonMask) {
-        case kMbYesNo:
-            wx |= wxYES_NO;
-            if ((style & kMbDefMask) == kMbDefButton2) wx |= wxNO_DEFAULT;
-            break;
-        case kMbOkCancel:
-            wx |= wxOK | wxCANCEL;
-            if ((style & kMbDefMask) == kMbDefButton2) wx |= wxCANCEL_DEFAULT;
-            break;
-        default:
-            wx |= wxOK;
-            break;
-    }
-    switch (style & kMbIconMask) {
-        case kMbIconError:
-            wx |= wxICON_ERROR;
-            break;
-        case kMbIconQuestion:
-            wx |= wxICON_QUESTION;
-            break;
-        case kMbIconWarning:
-            wx |= wxICON_WARNING;
-            break;
-        case kMbIconInformation:
-            wx |= wxICON_INFORMATION;
-            break;
-        default:
-            wx |= wxICON_NONE;
-            break;
-    }
-    return wx;
 }
 
 }  // namespace
@@ -56,8 +20,9 @@ int AppMessageBox(wxWindow* owner, const std::string& text, const std::string& c
                   long style) {
     if (Hook()) return Hook()(owner, text, caption, style);
 
-    wxMessageDialog dialog(owner, wxString::FromUTF8(text), wxString::FromUTF8(caption),
-                           ToWxStyle(style));
+    // Our own box rather than the toolkit's: GTK's shows no icon and labels its buttons in
+    // English under any locale.
+    CMessageBoxDlg dialog(owner, wxString::FromUTF8(text), wxString::FromUTF8(caption), style);
     switch (dialog.ShowModal()) {
         case wxID_YES:
             return kIdYes;
