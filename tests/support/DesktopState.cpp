@@ -98,8 +98,8 @@ std::string MissingDesktop() {
 wxColour ScreenPixel(const wxPoint& screen) {
     Display* display = XDisplay();
     XSync(display, False);
-    XImage* image =
-        XGetImage(display, DefaultRootWindow(display), screen.x, screen.y, 1, 1, AllPlanes, ZPixmap);
+    XImage* image = XGetImage(display, DefaultRootWindow(display), screen.x, screen.y, 1, 1,
+                              AllPlanes, ZPixmap);
     if (!image) return wxColour();
     const unsigned long pixel = XGetPixel(image, 0, 0);
     XDestroyImage(image);
@@ -110,8 +110,7 @@ std::string FullScreenFault(wxWindow* topLevel) {
     using namespace std::chrono_literals;
     const unsigned long window = XWindowOf(topLevel);
     const wxRect screen = wxDisplay(0u).GetGeometry();
-    if (WindowManagerRuns() &&
-        !PumpUntil([&] { return TopmostMappedWindow() == window; }, 3000ms))
+    if (WindowManagerRuns() && !PumpUntil([&] { return TopmostMappedWindow() == window; }, 3000ms))
         return "not the topmost mapped window: " + DescribeStacking();
     if (!PumpUntil([&] { return ScreenRectOf(window) == screen; }, 3000ms)) {
         const wxRect r = ScreenRectOf(window);

@@ -228,12 +228,15 @@ protected:
         if (!db.Open(zorbel::files::CatalogPath().c_str(), zorbel::files::kCatalogKey)) return row;
         CSqlStatement* statement = db.Prepare("SELECT * FROM T_Sys_Skins");
         while (statement && statement->NextRow())
-            row = SkinRow{statement->ColumnInt(1), statement->ColumnInt(2), statement->ColumnInt(3)};
+            row =
+                SkinRow{statement->ColumnInt(1), statement->ColumnInt(2), statement->ColumnInt(3)};
         delete statement;
         return row;
     }
 
-    static wxPoint Centre(const wxRect& r) { return wxPoint(r.x + r.width / 2, r.y + r.height / 2); }
+    static wxPoint Centre(const wxRect& r) {
+        return wxPoint(r.x + r.width / 2, r.y + r.height / 2);
+    }
 
     zorbel::test::TempDir exe_;
     zorbel::test::TempDir data_;
@@ -360,7 +363,7 @@ TEST_F(DesktopTest, SkinPanelTakesClicksDragsAndKeysAndStoresThem) {
     ASSERT_EQ(sliderRects.size(), 4u);
     for (const wxRect& r : sliderRects) {
         EXPECT_FALSE(r.IsEmpty()) << "every slider shows";
-        EXPECT_TRUE(panelRect.Contains(r)) << r.x << "," << r.y << " " << r.width << "x"
-                                           << r.height << " lies outside the panel";
+        EXPECT_TRUE(panelRect.Contains(r))
+            << r.x << "," << r.y << " " << r.width << "x" << r.height << " lies outside the panel";
     }
 }

@@ -404,8 +404,8 @@ TEST_F(DlgPlayerTest, FullScreenTwiceComesBackToTheSameState) {
         EXPECT_TRUE(s_main->IsShown());
         EXPECT_FALSE(s_main->IsMaximized());
         EXPECT_FALSE(s_main->IsIconized());
-        EXPECT_TRUE(PumpUntil([] { return zorbel::test::IsMapped(zorbel::test::XWindowOf(s_main)); },
-                              3s));
+        EXPECT_TRUE(
+            PumpUntil([] { return zorbel::test::IsMapped(zorbel::test::XWindowOf(s_main)); }, 3s));
         EXPECT_EQ(s_main->GetClientSize(), mainBefore.GetSize());
         EXPECT_EQ(s_main->GetPosition(), mainBefore.GetPosition());
         PumpFor(100ms);
