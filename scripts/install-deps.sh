@@ -10,7 +10,7 @@ packages=(
   libcurl4-openssl-dev libpugixml-dev libcpp-httplib-dev
   liblzma-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils openbox imagemagick
+  xvfb xauth xdotool x11-utils openbox trayer imagemagick clang-format
   fonts-wqy-microhei
   curl ca-certificates
 )

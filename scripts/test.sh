@@ -3,6 +3,7 @@
 # unit tests without a display, window tests under a virtual X server.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd)
 
 bash scripts/install-deps.sh
 build=${ZORBEL_BUILD_DIR:-build}
@@ -12,6 +13,6 @@ cmake --build "$build" -j2
 cd "$build"
 echo "== unit tests (no display)"
 env -u DISPLAY -u WAYLAND_DISPLAY ctest -L unit --output-on-failure -j2
-echo "== window tests (Xvfb)"
+echo "== window tests (a virtual desktop: Xvfb, openbox and a trayer notification area)"
 # One at a time: each starts its own WebKit processes, and two cores are all we have.
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest -L window --output-on-failure
+bash "$root/scripts/with-desktop.sh" ctest -L window --output-on-failure
