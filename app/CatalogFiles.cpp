@@ -1,5 +1,9 @@
 #include "app/CatalogFiles.h"
 
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/HomeFolder.h"
 #include "platform/ProfileFile.h"
 #include "platform/VelaPfcSystem.h"
 
@@ -52,7 +56,35 @@ std::string SettingsPath() {
 
 std::string ReadCacheFolder(const std::string& settingsPath) {
     CProfileFile file(settingsPath);
-    return file.GetString(kCacheSection, kCacheKey, "", kSettingsValueBuffer);
+    // Read with room to spare, so that a value the buffer would cut is seen and refused.
+    std::string value = file.GetString(kCacheSection, kCacheKey, "", 4 * kSettingsValueBuffer);
+    if (value.size() >= kSettingsValueBuffer) return std::string();
+    return value;
+}
+
+std::string ResolveCacheFolder(const std::string& value, const std::string& settingsPath) {
+    if (value.empty() || value.front() == '/') return value;
+    const std::filesystem::path folder = std::filesystem::path(settingsPath).parent_path();
+    if (folder.empty()) return value;
+    std::string resolved = (folder / value).lexically_normal().string();
+    while (resolved.size() > 1 && resolved.back() == '/') resolved.pop_back();
+    return resolved;
+}
+
+std::string DefaultCacheFolder() {
+    const char* cacheHome = std::getenv("XDG_CACHE_HOME");
+    if (cacheHome && cacheHome[0] == '/') return std::string(cacheHome) + "/zorbel";
+    const std::string home = zorbel::HomeFolder();
+    if (home.empty() || home == "/") return std::string();
+    return home + "/.cache/zorbel";
+}
+
+std::string EffectiveCacheFolder(const std::string& settingsPath, bool* missing) {
+    const std::string folder = ResolveCacheFolder(ReadCacheFolder(settingsPath), settingsPath);
+    const bool none = folder.empty() || folder.find_first_not_of('/') == std::string::npos;
+    if (missing) *missing = folder.empty();
+    if (!none) return folder;
+    return DefaultCacheFolder();
 }
 
 bool WriteCacheFolder(const std::string& settingsPath, const std::string& folder) {

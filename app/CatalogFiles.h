@@ -38,9 +38,20 @@ std::string SubstitutePath();
 std::string SettingsPath(const std::string& exeFolder);
 std::string SettingsPath();
 
-// "ViedoPath" of section "VIEDO", read into a buffer of kSettingsValueBuffer; empty when
-// absent. Writing stores the text as given; false when the file could not be written.
+// "ViedoPath" of section "VIEDO" as written; empty when absent or longer than a buffer of
+// kSettingsValueBuffer holds (cut, it would name another folder). Writing stores the text as
+// given; false when the file could not be written.
 std::string ReadCacheFolder(const std::string& settingsPath);
+// The folder a cache folder value names: a relative value lies in the settings file's
+// folder (the program's), not in whatever the working folder happens to be.
+std::string ResolveCacheFolder(const std::string& value, const std::string& settingsPath);
+// Where titles go when the settings name no folder: $XDG_CACHE_HOME/zorbel (by default
+// ~/.cache/zorbel), one folder per user; empty when there is no home folder either.
+std::string DefaultCacheFolder();
+// The cache folder the program uses: the setting, resolved; or, when the setting is missing
+// (then *missing is true and the caller says so), the default folder. Never the file
+// system's root: titles would be looked up and stored as "/name.swf".
+std::string EffectiveCacheFolder(const std::string& settingsPath, bool* missing);
 bool WriteCacheFolder(const std::string& settingsPath, const std::string& folder);
 
 // "%s/%s.swf": the cached file of a title.

@@ -124,9 +124,12 @@ std::string MissingCacheFolderText(const std::string& settingsPath) {
 
 std::string ReReadCacheFolderAfterSettings(wxWindow* owner) {
     const std::string settingsPath = files::SettingsPath();
-    const std::string folder = files::ReadCacheFolder(settingsPath);
-    if (folder.empty())
+    bool missing = false;
+    const std::string folder = files::EffectiveCacheFolder(settingsPath, &missing);
+    if (missing)
         AppMessageBox(owner, MissingCacheFolderText(settingsPath), kDataMessageCaption, kMbOk);
+    std::error_code error;
+    if (missing && !folder.empty()) std::filesystem::create_directories(folder, error);
     return folder;
 }
 

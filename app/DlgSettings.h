@@ -55,8 +55,9 @@ std::string MissingCacheFolderText(const std::string& settingsPath);
 constexpr const char* kDataMessageCaption = "佐贝乐.儿童游戏";
 
 // After the settings dialog ended with OK: reads the cache folder from the settings file
-// again and returns it; when it is empty, first reports that with the CODE:1001 text (no icon)
-// owned by owner. The folder is not created here.
+// again and returns it, resolved; when the setting is missing, first reports that with the
+// CODE:1001 text (no icon) owned by owner, then returns (and makes) the per-user default
+// folder. A folder the settings name is not created here.
 std::string ReReadCacheFolderAfterSettings(wxWindow* owner);
 
 }  // namespace zorbel

@@ -149,18 +149,23 @@ void CPlimDlg::ReadSettings() {
     const zorbel::HostConfig hosts = zorbel::HostConfig::Load(settingsPath);
     m_strShowAdUrl = hosts.webServer + kShowAdPage;
 
-    const std::string cacheFolder = zorbel::files::ReadCacheFolder(settingsPath);
-    if (cacheFolder.empty()) {
+    bool missing = false;
+    m_strCacheFolder = zorbel::files::EffectiveCacheFolder(settingsPath, &missing);
+    if (missing) {
         zorbel::AppMessageBox(nullptr,
                               "CODE:1001，程序被损坏，请联系" + hosts.vendorSiteName + "解决！",
                               kMessageCaption, zorbel::kMbOk);
     }
-    m_strCacheFolder = cacheFolder;
 
-    // One level only: a missing parent makes later downloads fail, which they report.
+    // One level of a folder the settings name: a missing parent makes later downloads fail,
+    // which they report. The per-user default folder is the program's own to make.
     std::error_code error;
-    if (!m_strCacheFolder.empty() && !std::filesystem::exists(m_strCacheFolder, error))
-        std::filesystem::create_directory(m_strCacheFolder, error);
+    if (!m_strCacheFolder.empty() && !std::filesystem::exists(m_strCacheFolder, error)) {
+        if (missing)
+            std::filesystem::create_directories(m_strCacheFolder, error);
+        else
+            std::filesystem::create_directory(m_strCacheFolder, error);
+    }
 
     LoadAdvertisements(hosts.webSite + kAdListPage);
 }

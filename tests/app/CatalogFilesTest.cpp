@@ -68,11 +68,40 @@ TEST(CatalogFiles, CacheFolderIsReadFromAndWrittenToTheSettingsFile) {
     EXPECT_EQ(ReadCacheFolder(ini), "/home/u/缓存");
     ASSERT_TRUE(WriteCacheFolder(ini, ""));
     EXPECT_EQ(ReadCacheFolder(ini), "");
-    // Values are read into a 256-byte buffer.
-    ASSERT_TRUE(WriteCacheFolder(ini, "/" + std::string(300, 'c')));
+    // Values fit a 256-byte buffer; a longer one is refused rather than cut to another folder.
+    ASSERT_TRUE(WriteCacheFolder(ini, "/" + std::string(kSettingsValueBuffer - 2, 'c')));
     EXPECT_EQ(ReadCacheFolder(ini).size(), kSettingsValueBuffer - 1);
+    ASSERT_TRUE(WriteCacheFolder(ini, "/" + std::string(300, 'c')));
+    EXPECT_EQ(ReadCacheFolder(ini), "");
     EXPECT_EQ(ReadCacheFolder(""), "");
     EXPECT_FALSE(WriteCacheFolder("", "/x"));
+}
+
+TEST(CatalogFiles, CacheFolderIsNeverTheRootAndARelativeOneLiesBesideTheSettings) {
+    TempDir dir;
+    const std::string ini = SettingsPath(dir.Folder());
+    const std::string cacheHome = dir.Folder() + "xdg-cache";
+    setenv("XDG_CACHE_HOME", cacheHome.c_str(), 1);
+    EXPECT_EQ(DefaultCacheFolder(), cacheHome + "/zorbel");
+
+    bool missing = false;
+    // Missing, empty, over-long or the root: the per-user default, and only the first
+    // three are a missing setting to report.
+    for (const std::string& value :
+         {std::string(), "/" + std::string(300, 'c'), std::string("/")}) {
+        ASSERT_TRUE(WriteCacheFolder(ini, value));
+        EXPECT_EQ(EffectiveCacheFolder(ini, &missing), cacheHome + "/zorbel") << value;
+        EXPECT_EQ(missing, value != "/") << value;
+    }
+    ASSERT_TRUE(WriteCacheFolder(ini, "titles/../缓存/"));
+    EXPECT_EQ(EffectiveCacheFolder(ini, &missing), dir.Folder() + "缓存");
+    EXPECT_FALSE(missing);
+    ASSERT_TRUE(WriteCacheFolder(ini, "/srv/缓存"));
+    EXPECT_EQ(EffectiveCacheFolder(ini, &missing), "/srv/缓存");
+
+    unsetenv("XDG_CACHE_HOME");
+    setenv("HOME", dir.Path().c_str(), 1);
+    EXPECT_EQ(DefaultCacheFolder(), dir.Path() + "/.cache/zorbel");
 }
 
 TEST(CatalogFiles, CatalogPathComesFromTheDataFolderFilledFromTheShippedData) {

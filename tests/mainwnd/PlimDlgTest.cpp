@@ -167,6 +167,9 @@ TEST_F(PlimDlgTest, ConstructionReadsSettingsCreatesCacheFolderAndLoadsTheList) 
 
 TEST_F(PlimDlgTest, MissingCacheKeyShowsCode1001OnceBeforeTheWindowAndStillStarts) {
     WriteSettings("", server_->BaseUrl());
+    const std::string cacheHome =
+        std::filesystem::temp_directory_path() / ("zorbel-cache-" + std::to_string(getpid()));
+    setenv("XDG_CACHE_HOME", cacheHome.c_str(), 1);
 
     CPlimDlg dialog;
 
@@ -177,7 +180,11 @@ TEST_F(PlimDlgTest, MissingCacheKeyShowsCode1001OnceBeforeTheWindowAndStillStart
     EXPECT_EQ(box.caption, "佐贝乐.儿童游戏");
     EXPECT_EQ(box.style, zorbel::kMbOk);
     EXPECT_FALSE(dialog.IsShown());
-    EXPECT_EQ(dialog.m_strCacheFolder, "");
+    // Titles go to the per-user folder, never to the file system's root.
+    EXPECT_EQ(dialog.m_strCacheFolder, cacheHome + "/zorbel");
+    EXPECT_TRUE(std::filesystem::is_directory(dialog.m_strCacheFolder));
+    std::filesystem::remove_all(cacheHome);
+    unsetenv("XDG_CACHE_HOME");
     // The rest of the construction went on.
     EXPECT_EQ(dialog.m_adEntries.size(), 3u);
 

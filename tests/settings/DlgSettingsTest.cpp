@@ -168,9 +168,16 @@ TEST_F(SettingsDialogTest, CancelledFolderChoiceThenOkStoresEmptyAndTheReReadRep
         << ReadAll(SettingsFile());
     EXPECT_TRUE(ShownBoxes().empty());
 
-    // The main window takes the value over and reports it, without an icon, as its own box.
+    // The main window takes the value over and reports it, without an icon, as its own box;
+    // its titles then go to the per-user folder, never to the root.
+    const std::string cacheHome =
+        std::filesystem::temp_directory_path() / ("zorbel-cache-" + std::to_string(getpid()));
+    setenv("XDG_CACHE_HOME", cacheHome.c_str(), 1);
     wxFrame owner(nullptr, wxID_ANY, "main");
-    EXPECT_EQ(zorbel::ReReadCacheFolderAfterSettings(&owner), "");
+    EXPECT_EQ(zorbel::ReReadCacheFolderAfterSettings(&owner), cacheHome + "/zorbel");
+    EXPECT_TRUE(std::filesystem::is_directory(cacheHome + "/zorbel"));
+    std::filesystem::remove_all(cacheHome);
+    unsetenv("XDG_CACHE_HOME");
     ASSERT_EQ(ShownBoxes().size(), 1u);
     EXPECT_EQ(ShownBoxes()[0].owner, &owner);
     EXPECT_EQ(ShownBoxes()[0].text, kMissingText);
@@ -205,7 +212,9 @@ TEST_F(SettingsDialogTest, ChosenAndTypedFoldersAreStoredAsTheyStand) {
     // Everything else in the file stays.
     EXPECT_NE(file.find("VendorSiteName=vendor.example"), std::string::npos);
     wxFrame owner(nullptr, wxID_ANY, "main");
-    EXPECT_EQ(zorbel::ReReadCacheFolderAfterSettings(&owner), typed);
+    // A relative folder lies beside the settings file, wherever the program was started.
+    EXPECT_EQ(zorbel::ReReadCacheFolderAfterSettings(&owner),
+              std::filesystem::path(SettingsFile()).parent_path().string() + "/odd;folder=name");
     EXPECT_EQ(m_chooserTitles.size(), 1u);
 }
 
