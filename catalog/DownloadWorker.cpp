@@ -232,7 +232,10 @@ std::size_t CDownloadWorker::OnHeaderLine(const char* data, std::size_t length) 
 }
 
 bool CDownloadWorker::OnResponse(long status) {
-    if (status < 200 || status >= 300) {
+    m_result.httpStatus = status;
+    // Only a whole answer is a title: the request asked for no part of it, so a partial (206)
+    // or second-hand (203) answer is no more the title than an error page is.
+    if (status != 200) {
         m_strFailure = "the server answered with status " + std::to_string(status);
         return false;
     }
@@ -291,8 +294,12 @@ DownloadResult CDownloadWorker::Finish() {
                                            ? zorbel::files::SubstitutePath()
                                            : m_options.substitutePath;
         std::error_code ec;
-        m_result.substituted =
-            fs::copy_file(substitute, m_strTempPath, fs::copy_options::overwrite_existing, ec);
+        // A copy that fails half way (a full disk) leaves a cut movie behind: that is a
+        // failed download, not a title.
+        if (!fs::copy_file(substitute, m_strTempPath, fs::copy_options::overwrite_existing, ec))
+            return Fail(DownloadOutcome::Failed, "cannot copy the substitute title: " +
+                                                     (ec ? ec.message() : std::string("refused")));
+        m_result.substituted = true;
     }
     m_ui.ShowProgress(false);
     m_ui.SetProgressPos(0);

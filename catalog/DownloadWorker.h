@@ -24,6 +24,8 @@ struct DownloadResult {
     std::uint64_t received = 0;
     // The substitute title file was copied over the download (announced length below 5 KiB).
     bool substituted = false;
+    // The status of the server's final answer; 0 when none came.
+    long httpStatus = 0;
 };
 
 struct DownloadOptions {

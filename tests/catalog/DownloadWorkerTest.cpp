@@ -7,6 +7,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -127,6 +130,9 @@ TEST_F(DownloadWorkerTest, AnswersThatAreNotTheWholeFileAreInternetErrors) {
         {"/_fault/status/500", "story", "status 500"},
         // An error page shorter than 5 KiB is not a title, so it is not substituted either.
         {"/_fault/status/404", "little", "status 404"},
+        // Nothing but a whole answer is: no range was asked for.
+        {"/_fault/status/206/size/9000", "story", "status 206"},
+        {"/_fault/status/203/size/9000", "story", "status 203"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.prefix) + " " + c.name);
@@ -167,6 +173,26 @@ TEST_F(DownloadWorkerTest, FileSystemErrorsEndLikeInternetErrors) {
     EXPECT_TRUE(fs::is_directory(CachePath("game.swf")));
     EXPECT_THAT(second.Statuses(), ElementsAre("0%"));
     EXPECT_EQ(DownloadBusy.load(), 0);
+}
+
+TEST_F(DownloadWorkerTest, ASubstituteCutShortByAFullDiskIsNeverStored) {
+    // Files may grow to 4 KiB only: the 100-byte answer is written, the copy of the
+    // 5363-byte substitute over it runs out of room half way, as on a full disk.
+    std::ofstream(m_substitute, std::ios::binary | std::ios::trunc) << std::string(5363, 'S');
+    AddTitle("little", 100);
+    PrepareTitle("little");
+    struct rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    auto previous = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    RecordingDownloadUi ui;
+    const DownloadResult result = RunWorker(ui);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+    ExpectCleanFailure(result, ui);
+    EXPECT_THAT(result.detail, HasSubstr("substitute"));
 }
 
 TEST_F(DownloadWorkerTest, LeftoverTemporaryFileIsOverwritten) {
