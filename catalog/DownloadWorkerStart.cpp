@@ -3,6 +3,8 @@
 #include "catalog/DownloadState.h"
 #include "catalog/DownloadThreads.h"
 
+#include <wx/app.h>
+
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -32,7 +34,7 @@ Bridges& StartedBridges() {
 }  // namespace
 
 bool StartDownloadWorker(wxWindow* owner, DownloadOptions options,
-                         CWindowDownloadUi::ProgressDelivery delivery) {
+                         CWindowDownloadUi::ProgressDelivery delivery, DownloadFailed failed) {
     // Claimed here rather than on the worker thread: a selection made before the worker got
     // going would otherwise find the flag clear and overwrite the values this download uses.
     int idle = 0;
@@ -52,7 +54,20 @@ bool StartDownloadWorker(wxWindow* owner, DownloadOptions options,
                           bridges.all.end());
         bridges.all.push_back(bridge);
     }
-    if (!Threads().StartClaimed(bridge, std::move(request), std::move(options))) {
+    CDownloadThreads::Finished finished;
+    if (failed) {
+        // Runs on the worker thread; the notice itself waits for the user-interface thread,
+        // which never waits for it.
+        finished = [failed](const DownloadResult& result) {
+            if (result.outcome != DownloadOutcome::Failed || AppExiting.load() != 0) return;
+            if (wxTheApp)
+                wxTheApp->CallAfter([failed, result] {
+                    if (AppExiting.load() == 0) failed(result);
+                });
+        };
+    }
+    if (!Threads().StartClaimed(bridge, std::move(request), std::move(options),
+                                std::move(finished))) {
         DownloadBusy.store(0);
         return false;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "catalog/DownloadWorker.h"
 #include "catalog/WindowDownloadUi.h"
 
@@ -13,9 +15,14 @@ class wxWindow;
 // is set here, before the thread exists; the worker clears it when it ends. False when
 // another download is running (DownloadBusy already set) or no thread could be created:
 // nothing runs, DownloadBusy is as it was, and the caller hides the progress bar again.
+//
+// failed, when given, runs on the user-interface thread after a download that failed (not
+// after one abandoned at exit, nor once AppExiting is set): the place to tell the user.
+using DownloadFailed = std::function<void(const DownloadResult& result)>;
 bool StartDownloadWorker(
     wxWindow* owner, DownloadOptions options = DownloadOptions(),
-    CWindowDownloadUi::ProgressDelivery delivery = CWindowDownloadUi::ProgressDelivery::Coalesced);
+    CWindowDownloadUi::ProgressDelivery delivery = CWindowDownloadUi::ProgressDelivery::Coalesced,
+    DownloadFailed failed = DownloadFailed());
 
 // At exit, on the user-interface thread, once the main window's exit path has run: sets
 // AppExiting, releases every worker waiting on the user-interface thread, and joins the

@@ -102,8 +102,29 @@ bool CPlimDlg::ActivateTitle(const std::string& titleName) {
     SetDownloadUrl(download.url);
     if (m_progress != nullptr) m_progress->Show();
     SetCurrentTitlePath(download.titlePath);
-    if (!StartDownloadWorker(this) && m_progress != nullptr) m_progress->Hide();
+    auto failed = [titleName](const DownloadResult& result) {
+        if (MainDialog != nullptr) MainDialog->ShowDownloadFailure(titleName, result);
+    };
+    if (!StartDownloadWorker(this, DownloadOptions(),
+                             CWindowDownloadUi::ProgressDelivery::Coalesced, failed) &&
+        m_progress != nullptr)
+        m_progress->Hide();
     return true;
+}
+
+void CPlimDlg::ShowDownloadFailure(const std::string& titleName, const DownloadResult& result) {
+    // The same title must answer the next click: a selected item sends nothing when it is
+    // clicked again.
+    for (wxTreeCtrl* tree : {m_treeCatalog, m_treeQuick}) {
+        if (tree == nullptr) continue;
+        tree->Unselect();
+        tree->UnselectAll();
+    }
+    const bool missing = result.httpStatus == 404 || result.httpStatus == 410;
+    const std::string text =
+        missing ? "“" + titleName + "”还没有准备好哦，先去玩玩别的吧！"
+                : "哎呀，“" + titleName + "”没有下载下来。请检查一下网络，再点它试试吧！";
+    zorbel::AppMessageBox(this, text, kExitCaption, zorbel::kMbIconInformation);
 }
 
 void CPlimDlg::OnStatusChanged(wxCommandEvent&) {

@@ -16,6 +16,7 @@
 #include "platform/x11/CopyDataReceiver.h"
 #include "web/WebBrowser2.h"
 
+struct DownloadResult;
 class CDlgMovie;
 class CDlgPlayer;
 class CDlgShowAd;
@@ -206,6 +207,8 @@ private:
     // Plays a title from the cache or starts its download; false when a running download
     // refused it.
     bool ActivateTitle(const std::string& titleName);
+    // After a download of titleName failed: a friendly notice, and no title stays selected.
+    void ShowDownloadFailure(const std::string& titleName, const DownloadResult& result);
     void OnStatusChanged(wxCommandEvent& event);
     void ShowCatalogTypeView(const char* caption, const char* typeId);
     void OnCategoryHome(wxCommandEvent& event);

@@ -27,6 +27,7 @@
 #include "platform/skin/CSkinButton.h"
 #include "player/DlgPlayer.h"
 #include "tests/platform/TempDir.h"
+#include "tests/support/PointerInput.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tests/web/flash/TestMovie.h"
 #include "tools/catalog_builder/CatalogBuilder.h"
@@ -405,6 +406,47 @@ TEST_F(CatalogBrowsingTest, UncachedTitleDownloadsThenPlaysFromTheQuickList) {
     EXPECT_TRUE(std::filesystem::exists(Cached("数鸭子")));
     EXPECT_FALSE(Shown(kIdProgress));
     EXPECT_EQ(Dialog().m_progress->GetValue(), 0);
+    EXPECT_TRUE(ShownBoxes().empty());
+}
+
+TEST_F(CatalogBrowsingTest, AFailedDownloadIsToldAndTheSameTitleAnswersTheNextClick) {
+    Dialog().LoadQuickList("1");
+    const wxTreeItemId heading = Find(QuickTree(), "最新推荐");
+    QuickTree()->AppendItem(heading, wxString::FromUTF8("没有的节目"));
+    QuickTree()->AppendItem(heading, wxString::FromUTF8("数鸭子"));
+    struct Case {
+        const char* title;
+        const char* contentServerTail;
+        const char* says;
+    };
+    // The server has no such title; the server cuts the answer short.
+    for (const Case& c : {Case{"没有的节目", "", "还没有准备好"},
+                          Case{"数鸭子", "/_fault/cut/3000", "没有下载下来"}}) {
+        SCOPED_TRACE(c.title);
+        ShownBoxes().clear();
+        WriteSettings(s_server->BaseUrl() + c.contentServerTail);
+        Select(QuickTree(), c.title);
+        ASSERT_TRUE(PumpUntil([] { return !ShownBoxes().empty(); }, 10s));
+        EXPECT_NE(ShownBoxes()[0].text.find(c.title), std::string::npos);
+        EXPECT_NE(ShownBoxes()[0].text.find(c.says), std::string::npos) << ShownBoxes()[0].text;
+        EXPECT_EQ(ShownBoxes()[0].style, zorbel::kMbIconInformation);
+        EXPECT_EQ(ShownBoxes()[0].owner, s_dialog);
+        EXPECT_FALSE(QuickTree()->IsSelected(Find(QuickTree(), c.title)));
+        EXPECT_FALSE(Shown(kIdProgress));
+        EXPECT_FALSE(std::filesystem::exists(Cached(c.title)));
+    }
+    // Once the server answers, a click on the same title fetches and plays it.
+    ShownBoxes().clear();
+    WriteSettings(s_server->BaseUrl());
+    QuickTree()->Raise();
+    QuickTree()->EnsureVisible(Find(QuickTree(), "数鸭子"));
+    PumpFor(100ms);
+    wxRect rect;
+    ASSERT_TRUE(QuickTree()->GetBoundingRect(Find(QuickTree(), "数鸭子"), rect, true));
+    zorbel::test::MovePointer(QuickTree()->ClientToScreen(rect.GetPosition() + wxPoint(8, 4)));
+    PumpFor(100ms);
+    zorbel::test::ClickPointer();
+    ASSERT_TRUE(PumpUntil([] { return Plays(Cached("数鸭子")); }, 10s));
     EXPECT_TRUE(ShownBoxes().empty());
 }
 
