@@ -17,11 +17,13 @@
 #include "catalog/DownloadState.h"
 #include "mainwnd/AboutDlg.h"
 #include "mainwnd/PlimIds.h"
+#include "platform/DesktopBrowser.h"
 #include "platform/HostConfig.h"
 #include "platform/MainWindowRun.h"
 #include "platform/MemoryTrim.h"
 #include "platform/MessageBox.h"
 #include "platform/SkinEngine.h"
+#include "platform/WebAddress.h"
 #include "ui/DlgSkin.h"
 #include "web/DlgFeedback.h"
 
@@ -47,12 +49,14 @@ void CPlimDlg::SetOpenAddressHook(OpenAddressHook hook) {
 }
 
 void CPlimDlg::OpenAddress(const std::string& address) {
+    // Links come from the maker's pages and list: only web addresses leave the program.
+    if (!zorbel::IsWebAddress(address)) return;
     if (OpenHook()) {
         OpenHook()(address);
         return;
     }
     // The result is of no interest: a failed start of the browser leaves nothing to do.
-    wxLaunchDefaultBrowser(wxString::FromUTF8(address));
+    zorbel::OpenInDesktopBrowser(address);
 }
 
 // ---- exit ----------------------------------------------------------------------------------

@@ -6,8 +6,10 @@
 #include <wx/utils.h>
 
 #include "app/CatalogFiles.h"
+#include "platform/DesktopBrowser.h"
 #include "platform/HostConfig.h"
 #include "platform/SkinEngine.h"
+#include "platform/WebAddress.h"
 #include "web/BrowserPanel.h"
 
 // clang-format off
@@ -23,7 +25,7 @@ wxEND_EVENT_TABLE()
 
 namespace {
 void OpenWithDesktop(const std::string& address) {
-    wxLaunchDefaultBrowser(wxString::FromUTF8(address));
+    zorbel::OpenInDesktopBrowser(address);
 }
 
 }  // namespace
@@ -117,7 +119,9 @@ void CDlgMovie::OnNewWindow3(CWebBrowserEvent& event) {
         event.SetCancel(true);
         return;
     }
-    m_shellOpen(std::string(event.GetURL().utf8_str()));
+    const std::string address(event.GetURL().utf8_str());
+    // Only web addresses leave for the desktop: a page's "file:" or "smb:" link goes nowhere.
+    if (zorbel::IsWebAddress(address)) m_shellOpen(address);
 }
 
 void CDlgMovie::OnCharHook(wxKeyEvent& /*event*/) {

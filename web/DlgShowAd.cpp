@@ -3,9 +3,11 @@
 #include <wx/utils.h>
 
 #include "app/CatalogFiles.h"
+#include "platform/DesktopBrowser.h"
 #include "platform/HostConfig.h"
 #include "platform/MemoryTrim.h"
 #include "platform/SkinEngine.h"
+#include "platform/WebAddress.h"
 #include "web/BrowserPanel.h"
 
 // clang-format off
@@ -24,7 +26,7 @@ wxEND_EVENT_TABLE()
 
 namespace {
 void OpenWithDesktop(const std::string& address) {
-    wxLaunchDefaultBrowser(wxString::FromUTF8(address));
+    zorbel::OpenInDesktopBrowser(address);
 }
 
 }  // namespace
@@ -116,5 +118,7 @@ void CDlgShowAd::OnDocumentComplete(CWebBrowserEvent& /*event*/) {
 void CDlgShowAd::OnNewWindow2(CWebBrowserEvent& /*event*/) {}
 
 void CDlgShowAd::OnNewWindow3(CWebBrowserEvent& event) {
-    m_shellOpen(std::string(event.GetURL().utf8_str()));
+    const std::string address(event.GetURL().utf8_str());
+    // Only web addresses leave for the desktop: a page's "file:" or "smb:" link goes nowhere.
+    if (zorbel::IsWebAddress(address)) m_shellOpen(address);
 }

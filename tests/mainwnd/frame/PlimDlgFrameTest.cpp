@@ -360,14 +360,17 @@ TEST_F(PlimDlgFrameTest, SiteCommandLinkLineAndNewWindowOpenTheBrowser) {
     Command(dialog, wxEVT_MENU, CPlimDlg::kCmdVendorSite);
     dialog->m_strAdLink = "http://ads.example/2";
     Command(dialog, wxEVT_BUTTON, kIdAdLink);
-    dialog->m_strAdLink.clear();
-    Command(dialog, wxEVT_BUTTON, kIdAdLink);
+    // An empty link, or one that is no web address, leaves nothing to the desktop's opener.
+    for (const char* link : {"", "file:///etc/passwd", "javascript:alert(1)", "smb://host/x"}) {
+        dialog->m_strAdLink = link;
+        Command(dialog, wxEVT_BUTTON, kIdAdLink);
+    }
     CWebBrowserEvent newWindow(wxEVT_WB_NEW_WINDOW3, kIdBrowser);
     newWindow.SetURL("http://community.example/page");
     dialog->GetEventHandler()->ProcessEvent(newWindow);
     EXPECT_FALSE(newWindow.GetCancel());
     EXPECT_EQ(opened_, (std::vector<std::string>{server_->BaseUrl() + "/", "http://ads.example/2",
-                                                 "", "http://community.example/page"}));
+                                                 "http://community.example/page"}));
     delete dialog;
 }
 
