@@ -30,11 +30,13 @@
 #include "mainwnd/AboutDlg.h"
 #include "mainwnd/PlimDlg.h"
 #include "mainwnd/PlimIds.h"
+#include "platform/MessageBox.h"
 #include "platform/MessageBoxStyle.h"
 #include "platform/SkinEngine.h"
 #include "platform/VelaPfcSystem.h"
 #include "platform/VelaspiderApp.h"
 #include "tests/platform/TempDir.h"
+#include "tests/support/PointerInput.h"
 #include "tests/support/ScreenCapture.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tools/demo_server/DemoServer.h"
@@ -540,5 +542,52 @@ TEST_F(PlimDlgFrameTest, OnlineCountAndLinkLineShareOneCentreInsideTheVisibleFoo
             << "count rows " << count.top << "-" << count.bottom << ", link line rows " << line.top
             << "-" << line.bottom;
     }
+    delete dialog;
+}
+
+TEST_F(PlimDlgFrameTest, CloseButtonLooksNormalAgainAfterItsQuestionBoxTookThePointer) {
+    LoadedSkins skins;
+    CPlimDlg* dialog = MakeShown();
+    // Wholly on the screen, where the window manager has put it.
+    wxWindow* button = dialog->GetDlgItem(kIdClose);
+    dialog->Move(100, 100);
+    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return button->GetScreenPosition().y >= 100; }));
+    const wxRect close = button->GetScreenRect();
+    // The close button's hover look is red; its normal look has none.
+    const auto redPixels = [&] {
+        const wxImage shot = zorbel::test::CaptureScreen(close);
+        int red = 0;
+        for (int y = 0; y < shot.GetHeight(); ++y)
+            for (int x = 0; x < shot.GetWidth(); ++x)
+                red += shot.GetRed(x, y) > 200 && shot.GetGreen(x, y) < 130 &&
+                       shot.GetBlue(x, y) < 130;
+        return red;
+    };
+    zorbel::test::MovePointer(wxPoint(close.x + close.width / 2, close.y + close.height / 2));
+    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return redPixels() > close.GetSize().x * 4; }))
+        << "no hover look under the pointer";
+
+    // The user moves into a real modal box over the window and answers no there.
+    bool asked = false;
+    zorbel::SetMessageBoxHook([&](wxWindow* owner, const std::string&, const std::string&, long) {
+        asked = true;
+        wxDialog box(owner, wxID_ANY, "box", wxDefaultPosition, wxSize(240, 100));
+        box.CentreOnParent();
+        box.CallAfter([&box] {
+            zorbel::test::PumpFor(200ms);
+            const wxRect area = box.GetScreenRect();
+            zorbel::test::MovePointer(wxPoint(area.x + area.width / 2, area.y + area.height / 2));
+            zorbel::test::PumpFor(300ms);
+            box.EndModal(wxID_NO);
+        });
+        box.ShowModal();
+        return static_cast<int>(zorbel::kIdNo);
+    });
+    zorbel::test::ClickPointer();
+    const bool normal = zorbel::test::PumpUntil([&] { return asked && redPixels() == 0; }, 3s);
+    zorbel::test::InstallRecordingMessageBoxHook();
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(normal) << redPixels() << " red pixels left on the close button";
+    EXPECT_TRUE(dialog->IsShown());
     delete dialog;
 }
