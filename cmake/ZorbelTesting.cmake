@@ -12,11 +12,12 @@ function(zorbel_unit_test name)
 endfunction()
 
 # What window tests (and the window benchmarks) share, built once: the recording message box,
-# the bounded event pump, pointer input and a stand-in notification area.
+# the bounded event pump, pointer input, screen capture and a stand-in notification area.
 add_library(zorbel_window_test_support STATIC
   ${PROJECT_SOURCE_DIR}/tests/support/WindowTestSupport.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/EventPump.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/PointerInput.cpp
+  ${PROJECT_SOURCE_DIR}/tests/support/ScreenCapture.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/FakeTray.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/KeyInput.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/DesktopState.cpp

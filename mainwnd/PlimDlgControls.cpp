@@ -65,6 +65,10 @@ void Check(wxWindow* window) {
         radio->SetValue(true);
 }
 
+// The skin's footer strip along the bottom edge, and how much of it the own maximise hides.
+constexpr int kFooterHeight = 24;
+constexpr int kFooterHiddenEdge = 2;
+
 // Moves a window with repaint; sizes below zero become zero (the toolkit would read -1 as
 // "keep the current size").
 void Place(wxWindow* window, int x, int y, int width, int height) {
@@ -165,8 +169,16 @@ void CPlimDlg::LayoutChildren() {
         Place(GetDlgItem(kIdTabRecommended), 2, 106, 68, 30);
         Place(GetDlgItem(kIdTabFavourites), 70, 106, 68, 30);
         Place(GetDlgItem(kIdTabPlayed), 138, 106, 69, 30);
-        Place(GetDlgItem(kIdOnlineLabel), 8, H - 21, 190, 30);
-        Place(GetDlgItem(kIdAdLink), 207, H - 21, W - 350, 30);
+        // The count and the link line share a centre line in the footer strip, within the part
+        // that stays on screen when maximised. The count draws its text at its top and the link
+        // line centres its own, so the count gets just its text's height.
+        const int footerTop = H - kFooterHeight;
+        const int footerCentre = H - (kFooterHeight + kFooterHiddenEdge) / 2;
+        if (wxWindow* online = GetDlgItem(kIdOnlineLabel)) {
+            const int height = online->GetBestSize().GetHeight();
+            Place(online, 8, footerCentre - height / 2, 190, height);
+        }
+        Place(GetDlgItem(kIdAdLink), 207, footerTop, W - 350, 2 * (footerCentre - footerTop));
         Place(m_progress, W - 108, H - 20, 100, 10);
     }
     Place(m_treeQuick, 2, 135, 205, H - 166);

@@ -3,6 +3,9 @@
 #include <wx/dcbuffer.h>
 #include <wx/graphics.h>
 #include <wx/renderer.h>
+#include <wx/toplevel.h>
+#include <wx/utils.h>
+#include <wx/weakref.h>
 
 #include <algorithm>
 #include <memory>
@@ -32,6 +35,10 @@ CSkinButton::CSkinButton(wxWindow* parent, wxWindowID id, const wxString& label,
     Bind(wxEVT_SET_FOCUS, &CSkinButton::OnFocus, this);
     Bind(wxEVT_KILL_FOCUS, &CSkinButton::OnFocus, this);
     Bind(wxEVT_MOUSE_CAPTURE_LOST, &CSkinButton::OnCaptureLost, this);
+    // A dialog that ran while the pointer left may have taken the leave event: the window
+    // coming back to the front is the moment to look again.
+    if (wxWindow* top = wxGetTopLevelParent(this); top != nullptr && top != this)
+        top->Bind(wxEVT_ACTIVATE, &CSkinButton::OnTopLevelActivate, this);
 }
 
 void CSkinButton::SetValue(bool checked) {
@@ -183,7 +190,12 @@ void CSkinButton::OnMouse(wxMouseEvent& event) {
         const bool click = m_pressed && inside;
         m_pressed = false;
         Refresh();
-        if (click) Click();
+        if (click) {
+            // The click may run a modal dialog, or end this button's window altogether.
+            wxWeakRef<CSkinButton> self(this);
+            Click();
+            if (self) self->DropHoverIfPointerLeft();
+        }
     }
     event.Skip(type == wxEVT_MOTION || type == wxEVT_ENTER_WINDOW || type == wxEVT_LEAVE_WINDOW);
 }
@@ -225,6 +237,19 @@ void CSkinButton::OnKey(wxKeyEvent& event) {
 void CSkinButton::OnFocus(wxFocusEvent& event) {
     Refresh();
     event.Skip();
+}
+
+void CSkinButton::DropHoverIfPointerLeft() {
+    // Only ever cleared here: another window may cover the button where the pointer is, and
+    // the toolkit's enter event sets it again when the pointer truly is over it.
+    if (!m_hover || GetScreenRect().Contains(wxGetMousePosition())) return;
+    m_hover = false;
+    Refresh();
+}
+
+void CSkinButton::OnTopLevelActivate(wxActivateEvent& event) {
+    event.Skip();
+    DropHoverIfPointerLeft();
 }
 
 void CSkinButton::OnCaptureLost(wxMouseCaptureLostEvent&) {

@@ -45,6 +45,9 @@ private:
     void OnKey(wxKeyEvent& event);
     void OnFocus(wxFocusEvent& event);
     void OnCaptureLost(wxMouseCaptureLostEvent& event);
+    void OnTopLevelActivate(wxActivateEvent& event);
+    // Leaves the hover look once the pointer is no longer over the button.
+    void DropHoverIfPointerLeft();
 
     Kind m_kind;
     int m_group;

@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -147,6 +148,18 @@ SkinStyle SkinNode::StyleFor(const std::vector<std::string>& activeStates) const
         auto it = states.find(s);
         if (it == states.end()) continue;
         for (const auto& [k, v] : it->second) out[k] = v;
+    }
+    // A combined state ("checked+hover") overrides its parts while all of them are on: a hover
+    // meant for plain buttons would otherwise wash out the selected one.
+    for (const auto& [name, combined] : states) {
+        if (name.find('+') == std::string::npos) continue;
+        bool all = true;
+        std::stringstream parts(name);
+        std::string part;
+        while (all && std::getline(parts, part, '+'))
+            all = std::find(activeStates.begin(), activeStates.end(), part) != activeStates.end();
+        if (!all) continue;
+        for (const auto& [k, v] : combined) out[k] = v;
     }
     return out;
 }

@@ -42,7 +42,8 @@ struct SkinNode {
     bool clickable = false;
     std::string value;
 
-    // The style in effect for the given states, applied in the order given.
+    // The style in effect for the given states, applied in the order given, then the combined
+    // states ("checked+hover") whose parts are all given.
     SkinStyle StyleFor(const std::vector<std::string>& activeStates) const;
     const SkinNode* FindItem(const std::string& itemName) const;  // depth-first
 };

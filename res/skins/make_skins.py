@@ -242,13 +242,16 @@ def zorbel_xml():
         out.append('    <state name="hover" fill="#ffffff" alpha="70"/>\n')
         out.append('    <state name="checked" fill="#ffffff" fill2="#fff3d6" shadow="#01579b" text-color="%s" '
                    'alpha="255"/>\n' % SKY_DARK)
+        # The selected button only lightens under the mouse: the plain hover is see-through.
+        out.append('    <state name="checked+hover" fill="#ffffff" fill2="#fffaeb" alpha="255"/>\n')
         out.append('    <state name="focus" border="#fff59d" border-width="2"/>\n')
         out.append('  </element>\n')
     out.append('  <element name="radio.tab" fill="%s" radius="12" text-color="#e65100" font-size="14" bold="1">\n'
                '    <state name="hover" fill="#ffcc80"/>\n'
                '    <state name="checked" fill="#ffa726" fill2="%s" text-color="#ffffff" shadow="#e65100"/>\n'
+               '    <state name="checked+hover" fill="#ffb74d" fill2="%s"/>\n'
                '    <state name="focus" border="%s" border-width="2"/>\n  </element>\n'
-               % (ORANGE_LIGHT, ORANGE, SKY_DARK))
+               % (ORANGE_LIGHT, ORANGE, ORANGE, SKY_DARK))
     out.append('  <element name="item.plim.btn.NavText" fill="%s" fill2="%s" radius="13" text-color="#ffffff" '
                'font-size="14" bold="1"/>\n' % ("#4fc3f7", SKY_DARK))
     out.append('  <element name="item.text.link" text-color="%s" font-size="13" text-align="left">\n'

@@ -400,8 +400,11 @@ TEST_F(PlimDlgTest, LayoutFollowsTheClientSize) {
     EXPECT_EQ(dialog.GetDlgItem(kIdTabRecommended)->GetRect(), wxRect(2, 106, 68, 30));
     EXPECT_EQ(dialog.GetDlgItem(kIdTabFavourites)->GetRect(), wxRect(70, 106, 68, 30));
     EXPECT_EQ(dialog.GetDlgItem(kIdTabPlayed)->GetRect(), wxRect(138, 106, 69, 30));
-    EXPECT_EQ(dialog.GetDlgItem(kIdOnlineLabel)->GetRect(), wxRect(8, 579, 190, 30));
-    EXPECT_EQ(dialog.GetDlgItem(kIdAdLink)->GetRect(), wxRect(207, 579, 450, 30));
+    // The count keeps its text's height, centred with the link line on the footer.
+    const wxRect online = dialog.GetDlgItem(kIdOnlineLabel)->GetRect();
+    EXPECT_EQ(online.GetPosition(), wxPoint(8, 587 - online.height / 2));
+    EXPECT_EQ(online.width, 190);
+    EXPECT_EQ(dialog.GetDlgItem(kIdAdLink)->GetRect(), wxRect(207, 576, 450, 22));
     EXPECT_EQ(dialog.GetDlgItem(kIdProgress)->GetRect(), wxRect(692, 580, 100, 10));
     EXPECT_EQ(dialog.GetDlgItem(kIdQuickTree)->GetRect(), wxRect(2, 135, 205, 434));
     EXPECT_EQ(dialog.GetDlgItem(kIdCatalogTree)->GetRect(), wxRect(2, 135, 205, 434));

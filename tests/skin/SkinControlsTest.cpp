@@ -8,6 +8,8 @@
 #include "platform/skin/CSkinButton.h"
 #include "platform/skin/CSkinSlider.h"
 #include "tests/skin/SkinTestFixture.h"
+#include "tests/support/PointerInput.h"
+#include "tests/support/ScreenCapture.h"
 #include "tests/support/WindowTestSupport.h"
 
 namespace {
@@ -113,6 +115,48 @@ TEST_F(SkinControlsTest, CheckedStateChangesTheLook) {
     tab->SetValue(true);
     const zorbel::skin::Rgb on = Pixel(Snapshot(tab), 8, 15);
     EXPECT_FALSE(off == on) << off << " " << on;
+}
+
+TEST_F(SkinControlsTest, SelectedCategoryButtonStaysReadableUnderThePointer) {
+    auto* main = new wxPanel(frame, wxID_ANY, wxPoint(0, 0), frame->GetClientSize());
+    SkinDLL_SubclassWindow(main, "mainframe11");
+    auto* home = new CSkinButton(main, 1002, wxString::FromUTF8("宝宝屋"), wxPoint(8, 30),
+                                 wxSize(66, 78), CSkinButton::Kind::Radio, 1, "tool.plim");
+    home->SetValue(true);
+    frame->Show();
+    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return home->IsShownOnScreen(); }));
+    zorbel::test::PumpFor(std::chrono::milliseconds(300));
+    const wxRect button = home->GetScreenRect();
+    // The caption row under the picture: its blue label and the light selected background.
+    const auto count = [&](int& label, int& light) {
+        const wxImage shot =
+            zorbel::test::CaptureScreen(wxRect(button.x + 2, button.y + 51, button.width - 4, 21));
+        label = light = 0;
+        for (int y = 0; y < shot.GetHeight(); ++y)
+            for (int x = 0; x < shot.GetWidth(); ++x) {
+                const int r = shot.GetRed(x, y), g = shot.GetGreen(x, y), b = shot.GetBlue(x, y);
+                label += b > 150 && r < 90;
+                light += r > 235 && g > 225 && b > 190;
+            }
+    };
+    int label = 0, light = 0;
+    count(label, light);
+    ASSERT_GT(label, 20);
+    ASSERT_GT(light, 200);
+
+    int paints = 0;
+    home->Bind(wxEVT_PAINT, [&](wxPaintEvent& e) {
+        ++paints;
+        e.Skip();
+    });
+    zorbel::test::MovePointer(wxPoint(button.x + button.width / 2, button.y + button.height / 2));
+    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return paints > 0; })) << "no hover repaint";
+    zorbel::test::PumpFor(std::chrono::milliseconds(200));
+    int hoverLabel = 0, hoverLight = 0;
+    count(hoverLabel, hoverLight);
+    zorbel::test::MovePointer(wxPoint(button.GetRight() + 400, button.GetBottom() + 300));
+    EXPECT_GT(hoverLabel, label * 4 / 5);
+    EXPECT_GT(hoverLight, light * 4 / 5);
 }
 
 TEST_F(SkinControlsTest, LinkLabelDrawsItsText) {

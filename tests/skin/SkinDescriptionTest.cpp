@@ -28,6 +28,8 @@ TEST(SkinDescription, ReadsElementsStatesAndItems) {
     SkinLoadResult r = ParseSkinDescription(
         Locked("<element name=\"changeskin\" fill=\"#ffffff\" radius=\"4\">"
                "<state name=\"hover\" fill=\"#000000\"/>"
+               "<state name=\"checked+hover\" fill=\"#333333\"/>"
+               "<state name=\"checked\" fill=\"#111111\" text-color=\"#222222\"/>"
                "<item name=\"radiobtn.color\" rect=\"5,-30,40,0\" clickable=\"1\">"
                "<item name=\"item.check\" visible=\"0\" value=\"x\"/></item></element>"),
         kPassword);
@@ -36,6 +38,12 @@ TEST(SkinDescription, ReadsElementsStatesAndItems) {
     EXPECT_EQ(e.style.at("fill"), "#ffffff");
     EXPECT_EQ(e.StyleFor({"hover"}).at("fill"), "#000000");
     EXPECT_EQ(e.StyleFor({}).at("fill"), "#ffffff");
+    // A combined state needs all its parts, in any order, and wins over each of them.
+    EXPECT_EQ(e.StyleFor({"checked"}).at("fill"), "#111111");
+    for (const auto& on : {std::vector<std::string>{"checked", "hover"}, {"hover", "checked"}}) {
+        EXPECT_EQ(e.StyleFor(on).at("fill"), "#333333");
+        EXPECT_EQ(e.StyleFor(on).at("text-color"), "#222222");
+    }
     ASSERT_EQ(e.items.size(), 1u);
     const SkinNode& radio = e.items[0];
     EXPECT_TRUE(radio.clickable);

@@ -30,12 +30,15 @@
 #include "mainwnd/AboutDlg.h"
 #include "mainwnd/PlimDlg.h"
 #include "mainwnd/PlimIds.h"
+#include "platform/MessageBox.h"
 #include "platform/MessageBoxStyle.h"
 #include "platform/MainWindowRun.h"
 #include "platform/SkinEngine.h"
 #include "platform/VelaPfcSystem.h"
 #include "platform/VelaspiderApp.h"
 #include "tests/platform/TempDir.h"
+#include "tests/support/PointerInput.h"
+#include "tests/support/ScreenCapture.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tools/demo_server/DemoServer.h"
 #include "ui/DlgSkin.h"
@@ -82,6 +85,41 @@ public:
 private:
     pid_t pid_ = -1;
 };
+
+// The program's own skins for the tests that judge the looks, forgotten again afterwards.
+class LoadedSkins {
+public:
+    LoadedSkins() {
+        for (const char* folder : {"Zorbel", "ZorbelPlim", "changeskin"})
+            SkinDLL_LoadSkinResourceFromFolder(
+                (std::string(ZORBEL_SOURCE_DIR) + "/res/skins/" + folder).c_str(), "7QOVANETHRIM");
+    }
+    ~LoadedSkins() { zorbel::skin::ResetForTests(); }
+};
+
+// The rows in which a screen picture of the footer shows text between two columns: pixels far
+// from the footer's own colour. top stays -1 when there is none.
+struct InkRows {
+    int top = -1;
+    int bottom = -1;
+    int Centre2() const { return top + bottom; }  // twice the centre, to stay in whole pixels
+};
+
+InkRows FindInk(const wxImage& shot, int left, int right) {
+    const wxColour footer("#ffe0b2");
+    InkRows ink;
+    for (int y = 0; y < shot.GetHeight(); ++y)
+        for (int x = std::max(left, 0); x < std::min(right, shot.GetWidth()); ++x) {
+            const int distance = std::abs(shot.GetRed(x, y) - footer.Red()) +
+                                 std::abs(shot.GetGreen(x, y) - footer.Green()) +
+                                 std::abs(shot.GetBlue(x, y) - footer.Blue());
+            if (distance < 150) continue;
+            if (ink.top < 0) ink.top = y;
+            ink.bottom = y;
+            break;
+        }
+    return ink;
+}
 
 class PlimDlgFrameTest : public ::testing::Test {
 protected:
@@ -472,5 +510,89 @@ TEST_F(PlimDlgFrameTest, SettingsFeedbackAndAboutRunModally) {
     Command(dialog, wxEVT_MENU, CPlimDlg::kCmdAbout);
     EXPECT_EQ(title, "关于 佐贝乐儿童游戏");
     EXPECT_TRUE(zorbel::test::ShownBoxes().empty());
+    delete dialog;
+}
+
+TEST_F(PlimDlgFrameTest, OnlineCountAndLinkLineShareOneCentreInsideTheVisibleFooter) {
+    LoadedSkins skins;
+    CPlimDlg* dialog = MakeShown();
+    wxWindow* link = dialog->GetDlgItem(kIdAdLink);
+    link->SetLabel(wxString::FromUTF8("小兔子拔萝卜，快来看！"));
+    for (bool maximised : {false, true}) {
+        SCOPED_TRACE(maximised ? "maximised" : "normal");
+        if (maximised) {
+            dialog->ToggleMaximize();
+            ASSERT_TRUE(zorbel::test::PumpUntil([&] {
+                return dialog->GetRect() == CPlimDlg::MaximizedRect(CPlimDlg::WorkArea());
+            }));
+        }
+        zorbel::test::PumpFor(400ms);
+        const wxSize client = dialog->GetClientSize();
+        EXPECT_TRUE(wxRect(client).Contains(link->GetRect()));
+        // What the screen shows of the footer above the frame's 2-pixel border: a maximised
+        // window's lowest rows lie off the work area, under the panel at the screen's edge.
+        const wxPoint origin = dialog->ClientToScreen(wxPoint(0, 0));
+        const int bottom = std::min(origin.y + client.y - 2, CPlimDlg::WorkArea().GetBottom() + 1);
+        const int left = std::max(origin.x, 0);
+        const wxImage shot =
+            zorbel::test::CaptureScreen(wxRect(left, bottom - 30, origin.x + client.x - left, 30));
+        ASSERT_TRUE(shot.IsOk());
+        const int shift = left - origin.x;
+        const InkRows count = FindInk(shot, 8 - shift, 198 - shift);
+        const InkRows line = FindInk(shot, 207 - shift, client.x - 143 - shift);
+        ASSERT_GE(count.top, 0);
+        ASSERT_GE(line.top, 0);
+        EXPECT_LT(line.bottom, shot.GetHeight() - 2) << "the link line touches the edge";
+        EXPECT_LE(std::abs(count.Centre2() - line.Centre2()), 4)
+            << "count rows " << count.top << "-" << count.bottom << ", link line rows " << line.top
+            << "-" << line.bottom;
+    }
+    delete dialog;
+}
+
+TEST_F(PlimDlgFrameTest, CloseButtonLooksNormalAgainAfterItsQuestionBoxTookThePointer) {
+    LoadedSkins skins;
+    CPlimDlg* dialog = MakeShown();
+    // Wholly on the screen, where the window manager has put it.
+    wxWindow* button = dialog->GetDlgItem(kIdClose);
+    dialog->Move(100, 100);
+    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return button->GetScreenPosition().y >= 100; }));
+    const wxRect close = button->GetScreenRect();
+    // The close button's hover look is red; its normal look has none.
+    const auto redPixels = [&] {
+        const wxImage shot = zorbel::test::CaptureScreen(close);
+        int red = 0;
+        for (int y = 0; y < shot.GetHeight(); ++y)
+            for (int x = 0; x < shot.GetWidth(); ++x)
+                red += shot.GetRed(x, y) > 200 && shot.GetGreen(x, y) < 130 &&
+                       shot.GetBlue(x, y) < 130;
+        return red;
+    };
+    zorbel::test::MovePointer(wxPoint(close.x + close.width / 2, close.y + close.height / 2));
+    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return redPixels() > close.GetSize().x * 4; }))
+        << "no hover look under the pointer";
+
+    // The user moves into a real modal box over the window and answers no there.
+    bool asked = false;
+    zorbel::SetMessageBoxHook([&](wxWindow* owner, const std::string&, const std::string&, long) {
+        asked = true;
+        wxDialog box(owner, wxID_ANY, "box", wxDefaultPosition, wxSize(240, 100));
+        box.CentreOnParent();
+        box.CallAfter([&box] {
+            zorbel::test::PumpFor(200ms);
+            const wxRect area = box.GetScreenRect();
+            zorbel::test::MovePointer(wxPoint(area.x + area.width / 2, area.y + area.height / 2));
+            zorbel::test::PumpFor(300ms);
+            box.EndModal(wxID_NO);
+        });
+        box.ShowModal();
+        return static_cast<int>(zorbel::kIdNo);
+    });
+    zorbel::test::ClickPointer();
+    const bool normal = zorbel::test::PumpUntil([&] { return asked && redPixels() == 0; }, 3s);
+    zorbel::test::InstallRecordingMessageBoxHook();
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(normal) << redPixels() << " red pixels left on the close button";
+    EXPECT_TRUE(dialog->IsShown());
     delete dialog;
 }

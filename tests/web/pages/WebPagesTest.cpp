@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,7 @@
 #include "tests/support/DesktopState.h"
 #include "tests/support/KeyInput.h"
 #include "tests/support/PointerInput.h"
+#include "tests/support/ScreenCapture.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tools/demo_server/DemoServer.h"
 #include "web/DlgFeedback.h"
@@ -464,6 +466,9 @@ TEST_F(WebPagesTest, MoviePanelDeletedWhileFillingTheScreenTakesItsFrameAlong) {
 // --- Feedback window -------------------------------------------------------------------
 
 TEST_F(WebPagesTest, FeedbackShowsTheFormOverItsWholeClientAreaAndEscapeEndsIt) {
+    // Opened without a click, the window would start under the focused stand-in main window,
+    // and the screen check below would see that one.
+    main_->Hide();
     CDlgFeedback dialog;
     EXPECT_EQ(dialog.PageAddress(), Base() + "/feedback.htm");
     EXPECT_EQ(dialog.GetTitle(), wxString::FromUTF8("让儿童游戏更完善"));
@@ -476,6 +481,29 @@ TEST_F(WebPagesTest, FeedbackShowsTheFormOverItsWholeClientAreaAndEscapeEndsIt) 
         EXPECT_EQ(view->GetRect(), wxRect(wxPoint(0, 0), dialog.GetClientSize()));
         EXPECT_EQ(zorbel::skin::ElementOf(&dialog), "winTip");
         EXPECT_TRUE(dialog.Browser().GetSilent());
+        // The whole form fits without scrolling, and the screen shows its pink send button.
+        // (The view reports the address before the page's document has replaced the blank one.)
+        PumpUntil([&] { return Script(view, "document.forms.length") == "1"; }, kLoadTimeout);
+        const std::string button =
+            Script(view,
+                   "(function(){var b=document.querySelector('button[type=submit]')"
+                   ".getBoundingClientRect();var e=document.documentElement;"
+                   "return [Math.round(b.left),Math.round(b.top+b.height/2),"
+                   "b.bottom<=innerHeight&&e.scrollHeight<=innerHeight].join(' ');})()");
+        // No assertion may leave early here: the run must still reach the Escape below.
+        int left = 0, middle = 0;
+        char fits[8] = "";
+        EXPECT_EQ(std::sscanf(button.c_str(), "%d %d %7s", &left, &middle, fits), 3) << button;
+        EXPECT_STREQ(fits, "true") << button;
+        const auto pinkAt = [&](wxPoint at) {
+            const wxImage pixel = zorbel::test::CaptureScreen(wxRect(at, wxSize(1, 1)));
+            return pixel.IsOk() && pixel.GetRed(0, 0) > 220 && pixel.GetGreen(0, 0) < 190 &&
+                   pixel.GetBlue(0, 0) > 130 && pixel.GetBlue(0, 0) < 220;
+        };
+        EXPECT_TRUE(PumpUntil([&] {
+            return pinkAt(view->ClientToScreen(wxPoint(left + 8, middle)));
+        })) << "no send button on the screen at "
+            << left << "," << middle;
         CharHook(view, WXK_RETURN);
         openAfterEnter = dialog.IsModal();
         CharHook(view, WXK_ESCAPE);
