@@ -31,8 +31,13 @@ class ForeignWindow {
 public:
     explicit ForeignWindow(Window parent = 0) {
         display_ = CX11Display::Get();
-        window_ = XCreateSimpleWindow(display_, parent ? parent : DefaultRootWindow(display_), 0, 0,
-                                      50, 50, 0, 0, 0);
+        // Left alone by a window manager: the tests build the frames they need themselves,
+        // and a manager's own frame would add a level to every one of them.
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        window_ = XCreateWindow(display_, parent ? parent : DefaultRootWindow(display_), 0, 0, 50,
+                                50, 0, CopyFromParent, InputOutput, CopyFromParent,
+                                CWOverrideRedirect, &attributes);
         XMapWindow(display_, window_);
         XSync(display_, False);
     }

@@ -409,7 +409,9 @@ TEST_F(WebPagesTest, MoviePanelDoubleClicksFillTheScreenAndReturnInsideTheRunnin
             EXPECT_TRUE(panel->IsShown());
             EXPECT_EQ(panel->GetSize(), frame ? frame->GetClientSize() : wxSize());
             EXPECT_FALSE(main_->IsShown());
-            if (frame) EXPECT_EQ(zorbel::test::FullScreenFault(frame), "");
+            if (frame) {
+                EXPECT_EQ(zorbel::test::FullScreenFault(frame), "");
+            }
             // The main window's layout keeps placing the panel; the place waits for the return.
             panel->SetSize(207, 106, 333, 222);
             laidOut = wxRect(207, 106, 333, 222);
