@@ -73,10 +73,10 @@ std::string ResolveCacheFolder(const std::string& value, const std::string& sett
 
 std::string DefaultCacheFolder() {
     const char* cacheHome = std::getenv("XDG_CACHE_HOME");
-    if (cacheHome && cacheHome[0] == '/') return std::string(cacheHome) + "/zorbel";
+    if (cacheHome && cacheHome[0] == '/') return std::string(cacheHome) + "/zorbel/titles";
     const std::string home = zorbel::HomeFolder();
     if (home.empty() || home == "/") return std::string();
-    return home + "/.cache/zorbel";
+    return home + "/.cache/zorbel/titles";
 }
 
 std::string EffectiveCacheFolder(const std::string& settingsPath, bool* missing) {

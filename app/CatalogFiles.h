@@ -45,8 +45,9 @@ std::string ReadCacheFolder(const std::string& settingsPath);
 // The folder a cache folder value names: a relative value lies in the settings file's
 // folder (the program's), not in whatever the working folder happens to be.
 std::string ResolveCacheFolder(const std::string& value, const std::string& settingsPath);
-// Where titles go when the settings name no folder: $XDG_CACHE_HOME/zorbel (by default
-// ~/.cache/zorbel), one folder per user; empty when there is no home folder either.
+// Where titles go when the settings name no folder: $XDG_CACHE_HOME/zorbel/titles (by
+// default ~/.cache/zorbel/titles), one folder per user, beside the web engine's own caches
+// in $XDG_CACHE_HOME/zorbel; empty when there is no home folder either.
 std::string DefaultCacheFolder();
 // The cache folder the program uses: the setting, resolved; or, when the setting is missing
 // (then *missing is true and the caller says so), the default folder. Never the file

@@ -82,7 +82,7 @@ TEST(CatalogFiles, CacheFolderIsNeverTheRootAndARelativeOneLiesBesideTheSettings
     const std::string ini = SettingsPath(dir.Folder());
     const std::string cacheHome = dir.Folder() + "xdg-cache";
     setenv("XDG_CACHE_HOME", cacheHome.c_str(), 1);
-    EXPECT_EQ(DefaultCacheFolder(), cacheHome + "/zorbel");
+    EXPECT_EQ(DefaultCacheFolder(), cacheHome + "/zorbel/titles");
 
     bool missing = false;
     // Missing, empty, over-long or the root: the per-user default, and only the first
@@ -90,7 +90,7 @@ TEST(CatalogFiles, CacheFolderIsNeverTheRootAndARelativeOneLiesBesideTheSettings
     for (const std::string& value :
          {std::string(), "/" + std::string(300, 'c'), std::string("/")}) {
         ASSERT_TRUE(WriteCacheFolder(ini, value));
-        EXPECT_EQ(EffectiveCacheFolder(ini, &missing), cacheHome + "/zorbel") << value;
+        EXPECT_EQ(EffectiveCacheFolder(ini, &missing), cacheHome + "/zorbel/titles") << value;
         EXPECT_EQ(missing, value != "/") << value;
     }
     ASSERT_TRUE(WriteCacheFolder(ini, "titles/../缓存/"));
@@ -101,7 +101,7 @@ TEST(CatalogFiles, CacheFolderIsNeverTheRootAndARelativeOneLiesBesideTheSettings
 
     unsetenv("XDG_CACHE_HOME");
     setenv("HOME", dir.Path().c_str(), 1);
-    EXPECT_EQ(DefaultCacheFolder(), dir.Path() + "/.cache/zorbel");
+    EXPECT_EQ(DefaultCacheFolder(), dir.Path() + "/.cache/zorbel/titles");
 }
 
 TEST(CatalogFiles, CatalogPathComesFromTheDataFolderFilledFromTheShippedData) {

@@ -181,7 +181,7 @@ TEST_F(PlimDlgTest, MissingCacheKeyShowsCode1001OnceBeforeTheWindowAndStillStart
     EXPECT_EQ(box.style, zorbel::kMbOk);
     EXPECT_FALSE(dialog.IsShown());
     // Titles go to the per-user folder, never to the file system's root.
-    EXPECT_EQ(dialog.m_strCacheFolder, cacheHome + "/zorbel");
+    EXPECT_EQ(dialog.m_strCacheFolder, cacheHome + "/zorbel/titles");
     EXPECT_TRUE(std::filesystem::is_directory(dialog.m_strCacheFolder));
     std::filesystem::remove_all(cacheHome);
     unsetenv("XDG_CACHE_HOME");

@@ -174,8 +174,8 @@ TEST_F(SettingsDialogTest, CancelledFolderChoiceThenOkStoresEmptyAndTheReReadRep
         std::filesystem::temp_directory_path() / ("zorbel-cache-" + std::to_string(getpid()));
     setenv("XDG_CACHE_HOME", cacheHome.c_str(), 1);
     wxFrame owner(nullptr, wxID_ANY, "main");
-    EXPECT_EQ(zorbel::ReReadCacheFolderAfterSettings(&owner), cacheHome + "/zorbel");
-    EXPECT_TRUE(std::filesystem::is_directory(cacheHome + "/zorbel"));
+    EXPECT_EQ(zorbel::ReReadCacheFolderAfterSettings(&owner), cacheHome + "/zorbel/titles");
+    EXPECT_TRUE(std::filesystem::is_directory(cacheHome + "/zorbel/titles"));
     std::filesystem::remove_all(cacheHome);
     unsetenv("XDG_CACHE_HOME");
     ASSERT_EQ(ShownBoxes().size(), 1u);
