@@ -2,11 +2,11 @@
 
 #include "app/CatalogFiles.h"
 #include "catalog/DownloadState.h"
+#include "catalog/HttpHeaderLine.h"
 
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -29,30 +29,6 @@ void InitCurlOnce() {
 
 bool Quitting() {
     return AppExiting.load() != 0;
-}
-
-bool StartsWithNoCase(const char* data, std::size_t length, const char* head) {
-    const std::size_t n = std::strlen(head);
-    if (length < n) return false;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (std::tolower(static_cast<unsigned char>(data[i])) != head[i]) return false;
-    }
-    return true;
-}
-
-// A Content-Length value: digits with optional blanks around them; -1 for anything else.
-std::int64_t ParseLength(const char* data, std::size_t length) {
-    std::size_t i = 0;
-    while (i < length && (data[i] == ' ' || data[i] == '\t')) ++i;
-    std::int64_t value = 0;
-    std::size_t digits = 0;
-    for (; i < length && data[i] >= '0' && data[i] <= '9'; ++i, ++digits) {
-        if (value > (INT64_MAX - 9) / 10) return -1;
-        value = value * 10 + (data[i] - '0');
-    }
-    while (i < length && (data[i] == ' ' || data[i] == '\t' || data[i] == '\r' || data[i] == '\n'))
-        ++i;
-    return digits > 0 && i == length ? value : -1;
 }
 
 // Only a file named "<something>.swf" is a title file; a ".." step could leave the cache folder.
@@ -211,18 +187,16 @@ int CDownloadWorker::ProgressThunk(void* self, std::int64_t, std::int64_t, std::
 std::size_t CDownloadWorker::OnHeaderLine(const char* data, std::size_t length) {
     // Trailers of a chunked answer come through here too; the answer is settled by then.
     if (m_bResponseStarted) return length;
-    if (StartsWithNoCase(data, length, "http/")) {
+    const HttpHeaderLine line = HttpHeaderLine::Parse(data, length);
+    if (line.kind == HttpHeaderLine::Kind::StatusLine) {
         m_nHeaderLength = -1;
         return length;
     }
-    if (StartsWithNoCase(data, length, "content-length:")) {
-        const std::size_t n = std::strlen("content-length:");
-        m_nHeaderLength = ParseLength(data + n, length - n);
+    if (line.kind == HttpHeaderLine::Kind::ContentLength) {
+        m_nHeaderLength = line.contentLength;
         return length;
     }
-    const bool endOfHeaders =
-        (length == 2 && data[0] == '\r' && data[1] == '\n') || (length == 1 && data[0] == '\n');
-    if (!endOfHeaders) return length;
+    if (line.kind != HttpHeaderLine::Kind::EndOfHeaders) return length;
     long status = 0;
     curl_easy_getinfo(static_cast<CURL*>(m_curl), CURLINFO_RESPONSE_CODE, &status);
     // Interim answers and redirections are followed by the real answer.

@@ -223,10 +223,10 @@ bool ReadTail(const uint8_t* tail, size_t tailSize, SwfMovieHeader& header, Fail
         for (unsigned i = 0; i < n; ++i, ++bit) {
             v = (v << 1) | ((tail[bit / 8] >> (7 - bit % 8)) & 1u);
         }
-        if (v & (uint32_t{1} << (n - 1))) {
-            return n == 32 ? int32_t(v) : int32_t(v) - int32_t(uint32_t{1} << (n - 1)) * 2;
-        }
-        return int32_t(v);
+        // Sign-extended in 64 bits: a field has up to 31 bits, and 2^31 is no int32_t.
+        int64_t value = v;
+        if (v >> (n - 1) & 1u) value -= int64_t{1} << n;
+        return int32_t(value);
     };
     header.stageTwips.xMin = readSigned(nbits);
     header.stageTwips.xMax = readSigned(nbits);

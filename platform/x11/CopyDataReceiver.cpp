@@ -6,6 +6,7 @@
 
 #include <wx/toplevel.h>
 
+#include "platform/x11/CopyDataFields.h"
 #include "platform/x11/CopyDataProtocol.h"
 #include "platform/x11/InstanceMarker.h"
 #include "platform/x11/X11Display.h"
@@ -43,8 +44,8 @@ bool ReadPayload(Display* display, Window sender, Atom property, unsigned long l
     const long units = static_cast<long>((length + 3) / 4);
     int status = XGetWindowProperty(display, sender, property, 0, units, False, atoms.data, &type,
                                     &format, &count, &after, &data);
-    bool ok = status == Success && type == atoms.data && format == 8 && count >= length;
-    if (ok) bytes->assign(data, data + length);
+    bool ok = status == Success && type == atoms.data && format == 8 &&
+              copydata::TakePayload(data, count, length, *bytes);
     if (data != nullptr) XFree(data);
     XDeleteProperty(display, sender, property);
     ok = CX11Display::PopErrorTrap() == 0 && ok;
@@ -66,10 +67,6 @@ void Acknowledge(Display* display, Window sender, bool handled) {
     CX11Display::PopErrorTrap();
 }
 
-unsigned long Field32(long value) {
-    return static_cast<unsigned long>(value) & 0xFFFFFFFFul;
-}
-
 }  // namespace
 
 struct CopyDataReceiverFilter {
@@ -80,20 +77,17 @@ struct CopyDataReceiverFilter {
         if (display == nullptr || event->xclient.message_type != ProtocolAtoms(display).message)
             return GDK_FILTER_CONTINUE;
 
-        const XClientMessageEvent& message = event->xclient;
-        const Window sender = static_cast<Window>(message.data.l[0]);
-        const Atom property = static_cast<Atom>(message.data.l[1]);
-        const unsigned long length = Field32(message.data.l[2]);
-        unsigned long dwData = Field32(message.data.l[3]);
-        if (sizeof(unsigned long) > 4) dwData |= Field32(message.data.l[4]) << 16 << 16;
+        const auto fields = copydata::MessageFields::Decode(event->xclient.data.l);
+        const Window sender = static_cast<Window>(fields.sender);
 
         std::vector<uint8_t> bytes;
-        const bool read = ReadPayload(display, sender, property, length, &bytes);
+        const bool read =
+            ReadPayload(display, sender, static_cast<Atom>(fields.property), fields.length, &bytes);
         // A copy: the handler may delete the receiver, and with it the handler itself.
         CCopyDataReceiver::Handler handler = static_cast<CCopyDataReceiver*>(data)->m_handler;
         if (read && handler) {
             try {
-                handler(dwData, bytes);
+                handler(fields.dwData, bytes);
             } catch (...) {
                 // Nothing may unwind through the toolkit's C code; the sender is still answered.
             }

@@ -1,10 +1,11 @@
-// The text a copy-data message carries and the updater's quit request.
+// The text a copy-data message carries, the fields that announce it and the updater's quit request.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/x11/CopyDataFields.h"
 #include "platform/x11/CopyDataText.h"
 
 using zorbel::CopyDataText;
@@ -55,4 +56,22 @@ TEST(CopyDataTextTest, NoBytesGiveTheEmptyTextAndTheLengthNeverReadsPastTheBytes
     const std::vector<uint8_t> short_ = Bytes("Tarnup is ok!", 13);
     EXPECT_EQ(CopyDataText(short_, 1000), "Tarnup is ok!");
     EXPECT_EQ(CopyDataText(std::vector<uint8_t>(), 14), "");
+}
+
+TEST(CopyDataFieldsTest, FieldsCarry32BitsAndThePayloadNeedsEveryByte) {
+    using zorbel::x11::copydata::MessageFields;
+    // Xlib sign-extends a 32-bit field into a wider long; only its 32 bits count.
+    const long sent[5] = {0x2e00003, 0x1a5, -1, -2, 0x7};
+    const MessageFields fields = MessageFields::Decode(sent);
+    EXPECT_EQ(fields.sender, 0x2e00003ul);
+    EXPECT_EQ(fields.property, 0x1a5ul);
+    EXPECT_EQ(fields.length, 0xFFFFFFFFul);
+    EXPECT_EQ(fields.dwData, sizeof(long) > 4 ? 0x7FFFFFFFEul : 0xFFFFFFFEul);
+
+    const std::vector<uint8_t> property = Bytes("Tarnup is ok!", 14);
+    std::vector<uint8_t> bytes{1};
+    EXPECT_FALSE(zorbel::x11::copydata::TakePayload(property.data(), 13, 14, bytes));
+    EXPECT_EQ(bytes, std::vector<uint8_t>{1});
+    ASSERT_TRUE(zorbel::x11::copydata::TakePayload(property.data(), 14, 13, bytes));
+    EXPECT_EQ(CopyDataText(bytes, bytes.size()), "Tarnup is ok!");
 }

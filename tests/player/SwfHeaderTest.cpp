@@ -40,18 +40,22 @@ void PutTag(Bytes& b, uint16_t code, const Bytes& body, bool longForm = false) {
     b.insert(b.end(), body.begin(), body.end());
 }
 
-// RECT with 16-bit fields: 5 + 64 bits in 9 bytes.
-void PutRect16(Bytes& b, int16_t xMin, int16_t xMax, int16_t yMin, int16_t yMax) {
-    uint8_t out[9] = {};
-    int bit = 0;
-    auto put = [&](uint32_t value, int count) {
-        for (int i = count - 1; i >= 0; --i, ++bit) {
+// RECT with `bits`-bit fields: 5 + 4 * bits bits, padded to whole bytes.
+void PutRect(Bytes& b, unsigned bits, int32_t xMin, int32_t xMax, int32_t yMin, int32_t yMax) {
+    Bytes out((5 + 4 * bits + 7) / 8);
+    unsigned bit = 0;
+    auto put = [&](uint32_t value, unsigned count) {
+        for (unsigned i = count; i-- > 0; ++bit) {
             if ((value >> i) & 1u) out[bit / 8] |= uint8_t(0x80 >> (bit % 8));
         }
     };
-    put(16, 5);
-    for (int16_t v : {xMin, xMax, yMin, yMax}) put(uint16_t(v), 16);
-    b.insert(b.end(), out, out + 9);
+    put(bits, 5);
+    for (int32_t v : {xMin, xMax, yMin, yMax}) put(uint32_t(v), bits);
+    b.insert(b.end(), out.begin(), out.end());
+}
+
+void PutRect16(Bytes& b, int16_t xMin, int16_t xMax, int16_t yMin, int16_t yMax) {
+    PutRect(b, 16, xMin, xMax, yMin, yMax);
 }
 
 struct Sample {
@@ -200,6 +204,26 @@ TEST(SwfHeaderRead, ReadsEveryFieldOfAnUncompressedHeader) {
     EXPECT_DOUBLE_EQ(r.header.frameRate, 24.5);
     EXPECT_EQ(r.header.frameCount, 3);
     EXPECT_EQ(r.header.firstTagOffset, 8u + 9u + 4u);
+}
+
+TEST(SwfHeaderRead, WidestRectangleFieldsKeepTheirSign) {
+    // 31 bits is the widest a field can be; its extremes are the stage of a 33-byte movie.
+    const int32_t lowest = -(int32_t{1} << 30), highest = (int32_t{1} << 30) - 1;
+    Bytes fws = {'F', 'W', 'S', 10, 33, 0, 0, 0};
+    PutRect(fws, 31, lowest, highest, -1, 0);
+    PutU16(fws, 0x0C00);
+    PutU16(fws, 1);
+    PutTag(fws, 1, {});
+    PutTag(fws, 0, {});
+    ASSERT_EQ(fws.size(), 33u);
+    auto r = SwfHeader::Read(fws);
+    ASSERT_TRUE(r.ok()) << r.message;
+    EXPECT_EQ(r.header.stageTwips.xMin, lowest);
+    EXPECT_EQ(r.header.stageTwips.xMax, highest);
+    EXPECT_EQ(r.header.stageTwips.yMin, -1);
+    EXPECT_EQ(r.header.stageTwips.yMax, 0);
+    EXPECT_DOUBLE_EQ(r.header.stageWidth, (double(highest) - lowest) / 20.0);
+    EXPECT_EQ(r.header.firstTagOffset, 8u + 17u + 4u);
 }
 
 TEST(SwfHeaderRead, CompressedHeadersMatchTheirUncompressedMovie) {
