@@ -20,8 +20,19 @@ Display* XDisplay() {
     return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
 }
 
+// Managed windows come and go while they are looked at (menus, tooltips, a window being
+// destroyed): an X error on a vanished one must not end the test program.
+class ErrorTrap {
+public:
+    ErrorTrap() { gdk_x11_display_error_trap_push(gdk_display_get_default()); }
+    ~ErrorTrap() { gdk_x11_display_error_trap_pop_ignored(gdk_display_get_default()); }
+    ErrorTrap(const ErrorTrap&) = delete;
+    ErrorTrap& operator=(const ErrorTrap&) = delete;
+};
+
 std::vector<unsigned long> WindowListProperty(Window window, const char* name) {
     std::vector<unsigned long> result;
+    ErrorTrap trap;
     Display* display = XDisplay();
     Atom actualType = None;
     int actualFormat = 0;
@@ -55,6 +66,7 @@ std::vector<unsigned long> StackingOrder() {
 }
 
 bool IsMapped(unsigned long window) {
+    ErrorTrap trap;
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(XDisplay(), window, &attributes)) return false;
     return attributes.map_state == IsViewable;
@@ -69,6 +81,7 @@ unsigned long TopmostMappedWindow() {
 }
 
 wxRect ScreenRectOf(unsigned long window) {
+    ErrorTrap trap;
     Display* display = XDisplay();
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, window, &attributes)) return wxRect();
@@ -98,6 +111,7 @@ std::string MissingDesktop() {
 wxColour ScreenPixel(const wxPoint& screen) {
     Display* display = XDisplay();
     XSync(display, False);
+    ErrorTrap trap;
     XImage* image = XGetImage(display, DefaultRootWindow(display), screen.x, screen.y, 1, 1,
                               AllPlanes, ZPixmap);
     if (!image) return wxColour();
@@ -128,6 +142,7 @@ std::string FullScreenFault(wxWindow* topLevel) {
 }
 
 std::string DescribeStacking() {
+    ErrorTrap trap;
     Display* display = XDisplay();
     std::string text;
     for (unsigned long window : StackingOrder()) {
