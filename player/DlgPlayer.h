@@ -97,8 +97,6 @@ public:
     CXScrollBar& SeekBar() { return m_wndSeekBar; }
     std::string StatusText() const;
     bool IsProgressTimerRunning() const { return m_nProgressTimer != 0; }
-    // Plays and favourites waiting for the catalog to be free.
-    std::size_t PendingWrites() const { return m_pendingWrites.PendingCount(); }
 
 protected:
     wxString FullScreenTitle() const override;

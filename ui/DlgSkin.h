@@ -67,8 +67,6 @@ public:
     // Returns what happened.
     zorbel::WriteOutcome SaveSkinSettings(int hue, int saturation, int brightness,
                                           const std::string& theme);
-    // Whether an appearance waits for the catalog to be free.
-    bool IsSavePending() const { return m_pendingSave.HasPending(); }
 
     CSkinSlider* Slider(int id) const;
     const std::string& Texture() const { return m_strTexture; }
