@@ -32,6 +32,7 @@ bool CDbVelaLite::Open(const char* path, const char* key) {
         sqlite3_close(m_pDb);
         m_pDb = nullptr;
     }
+    m_bMetLock = m_bMetDamage = false;
     // An empty name would open a private temporary database that looks like a good one.
     if (!path || !*path) return false;
 
@@ -55,22 +56,41 @@ bool CDbVelaLite::Open(const char* path, const char* key) {
         if (sqlite3_exec(m_pDb, kdf.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) return false;
     }
 
+    sqlite3_busy_timeout(m_pDb, m_nBusyTimeoutMs);
+
     // Keying always succeeds; a wrong key (or a file that is no database) only shows when the
     // schema is read. A database without any table (an empty file, say) is no catalog either:
-    // it is damaged data, not an empty catalog.
+    // it is damaged data, not an empty catalog. Another program's write lock stops the read
+    // too; the file is then taken as the catalog it was (a lock is no damage).
     sqlite3_stmt* check = nullptr;
-    bool ok = sqlite3_prepare_v2(m_pDb, "SELECT count(*) FROM sqlite_master", -1, &check,
-                                 nullptr) == SQLITE_OK &&
-              sqlite3_step(check) == SQLITE_ROW && sqlite3_column_int(check, 0) > 0;
+    int result =
+        sqlite3_prepare_v2(m_pDb, "SELECT count(*) FROM sqlite_master", -1, &check, nullptr);
+    if (result == SQLITE_OK) result = sqlite3_step(check);
+    const bool hasTables = result == SQLITE_ROW && sqlite3_column_int(check, 0) > 0;
     if (check) sqlite3_finalize(check);
-    if (!ok) return false;
+    if (CSqlStatement::IsBusyResult(result))
+        m_bMetLock = true;
+    else if (!hasTables)
+        return false;
 
     return sqlite3_create_function(m_pDb, "RANDOM", 1, SQLITE_UTF8, nullptr, &RandomWithArgument,
                                    nullptr, nullptr) == SQLITE_OK;
 }
 
+void CDbVelaLite::SetBusyTimeout(int milliseconds) {
+    m_nBusyTimeoutMs = milliseconds;
+    if (m_pDb) sqlite3_busy_timeout(m_pDb, milliseconds);
+}
+
+void CDbVelaLite::Note(int result) {
+    if (CSqlStatement::IsBusyResult(result))
+        m_bMetLock = true;
+    else if (CSqlStatement::IsDamageResult(result))
+        m_bMetDamage = true;
+}
+
 CSqlStatement* CDbVelaLite::Prepare(const char* sql) {
-    return new (std::nothrow) CSqlStatement(sql, m_pDb);
+    return new (std::nothrow) CSqlStatement(sql, m_pDb, this);
 }
 
 bool CDbVelaLite::ExecuteSql(const char* sql) {

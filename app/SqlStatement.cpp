@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include "app/DbVelaLite.h"
+
 namespace {
 
 // Room for the usual title and class names, so that consecutive values share one buffer.
@@ -9,22 +11,53 @@ constexpr std::size_t kTextReserve = 256;
 
 }  // namespace
 
-CSqlStatement::CSqlStatement(const char* sql, sqlite3* db) {
+CSqlStatement::CSqlStatement(const char* sql, sqlite3* db, CDbVelaLite* owner) : m_pOwner(owner) {
     m_strText.reserve(kTextReserve);
-    if (!sql || !db || sqlite3_prepare_v2(db, sql, -1, &m_pStmt, nullptr) != SQLITE_OK) {
+    if (!sql || !db) {
+        m_nLastResult = SQLITE_MISUSE;
+        return;
+    }
+    const int result = sqlite3_prepare_v2(db, sql, -1, &m_pStmt, nullptr);
+    if (result != SQLITE_OK) {
         // A failed prepare may still have produced a handle; it is not kept.
         if (m_pStmt) sqlite3_finalize(m_pStmt);
         m_pStmt = nullptr;
     }
+    Remember(result);
 }
 
 CSqlStatement::~CSqlStatement() {
     if (m_pStmt) sqlite3_finalize(m_pStmt);
 }
 
+bool CSqlStatement::IsBusyResult(int result) {
+    const int primary = result & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+bool CSqlStatement::IsDamageResult(int result) {
+    switch (result & 0xff) {
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+        case SQLITE_IOERR:
+        case SQLITE_CANTOPEN:
+        case SQLITE_FORMAT:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CSqlStatement::Remember(int result) {
+    m_nLastResult = result;
+    if (m_pOwner) m_pOwner->Note(result);
+}
+
 bool CSqlStatement::NextRow() {
     if (!m_pStmt) return false;
-    switch (sqlite3_step(m_pStmt)) {
+    const int result = sqlite3_step(m_pStmt);
+    Remember(result);
+    switch (result) {
         case SQLITE_ROW:
             return true;
         case SQLITE_DONE:
@@ -37,7 +70,9 @@ bool CSqlStatement::NextRow() {
 
 bool CSqlStatement::Execute() {
     if (!m_pStmt) return false;
-    if (sqlite3_step(m_pStmt) != SQLITE_DONE) return false;
+    const int result = sqlite3_step(m_pStmt);
+    Remember(result);
+    if (result != SQLITE_DONE) return false;
     sqlite3_reset(m_pStmt);
     return true;
 }

@@ -4,13 +4,19 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+class CDbVelaLite;
 
 // One prepared statement of the catalog database. Made by CDbVelaLite::Prepare; the caller
 // deletes it, always before the connection it came from. A text the database rejects still
 // gives a statement: it has no handle, returns no rows and executes nothing.
+//
+// The statement remembers how its last prepare or step ended, so that a caller can tell "no
+// rows" from "locked by another program" and from "damaged data"; it also tells its
+// connection (CDbVelaLite::MetLock, MetDamage).
 class CSqlStatement {
 public:
-    CSqlStatement(const char* sql, sqlite3* db);
+    // owner, when given, hears of every lock and every damage the statement meets.
+    CSqlStatement(const char* sql, sqlite3* db, CDbVelaLite* owner = nullptr);
     virtual ~CSqlStatement();
     CSqlStatement(const CSqlStatement&) = delete;
     CSqlStatement& operator=(const CSqlStatement&) = delete;
@@ -37,7 +43,25 @@ public:
     // Whether the database accepted the text.
     bool IsValid() const { return m_pStmt != nullptr; }
 
+    // The database's result for the last prepare or step: SQLITE_OK after preparing,
+    // SQLITE_ROW, SQLITE_DONE or the error. A statement without a handle keeps the result of
+    // its prepare (SQLITE_MISUSE when there was no text or no connection).
+    int LastResult() const { return m_nLastResult; }
+    // Another connection held a lock the statement needed: nothing was read or written, and
+    // the data are not at fault.
+    bool IsBusy() const { return IsBusyResult(m_nLastResult); }
+    // The data failed (a damaged page, no database or the wrong key, an I/O error): what was
+    // read is not all there is. A rejected text is no damage: it only yields no rows.
+    bool IsDamaged() const { return IsDamageResult(m_nLastResult); }
+
+    static bool IsBusyResult(int result);
+    static bool IsDamageResult(int result);
+
 private:
+    void Remember(int result);
+
     sqlite3_stmt* m_pStmt = nullptr;
     std::string m_strText;
+    CDbVelaLite* m_pOwner = nullptr;
+    int m_nLastResult = 0;
 };

@@ -99,6 +99,10 @@ bool CStartupSequence::ReadSavedAppearance(int* hue, int* saturation, int* brigh
     if (!std::filesystem::exists(dbPath, error)) return false;
 
     auto* db = new CDbVelaLite();
+    // Another program writing the catalog (a backup, an update) is waited for a while, with no
+    // window to freeze yet; a lock that outlasts the wait is still no damage, and the program
+    // starts with the default appearance.
+    db->SetBusyTimeout(kLockWaitMs);
     if (!db->Open(dbPath.c_str(), zorbel::files::kCatalogKey)) {
         delete db;
         return false;
@@ -106,6 +110,10 @@ bool CStartupSequence::ReadSavedAppearance(int* hue, int* saturation, int* brigh
 
     SkinTexture.clear();
     *hue = *saturation = *brightness = 0;
+    if (db->MetLock()) {
+        delete db;
+        return true;
+    }
     // The last matching row wins; a statement that fails yields no rows and the zeros stand.
     CSqlStatement* statement = db->Prepare(zorbel::sql::SqlSkinRowsFor(CurrentUserId));
     while (statement != nullptr && statement->NextRow()) {
@@ -115,8 +123,13 @@ bool CStartupSequence::ReadSavedAppearance(int* hue, int* saturation, int* brigh
         SkinTexture = statement->ColumnText(zorbel::sql::kSkinTexture);
     }
     delete statement;
+    const bool damaged = db->MetDamage();
     delete db;
-    return true;
+    if (damaged) {
+        SkinTexture.clear();
+        *hue = *saturation = *brightness = 0;
+    }
+    return !damaged;
 }
 
 void CStartupSequence::ReportDataFailure() {

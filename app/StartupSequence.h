@@ -19,7 +19,7 @@ class CStartupSequence {
 public:
     enum class Outcome {
         kOtherInstance,  // another instance runs and was asked to come forward
-        kDataFailure,    // the catalog is missing or does not open; the user was told
+        kDataFailure,    // the catalog is missing, does not open or is damaged; the user was told
         kRan,            // the main window ran and has closed
     };
 
@@ -29,6 +29,8 @@ public:
 
     static constexpr const char* kSkinPassword = "7QOVANETHRIM";
     static constexpr const char* kDataFailureCaption = "佐贝乐.儿童游戏";
+    // How long start-up waits for another program's lock on the catalog to clear.
+    static constexpr int kLockWaitMs = 5000;
 
     // exeName names the instance marker: the executable's base name without extension.
     explicit CStartupSequence(std::string exeName);
@@ -45,7 +47,8 @@ public:
 
 private:
     // Reads the saved appearance into SkinTexture and the colour shift; false when the
-    // catalog is missing or does not open.
+    // catalog is missing, does not open or is damaged. A catalog that stays locked by another
+    // program gives the defaults.
     bool ReadSavedAppearance(int* hue, int* saturation, int* brightness);
     void ReportDataFailure();
 

@@ -44,7 +44,8 @@ bool CatalogFileExists(const std::string& path) {
     return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
-// The catalog connection of one load, or null when the file is missing or does not open.
+// The catalog connection of one load, or null when the file is missing or does not open. A
+// catalog that another program holds locked opens and reads as empty: a lock is no damage.
 std::unique_ptr<CDbVelaLite> OpenCatalog() {
     const std::string path = zorbel::files::CatalogPath();
     if (!CatalogFileExists(path)) return nullptr;
@@ -95,7 +96,10 @@ void CPlimDlg::LoadCatalogType(const std::string& typeId) {
             if (classCount == 0) tree->Expand(classItem);
             ++classCount;
         });
+        // Damage found half-way is told as a catalog that does not open; what was read stays.
+        const bool damaged = db->MetDamage();
         db.reset();
+        if (damaged) ShowCatalogFailure();
         zorbel::TrimWorkingSet();
     } catch (...) {
         // A load that fails half-way keeps what it inserted; the user sees no message.
@@ -127,6 +131,9 @@ void CPlimDlg::LoadCartoonCatalog() {
             if (classCount == 0) tree->Expand(classItem);
             ++classCount;
         });
+        const bool damaged = db->MetDamage();
+        db.reset();
+        if (damaged) ShowCatalogFailure();
     } catch (...) {
         // As for the type loader: the items inserted so far stay.
     }

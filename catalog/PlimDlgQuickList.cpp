@@ -67,8 +67,11 @@ void CPlimDlg::LoadQuickList(const std::string& kind) {
                 while (statement->NextRow())
                     AppendItem(tree, heading, statement->ColumnText(list.column));
         }
+        // Damage is told as a catalog that does not open; a lock only reads as empty.
+        const bool damaged = db->MetDamage();
         db.reset();
         tree->Expand(heading);
+        if (damaged) ShowCatalogFailure();
         zorbel::TrimWorkingSet();
     } catch (...) {
         // A load that fails half-way keeps what it inserted; the user sees no message.

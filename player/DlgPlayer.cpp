@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include <wx/app.h>
 #include <wx/control.h>
@@ -31,6 +32,7 @@ wxBEGIN_EVENT_TABLE(CDlgPlayer, CFullScreenPanel)
     EVT_COMMAND_LEFT_DCLICK (CDlgPlayer::kFrameId,         CDlgPlayer::OnFrameDoubleClick)
     EVT_TIMER               (CDlgPlayer::kProgressTimerId, CDlgPlayer::OnTimer)
     EVT_TIMER               (CDlgPlayer::kStatusTimerId,   CDlgPlayer::OnTimer)
+    EVT_TIMER               (CDlgPlayer::kWritesTimerId,   CDlgPlayer::OnWritesTimer)
     EVT_XSCROLL_HSCROLL     (CDlgPlayer::kSeekBarId,       CDlgPlayer::OnHScroll)
     EVT_SIZE                (                              CDlgPlayer::OnSize)
     // wx sends the dialog's initialisation as an event.
@@ -81,11 +83,14 @@ struct CDlgPlayerMovieInput {
 };
 
 CDlgPlayer::CDlgPlayer()
-    : m_timerProgress(this, kProgressTimerId), m_timerStatus(this, kStatusTimerId) {}
+    : m_timerProgress(this, kProgressTimerId),
+      m_timerStatus(this, kStatusTimerId),
+      m_timerWrites(this, kWritesTimerId) {}
 
 CDlgPlayer::~CDlgPlayer() {
     m_timerProgress.Stop();
     m_timerStatus.Stop();
+    m_timerWrites.Stop();
 }
 
 bool CDlgPlayer::Create(wxWindow* parent) {
@@ -221,21 +226,56 @@ void CDlgPlayer::WatchMovieInput() {
 }
 
 void CDlgPlayer::RecordPlay() {
-    CPlayHistory history;
-    if (!history.RecordPlay(m_strTitle))
-        ShowNotice(this, CPlayHistory::DataFailureNotice(CPlayHistory::VendorSiteName()));
+    const std::string title = m_strTitle;
+    ReportWrite(m_pendingWrites.Submit([title] { return CPlayHistory().RecordPlay(title); }));
 }
 
 void CDlgPlayer::AddFavorite() {
     CPlayHistory history;
     const std::string site = CPlayHistory::VendorSiteName();
-    // For a title that is a favourite already the notice comes first, then the count rises.
-    const CPlayHistory::FavoriteResult result =
-        history.AddFavorite(m_strTitle, [this, &site](const CPlayHistory::FavoriteResult& before) {
+    const std::string title = m_strTitle;
+    bool noticeShown = false;
+    // Plays that wait for the lock go first; while they wait, the favourite waits behind them.
+    if (m_pendingWrites.HasPending()) ReportWrite(m_pendingWrites.Retry());
+    CPlayHistory::FavoriteResult result;
+    result.title = title;
+    result.outcome = CPlayHistory::FavoriteOutcome::Locked;
+    if (!m_pendingWrites.HasPending()) {
+        // For a title that is a favourite already the notice comes first, then the count rises.
+        result = history.AddFavorite(title, [&](const CPlayHistory::FavoriteResult& before) {
             ShowNotice(this, CPlayHistory::FavoriteNotice(before, site));
+            noticeShown = true;
         });
-    if (result.outcome != CPlayHistory::FavoriteOutcome::AlreadyFavourite)
+    }
+    if (result.outcome == CPlayHistory::FavoriteOutcome::Locked)
+        KeepWrite([title] { return CPlayHistory().StoreFavorite(title); });
+    if (!noticeShown || result.outcome == CPlayHistory::FavoriteOutcome::DataFailure)
         ShowNotice(this, CPlayHistory::FavoriteNotice(result, site));
+}
+
+void CDlgPlayer::KeepWrite(CCatalogWriteQueue::Write write) {
+    m_pendingWrites.Keep(std::move(write));
+    ReportWrite(zorbel::WriteOutcome::kLocked);
+}
+
+void CDlgPlayer::ReportWrite(zorbel::WriteOutcome outcome) {
+    if (m_pendingWrites.HasPending()) {
+        if (!m_timerWrites.IsRunning()) m_timerWrites.Start(kWritesRetryInterval);
+    } else {
+        m_timerWrites.Stop();
+    }
+    // Nothing else is said: a play of a title the catalog does not know is not counted, and
+    // one that waits for a lock is no failure.
+    if (outcome == zorbel::WriteOutcome::kDataFailure)
+        ShowNotice(this, CPlayHistory::DataFailureNotice(CPlayHistory::VendorSiteName()));
+}
+
+void CDlgPlayer::OnWritesTimer(wxTimerEvent& /*event*/) {
+    // The timer goes on under a data failure box; the box is shown once.
+    if (m_bRetryingWrites) return;
+    m_bRetryingWrites = true;
+    ReportWrite(m_pendingWrites.Retry());
+    m_bRetryingWrites = false;
 }
 
 void CDlgPlayer::StartProgressTimer() {
@@ -410,6 +450,9 @@ void CDlgPlayer::StopTimers() {
 
 bool CDlgPlayer::Destroy() {
     StopTimers();
+    // A last try for plays still waiting for a lock: the program is ending, nobody is told.
+    m_timerWrites.Stop();
+    if (m_pendingWrites.HasPending()) m_pendingWrites.Retry();
     // The movie goes with the control, a child of the player. No stop is sent to it: the
     // answer to a script would arrive after the view is gone, which the toolkit's web view
     // does not survive.

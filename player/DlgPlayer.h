@@ -5,6 +5,7 @@
 #include <wx/bmpbndl.h>
 #include <wx/timer.h>
 
+#include "app/CatalogWriteQueue.h"
 #include "ui/FullScreenPanel.h"
 #include "ui/XScrollBar.h"
 
@@ -49,7 +50,10 @@ public:
     static constexpr int kMovieId = 1000;
     static constexpr int kProgressTimerId = 100;
     static constexpr int kStatusTimerId = 101;
+    static constexpr int kWritesTimerId = 102;
     static constexpr int kTimerInterval = 100;
+    // How often plays and favourites that met another program's lock are tried again.
+    static constexpr int kWritesRetryInterval = 1000;
     static constexpr int kSeekRange = 1000;
 
     static constexpr const char* kWindowText = "佐贝乐儿童游戏";
@@ -66,7 +70,8 @@ public:
 
     // Shows the player and plays the movie file at path; an empty path or a missing file only
     // shows the player (the current movie, if any, goes on). Then counts the play in the
-    // catalog; a catalog that cannot be opened is reported after the movie has started.
+    // catalog; a catalog that cannot be opened or is damaged is reported after the movie has
+    // started, and one that another program holds locked gets the play once it is free.
     void PlayMovie(const std::string& path);
     // The pause button.
     void Pause() { OnPause(); }
@@ -101,6 +106,7 @@ private:
     void OnInitDialog(wxInitDialogEvent& event);
     void OnSize(wxSizeEvent& event);
     void OnTimer(wxTimerEvent& event);
+    void OnWritesTimer(wxTimerEvent& event);
     void OnHScroll(wxCommandEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnRightDown(wxMouseEvent& event);
@@ -118,6 +124,11 @@ private:
     void CloseMovie();
     void OpenMovie();
     void RecordPlay();
+    // Keeps a write that met a lock, to be tried again on the writes timer.
+    void KeepWrite(CCatalogWriteQueue::Write write);
+    // The data failure box, when a write (now or tried again) says so; starts or stops the
+    // writes timer as writes wait or not.
+    void ReportWrite(zorbel::WriteOutcome outcome);
     void SetStatus(const std::string& text);
     void StartProgressTimer();
     void StopTimers();
@@ -141,6 +152,9 @@ private:
     wxTimer m_timerProgress;
     wxTimer m_timerStatus;
     wxBitmapBundle m_hIcon;
+    CCatalogWriteQueue m_pendingWrites;
+    wxTimer m_timerWrites;
+    bool m_bRetryingWrites = false;
 
     friend struct CDlgPlayerMovieInput;
 

@@ -13,6 +13,7 @@
 
 namespace {
 
+using zorbel::WriteOutcome;
 using zorbel::sql::kFileClicks;
 using zorbel::sql::kFileId;
 using zorbel::sql::kRecordClicks;
@@ -45,6 +46,13 @@ bool Execute(CDbVelaLite& db, const std::string& sql) {
     return !sql.empty() && db.ExecuteSql(sql);
 }
 
+// Why a write on db did not land: damage before a lock, since trying again cannot mend it.
+WriteOutcome Trouble(const CDbVelaLite& db) {
+    if (db.MetDamage()) return WriteOutcome::kDataFailure;
+    if (db.MetLock()) return WriteOutcome::kLocked;
+    return WriteOutcome::kNotWritten;
+}
+
 std::string Format(const char* before, const std::string& title, const char* after) {
     return std::string(before) + title + after;
 }
@@ -70,6 +78,11 @@ CPlayHistory::FavoriteResult CPlayHistory::AddFavorite(
         result.outcome = FavoriteOutcome::DataFailure;
         return result;
     }
+    // The lookups below would only wait for the same lock again.
+    if (db->MetLock()) {
+        result.outcome = FavoriteOutcome::Locked;
+        return result;
+    }
 
     // When several titles match, the last row decides.
     std::string fileId;
@@ -82,21 +95,54 @@ CPlayHistory::FavoriteResult CPlayHistory::AddFavorite(
             fileId = row.ColumnText(kRecordFileId);
             clicks = row.ColumnInt(kRecordClicks);
         });
+    // A lookup that failed tells nothing about the title: no notice of it, no write.
+    if (db->MetDamage() || db->MetLock()) {
+        result.outcome = Trouble(*db) == WriteOutcome::kLocked ? FavoriteOutcome::Locked
+                                                               : FavoriteOutcome::DataFailure;
+        return result;
+    }
     if (favourites > 0) {
         result.outcome = FavoriteOutcome::AlreadyFavourite;
         if (beforeUpdate) beforeUpdate(result);
         Execute(*db, zorbel::sql::SqlUpdateFavorite(clicks + 1, fileId));
+        if (db->MetLock()) result.outcome = FavoriteOutcome::Locked;
+        if (db->MetDamage()) result.outcome = FavoriteOutcome::DataFailure;
         return result;
     }
 
     const bool added = Execute(*db, zorbel::sql::SqlInsertFavorite(fileId, CurrentUserId));
-    result.outcome = added ? FavoriteOutcome::Added : FavoriteOutcome::AddFailed;
+    if (db->MetLock())
+        result.outcome = FavoriteOutcome::Locked;
+    else if (db->MetDamage())
+        result.outcome = FavoriteOutcome::DataFailure;
+    else
+        result.outcome = added ? FavoriteOutcome::Added : FavoriteOutcome::AddFailed;
     return result;
 }
 
-bool CPlayHistory::RecordPlay(const std::string& title) {
+WriteOutcome CPlayHistory::StoreFavorite(const std::string& title) {
+    switch (AddFavorite(title).outcome) {
+        case FavoriteOutcome::AlreadyFavourite:
+        case FavoriteOutcome::Added:
+            return WriteOutcome::kWritten;
+        case FavoriteOutcome::AddFailed:
+            return WriteOutcome::kNotWritten;
+        case FavoriteOutcome::Locked:
+            return WriteOutcome::kLocked;
+        case FavoriteOutcome::DataFailure:
+            break;
+    }
+    return WriteOutcome::kDataFailure;
+}
+
+WriteOutcome CPlayHistory::RecordPlay(const std::string& title) {
     std::unique_ptr<CDbVelaLite> db = OpenCatalog(CatalogFile());
-    if (!db) return false;
+    if (!db) return WriteOutcome::kDataFailure;
+    if (db->MetLock()) return WriteOutcome::kLocked;
+
+    // The title's count and the history row land together or not at all: a play that met a
+    // lock half-way is tried again whole and must not count twice.
+    if (!db->ExecuteSql("BEGIN IMMEDIATE")) return Trouble(*db);
 
     std::string fileId;
     int clicks = 0;
@@ -111,11 +157,17 @@ bool CPlayHistory::RecordPlay(const std::string& title) {
         fileId = row.ColumnText(kRecordFileId);
         clicks = row.ColumnInt(kRecordClicks);
     });
-    if (played > 0)
-        Execute(*db, zorbel::sql::SqlUpdatePlayed(clicks + 1, fileId));
-    else
-        Execute(*db, zorbel::sql::SqlInsertPlayed(fileId, CurrentUserId));
-    return true;
+    bool recorded = false;
+    if (!db->MetDamage() && !db->MetLock()) {
+        recorded = played > 0 ? Execute(*db, zorbel::sql::SqlUpdatePlayed(clicks + 1, fileId))
+                              : Execute(*db, zorbel::sql::SqlInsertPlayed(fileId, CurrentUserId));
+    }
+
+    if (db->MetDamage() || db->MetLock() || !db->ExecuteSql("COMMIT")) {
+        db->ExecuteSql("ROLLBACK");
+        return Trouble(*db);
+    }
+    return recorded ? WriteOutcome::kWritten : WriteOutcome::kNotWritten;
 }
 
 CPlayHistory::Notice CPlayHistory::FavoriteNotice(const FavoriteResult& result,
@@ -130,6 +182,7 @@ CPlayHistory::Notice CPlayHistory::FavoriteNotice(const FavoriteResult& result,
             notice.style = zorbel::kMbOk | zorbel::kMbIconInformation;
             break;
         case FavoriteOutcome::Added:
+        case FavoriteOutcome::Locked:
             notice.text = Format("哇哇，成功为宝宝收藏“", result.title, "”咯！");
             notice.style = zorbel::kMbOk | zorbel::kMbIconWarning;
             break;

@@ -23,6 +23,7 @@ wxBEGIN_EVENT_TABLE(CDlgSkin, wxDialog)
     EVT_COMMAND_SCROLL_CHANGED (CDlgSkin::kIdBrightness,   CDlgSkin::OnHScroll)
     EVT_COMMAND_SCROLL_CHANGED (CDlgSkin::kIdTransparency, CDlgSkin::OnHScroll)
     EVT_SKIN_ITEM              (                           CDlgSkin::OnSkinItemEvent)
+    EVT_TIMER                  (CDlgSkin::kSaveTimerId,    CDlgSkin::OnSaveTimer)
 wxEND_EVENT_TABLE()
 // clang-format on
 
@@ -50,9 +51,14 @@ CDlgSkin::CDlgSkin(wxWindow* mainWindow, int left, int top, int right, int botto
       m_nButtonLeft(left),
       m_nButtonTop(top),
       m_nButtonRight(right),
-      m_nButtonBottom(bottom) {}
+      m_nButtonBottom(bottom),
+      m_timerSave(this, kSaveTimerId) {}
 
-CDlgSkin::~CDlgSkin() = default;
+CDlgSkin::~CDlgSkin() {
+    m_timerSave.Stop();
+    // A last try for an appearance still waiting for a lock: the program is ending.
+    if (m_pendingSave.HasPending()) m_pendingSave.Retry();
+}
 
 bool CDlgSkin::Create(int templateId, wxWindow* parent) {
     // The toolkit's slider cannot be painted over; the engine's own one takes its place.
@@ -189,20 +195,52 @@ void CDlgSkin::OnHScroll(wxScrollEvent& event) {
                                          ss::AlphaForTransparency(transparency->GetValue()));
 }
 
-ss::SaveOutcome CDlgSkin::SaveSkinSettings(int hue, int saturation, int brightness,
-                                           const std::string& theme) {
+zorbel::WriteOutcome CDlgSkin::SaveSkinSettings(int hue, int saturation, int brightness,
+                                                const std::string& theme) {
     ss::Appearance values;
     values.hue = hue;
     values.saturation = saturation;
     values.brightness = brightness;
     values.texture = m_strTexture;
-    const ss::SaveOutcome outcome =
-        ss::SaveSkinSettings(zorbel::files::CatalogPath(), values, theme, CurrentUserId);
-    if (outcome == ss::SaveOutcome::kNoCatalog) {
+    // Only the newest appearance matters: one still waiting for a lock is dropped.
+    m_pendingSave.Clear();
+    const zorbel::WriteOutcome outcome = m_pendingSave.Submit([values, theme] {
+        switch (ss::SaveSkinSettings(zorbel::files::CatalogPath(), values, theme, CurrentUserId)) {
+            case ss::SaveOutcome::kUpdated:
+            case ss::SaveOutcome::kInserted:
+                return zorbel::WriteOutcome::kWritten;
+            case ss::SaveOutcome::kNotWritten:
+                return zorbel::WriteOutcome::kNotWritten;
+            case ss::SaveOutcome::kLocked:
+                return zorbel::WriteOutcome::kLocked;
+            case ss::SaveOutcome::kNoCatalog:
+            case ss::SaveOutcome::kDamaged:
+                break;
+        }
+        return zorbel::WriteOutcome::kDataFailure;
+    });
+    ReportSave(outcome);
+    return outcome;
+}
+
+void CDlgSkin::ReportSave(zorbel::WriteOutcome outcome) {
+    if (m_pendingSave.HasPending()) {
+        if (!m_timerSave.IsRunning()) m_timerSave.Start(kSaveRetryInterval);
+    } else {
+        m_timerSave.Stop();
+    }
+    if (outcome == zorbel::WriteOutcome::kDataFailure) {
         const std::string siteName =
             zorbel::HostConfig::Load(zorbel::files::SettingsPath()).vendorSiteName;
         zorbel::AppMessageBox(this, "CODE:1002，程序数据被损坏，请联系" + siteName + "解决！",
                               kDataFailureCaption, zorbel::kMbIconError | zorbel::kMbOk);
     }
-    return outcome;
+}
+
+void CDlgSkin::OnSaveTimer(wxTimerEvent& /*event*/) {
+    // The timer goes on under a data failure box; the box is shown once.
+    if (m_bRetryingSave) return;
+    m_bRetryingSave = true;
+    ReportSave(m_pendingSave.Retry());
+    m_bRetryingSave = false;
 }

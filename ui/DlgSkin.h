@@ -3,7 +3,9 @@
 #include <string>
 
 #include <wx/dialog.h>
+#include <wx/timer.h>
 
+#include "app/CatalogWriteQueue.h"
 #include "ui/SkinSettings.h"
 
 class CSkinSlider;
@@ -38,6 +40,9 @@ public:
         kIdTransparency = 1031,
     };
     static constexpr int kTemplateId = 105;
+    static constexpr int kSaveTimerId = 1;
+    // How often an appearance that met another program's lock is tried again.
+    static constexpr int kSaveRetryInterval = 1000;
     static constexpr int kPanelWidth = 138;
     static constexpr int kPanelHeight = 197;
     static constexpr const char* kDataFailureCaption = "佐贝乐.儿童游戏";
@@ -57,9 +62,11 @@ public:
     void DropDown(const wxRect& buttonScreenRect);
 
     // Stores the appearance with the texture chosen in this panel. Shows the data failure box
-    // when the catalog is missing or does not open; returns what happened.
-    zorbel::skinsettings::SaveOutcome SaveSkinSettings(int hue, int saturation, int brightness,
-                                                       const std::string& theme);
+    // when the catalog is missing, does not open or is damaged; while another program holds
+    // the catalog the appearance is kept and tried again (a newer one takes its place).
+    // Returns what happened.
+    zorbel::WriteOutcome SaveSkinSettings(int hue, int saturation, int brightness,
+                                          const std::string& theme);
 
     CSkinSlider* Slider(int id) const;
     const std::string& Texture() const { return m_strTexture; }
@@ -75,6 +82,10 @@ private:
     void SelectPage(const std::string& page);
     void ShowSliders(bool show);
     void SetColourSliders(int hue, int saturation, int brightness);
+    void OnSaveTimer(wxTimerEvent& event);
+    // The data failure box when a save (now or tried again) says so; starts or stops the save
+    // timer as an appearance waits or not.
+    void ReportSave(zorbel::WriteOutcome outcome);
 
     wxWindow* m_pMainWindow;
     int m_nButtonLeft;
@@ -82,6 +93,9 @@ private:
     int m_nButtonRight;
     int m_nButtonBottom;
     std::string m_strTexture;
+    CCatalogWriteQueue m_pendingSave;
+    wxTimer m_timerSave;
+    bool m_bRetryingSave = false;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -63,6 +63,8 @@ StoredAppearance ReadStoredAppearance(const std::string& catalogPath, const std:
         result.appearance.texture = statement->ColumnText(zorbel::sql::kSkinTexture);
     }
     delete statement;
+    // Zeros from a damaged table are no stored appearance.
+    if (db->MetDamage()) result = StoredAppearance();
     delete db;
     return result;
 }
@@ -71,21 +73,31 @@ SaveOutcome SaveSkinSettings(const std::string& catalogPath, const Appearance& v
                              const std::string& theme, const std::string& userId) {
     CDbVelaLite* db = OpenCatalog(catalogPath);
     if (db == nullptr) return SaveOutcome::kNoCatalog;
+    if (db->MetLock()) {
+        delete db;
+        return SaveOutcome::kLocked;
+    }
 
     bool rowExists = false;
     CSqlStatement* statement = db->Prepare(zorbel::sql::SqlSkinRowsFor(userId));
     while (statement != nullptr && statement->NextRow()) rowExists = true;
     delete statement;
 
-    bool written;
-    if (rowExists) {
+    // A lookup that did not finish cannot tell an update from an insert.
+    const bool lookedUp = !db->MetDamage() && !db->MetLock();
+    bool written = false;
+    if (lookedUp && rowExists) {
         written = db->ExecuteSql(zorbel::sql::SqlUpdateSkin(
             values.hue, values.saturation, values.brightness, values.texture, theme, userId));
-    } else {
+    } else if (lookedUp) {
         written = db->ExecuteSql(zorbel::sql::SqlInsertSkin(
             values.hue, values.saturation, values.brightness, values.texture, theme, userId));
     }
+    const bool damaged = db->MetDamage();
+    const bool locked = db->MetLock();
     delete db;
+    if (damaged) return SaveOutcome::kDamaged;
+    if (locked) return SaveOutcome::kLocked;
     if (!written) return SaveOutcome::kNotWritten;
     return rowExists ? SaveOutcome::kUpdated : SaveOutcome::kInserted;
 }

@@ -21,7 +21,7 @@ struct Appearance {
 
 // What the stored appearance of userId is, read as start-up reads it: zeros and no texture
 // when no row matches, the last row returned when several do. `found` is false when the
-// catalog is missing or does not open; the appearance then holds the zeros.
+// catalog is missing, does not open or is damaged; the appearance then holds the zeros.
 struct StoredAppearance {
     bool found = false;
     Appearance appearance;
@@ -33,6 +33,8 @@ enum class SaveOutcome {
     kInserted,    // there was none; one was added
     kNoCatalog,   // the catalog is missing or does not open: nothing was written
     kNotWritten,  // the catalog opened but the statement did not run
+    kDamaged,     // the catalog's data are damaged: nothing was written
+    kLocked,      // another program holds the catalog: nothing was written yet
 };
 // Updates userId's row with the values, or inserts one when there is none.
 SaveOutcome SaveSkinSettings(const std::string& catalogPath, const Appearance& values,

@@ -1,22 +1,26 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/CatalogFiles.h"
 #include "app/DbVelaLite.h"
 #include "app/SqlStatement.h"
+#include "tests/app/CatalogLock.h"
 #include "tests/app/TestCatalog.h"
 #include "tests/platform/TempDir.h"
 
 namespace {
 
+using zorbel::test::CatalogLock;
 using zorbel::test::CreateCatalog;
 using zorbel::test::TempDir;
 
@@ -197,32 +201,103 @@ TEST_F(DbVelaLiteTest, ExecuteSqlWritesAndTheWriteIsKeptEnciphered) {
     EXPECT_FALSE(CDbVelaLite().Open(m_path.c_str(), nullptr));
 }
 
-TEST_F(DbVelaLiteTest, BusyDatabaseReadsEmptyAndWritesNothingWithoutWaiting) {
+TEST_F(DbVelaLiteTest, LockedDatabaseIsBusyNeverDamagedAndOpensAllTheSame) {
     auto db = OpenCatalog();
     std::unique_ptr<CSqlStatement> select(db->Prepare("SELECT * FROM T"));
     std::unique_ptr<CSqlStatement> insert(db->Prepare("INSERT INTO T VALUES (5, 'five')"));
     ASSERT_TRUE(select->IsValid());
     ASSERT_TRUE(insert->IsValid());
 
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(m_path.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    sqlite3_key(other, kKey, static_cast<int>(std::strlen(kKey)));
-    ASSERT_EQ(
-        sqlite3_exec(other, "PRAGMA kdf_iter = 4000; BEGIN EXCLUSIVE", nullptr, nullptr, nullptr),
-        SQLITE_OK);
-
+    CatalogLock lock(m_path, kKey);
+    ASSERT_TRUE(lock.Held());
     EXPECT_FALSE(select->NextRow());
+    EXPECT_TRUE(select->IsBusy());
+    EXPECT_FALSE(select->IsDamaged());
     EXPECT_FALSE(insert->Execute());
+    EXPECT_EQ(insert->LastResult(), SQLITE_BUSY);
     EXPECT_FALSE(db->ExecuteSql("INSERT INTO T VALUES (6, 'six')"));
-    // A new connection cannot even check its key while the lock is held.
-    EXPECT_FALSE(CDbVelaLite().Open(m_path.c_str(), kKey));
+    EXPECT_TRUE(db->MetLock());
+    EXPECT_FALSE(db->MetDamage());
 
-    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(other);
+    // A connection opened under the lock cannot check its key yet: it opens, says so, and
+    // reads with the key once the lock is gone.
+    CDbVelaLite during;
+    EXPECT_TRUE(during.Open(m_path.c_str(), kKey));
+    EXPECT_TRUE(during.MetLock());
+    EXPECT_FALSE(during.MetDamage());
+    std::unique_ptr<CSqlStatement> early(during.Prepare("SELECT count(*) FROM T"));
+    EXPECT_TRUE(early->IsBusy());
+    EXPECT_FALSE(early->NextRow());
+    lock.Release();
 
-    std::unique_ptr<CSqlStatement> count(db->Prepare("SELECT count(*) FROM T"));
+    std::unique_ptr<CSqlStatement> count(during.Prepare("SELECT count(*) FROM T"));
     ASSERT_TRUE(count->NextRow());
     EXPECT_EQ(count->ColumnInt(0), 3);
+    EXPECT_EQ(count->LastResult(), SQLITE_ROW);
+    EXPECT_FALSE(count->IsBusy());
+    // A wrong key still fails, as soon as there is no lock to hide it.
+    EXPECT_FALSE(CDbVelaLite().Open(m_path.c_str(), "wrong key"));
+    // A fresh open starts without the old connection's troubles.
+    EXPECT_TRUE(during.Open(m_path.c_str(), kKey));
+    EXPECT_FALSE(during.MetLock());
+}
+
+TEST_F(DbVelaLiteTest, LockReleasedWithinTheBusyTimeoutIsWaitedFor) {
+    CatalogLock lock(m_path, kKey);
+    ASSERT_TRUE(lock.Held());
+    std::thread release([&lock] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        lock.Release();
+    });
+    CDbVelaLite db;
+    db.SetBusyTimeout(10000);
+    const bool opened = db.Open(m_path.c_str(), kKey);
+    release.join();
+    EXPECT_TRUE(opened);
+    EXPECT_FALSE(db.MetLock());
+}
+
+TEST_F(DbVelaLiteTest, DamagedPageEndsTheRowsWithAnErrorNotWithTheEnd) {
+    const std::string big = m_dir.File("big.dat");
+    std::string error;
+    ASSERT_TRUE(CreateCatalog(big, kKey, "", &error)) << error;
+    ASSERT_TRUE(zorbel::test::FillSyntheticCatalog(big, kKey, 1, 4, 3000, &error)) << error;
+    ASSERT_TRUE(zorbel::test::DamageFile(big, std::filesystem::file_size(big) / 2));
+
+    // Read as the tree reads it, class by class: one class meets the damaged page.
+    CDbVelaLite db;
+    ASSERT_TRUE(db.Open(big.c_str(), kKey)) << "the schema page is whole";
+    int rows = 0;
+    int damaged = 0;
+    for (int classId = 1; classId <= 4; ++classId) {
+        std::unique_ptr<CSqlStatement> titles(db.Prepare(
+            "SELECT * FROM T_Raruri_FileList WHERE f_ClassID=" + std::to_string(classId)));
+        while (titles->NextRow()) ++rows;
+        EXPECT_FALSE(titles->IsBusy());
+        if (!titles->IsDamaged()) continue;
+        ++damaged;
+        EXPECT_EQ(titles->LastResult() & 0xff, SQLITE_CORRUPT);
+    }
+    EXPECT_EQ(damaged, 1);
+    EXPECT_LT(rows, 3000);
+    EXPECT_TRUE(db.MetDamage());
+    EXPECT_FALSE(db.MetLock());
+
+    // Neither a rejected text nor a query that stays off the damaged page is damage.
+    CDbVelaLite other;
+    ASSERT_TRUE(other.Open(big.c_str(), kKey));
+    std::unique_ptr<CSqlStatement> rejected(other.Prepare("SELECT * FROM NoSuchTable"));
+    EXPECT_FALSE(rejected->NextRow());
+    EXPECT_EQ(rejected->LastResult(), SQLITE_ERROR);
+    std::unique_ptr<CSqlStatement> classes(other.Prepare("SELECT * FROM T_Raruri_Class"));
+    while (classes->NextRow()) {
+    }
+    EXPECT_EQ(classes->LastResult(), SQLITE_DONE);
+    EXPECT_FALSE(other.MetDamage());
+
+    // The damaged schema page: the catalog does not open at all.
+    ASSERT_TRUE(zorbel::test::DamageFile(big, 100));
+    EXPECT_FALSE(CDbVelaLite().Open(big.c_str(), kKey));
 }
 
 TEST_F(DbVelaLiteTest, OneArgumentRandomIsAvailable) {

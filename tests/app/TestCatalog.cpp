@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 
 namespace zorbel::test {
 
@@ -109,6 +110,34 @@ bool FillSyntheticCatalog(const std::string& path, const char* key, int typeCoun
     ok = ok && Run(db, "COMMIT", error);
     sqlite3_close(db);
     return ok;
+}
+
+bool DamageFile(const std::string& path, long offset, int count) {
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    if (!file || !file.seekg(0, std::ios::end) || file.tellg() < offset + count) return false;
+    file.seekp(offset);
+    for (int i = 0; i < count; ++i) file.put(static_cast<char>(0xA5 ^ i));
+    return static_cast<bool>(file.flush());
+}
+
+bool DamageTable(const std::string& path, const char* key, const std::string& table) {
+    sqlite3* db = OpenForWriting(path, key, 4000, false, nullptr);
+    if (!db) return false;
+    // The first column of the first row of sql, or 0.
+    auto first = [db](const std::string& sql) {
+        sqlite3_stmt* st = nullptr;
+        long value = 0;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
+            value = sqlite3_column_int(st, 0);
+        sqlite3_finalize(st);
+        return value;
+    };
+    const long page = first("SELECT rootpage FROM sqlite_master WHERE name = '" + table + "'");
+    const long pageSize = first("PRAGMA page_size");
+    sqlite3_close(db);
+    // The middle of the page: past any header, inside the enciphered content.
+    return page > 0 && pageSize > 0 && DamageFile(path, (page - 1) * pageSize + pageSize / 2);
 }
 
 }  // namespace zorbel::test

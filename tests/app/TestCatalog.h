@@ -21,4 +21,11 @@ bool CreateCatalog(const std::string& path, const char* key, const std::string& 
 bool FillSyntheticCatalog(const std::string& path, const char* key, int typeCount,
                           int classesPerType, int titles, std::string* error = nullptr);
 
+// Overwrites count bytes of the file at offset with a pattern, as a bad sector or a torn copy
+// would: the enciphered page there no longer passes its check. False when the file is shorter.
+bool DamageFile(const std::string& path, long offset, int count = 64);
+
+// Damages the page that every read of table starts at (its root page) in the catalog at path.
+bool DamageTable(const std::string& path, const char* key, const std::string& table);
+
 }  // namespace zorbel::test

@@ -6,9 +6,11 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <wx/app.h>
@@ -22,6 +24,8 @@
 #include "platform/SkinEngine.h"
 #include "platform/VelaPfcSystem.h"
 #include "platform/x11/InstanceMarker.h"
+#include "tests/app/CatalogLock.h"
+#include "tests/app/TestCatalog.h"
 #include "tests/app/startup/StartupTestSupport.h"
 #include "tests/support/WindowTestSupport.h"
 
@@ -195,6 +199,38 @@ TEST_F(StartupSequenceTest, DamagedCatalogFileReportsDataFailure) {
     ASSERT_TRUE(zorbel::test::WriteCatalog(dataHome_.path(), SeedWithSkins({})));
     std::ofstream(dataHome_.path() + "/Zorbel/ZorbelPlim.dat", std::ios::trunc)
         << "this is no database, only some text";
+
+    EXPECT_EQ(Run(), CStartupSequence::Outcome::kDataFailure);
+
+    ExpectDataFailureBox();
+    EXPECT_FALSE(shown_);
+}
+
+TEST_F(StartupSequenceTest, CatalogHeldByAnotherProgramIsWaitedForNotCalledDamaged) {
+    ASSERT_TRUE(zorbel::test::WriteCatalog(
+        dataHome_.path(), SeedWithSkins({{12, -34, 56, "skin.texture33", "blue", ""}})));
+    zorbel::test::CatalogLock lock(dataHome_.path() + "/Zorbel/ZorbelPlim.dat",
+                                   zorbel::files::kCatalogKey);
+    ASSERT_TRUE(lock.Held());
+    std::thread release([&lock] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        lock.Release();
+    });
+
+    const CStartupSequence::Outcome outcome = Run();
+    release.join();
+
+    EXPECT_EQ(outcome, CStartupSequence::Outcome::kRan);
+    EXPECT_TRUE(zorbel::test::ShownBoxes().empty());
+    EXPECT_EQ(hsbWhileShown_.hue, 12);
+    EXPECT_EQ(SkinTexture, "skin.texture33");
+}
+
+TEST_F(StartupSequenceTest, DamagedAppearanceTableReportsDataFailure) {
+    ASSERT_TRUE(zorbel::test::WriteCatalog(
+        dataHome_.path(), SeedWithSkins({{12, -34, 56, "skin.texture33", "blue", ""}})));
+    ASSERT_TRUE(zorbel::test::DamageTable(dataHome_.path() + "/Zorbel/ZorbelPlim.dat",
+                                          zorbel::files::kCatalogKey, "T_Sys_Skins"));
 
     EXPECT_EQ(Run(), CStartupSequence::Outcome::kDataFailure);
 

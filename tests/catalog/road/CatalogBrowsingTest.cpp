@@ -26,6 +26,7 @@
 #include "platform/VelaPfcSystem.h"
 #include "platform/skin/CSkinButton.h"
 #include "player/DlgPlayer.h"
+#include "tests/app/TestCatalog.h"
 #include "tests/platform/TempDir.h"
 #include "tests/support/PointerInput.h"
 #include "tests/support/WindowTestSupport.h"
@@ -321,6 +322,28 @@ TEST_F(CatalogBrowsingTest, MissingOrDamagedCatalogShowsTheBoxAndKeepsTheTrees) 
     EXPECT_EQ(Branches(CatalogTree())[0].text, "儿歌");
     ASSERT_EQ(Branches(QuickTree()).size(), 1u);
     EXPECT_EQ(Branches(QuickTree())[0].text, "宝宝爱玩");
+}
+
+TEST_F(CatalogBrowsingTest, DamagedTitleListShowsTheBoxInsteadOfAnEmptyList) {
+    const std::string kept = s_catalog + ".kept";
+    std::filesystem::copy_file(s_catalog, kept, std::filesystem::copy_options::overwrite_existing);
+    ASSERT_TRUE(
+        zorbel::test::DamageTable(s_catalog, zorbel::files::kCatalogKey, "T_Raruri_FileList"));
+    Dialog().LoadCatalogType("1");
+    const std::vector<Branch> branches = Branches(CatalogTree());
+    Dialog().LoadQuickList("3");
+    std::filesystem::rename(kept, s_catalog);
+
+    ASSERT_EQ(ShownBoxes().size(), 2u);
+    for (const auto& box : ShownBoxes()) {
+        EXPECT_EQ(box.text, kDataFailure);
+        EXPECT_EQ(box.caption, kCaption);
+        EXPECT_EQ(box.style, zorbel::kMbOk);
+        EXPECT_EQ(box.owner, s_dialog);
+    }
+    // What was read before the damage was met stays.
+    ASSERT_FALSE(branches.empty());
+    EXPECT_EQ(branches[0].text, "儿歌");
 }
 
 // ---- Quick lists ----

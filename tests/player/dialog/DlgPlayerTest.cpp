@@ -19,6 +19,7 @@
 #include "platform/MessageBoxStyle.h"
 #include "platform/VelaPfcSystem.h"
 #include "player/DlgPlayer.h"
+#include "tests/app/CatalogLock.h"
 #include "tests/platform/TempDir.h"
 #include "tests/support/DesktopState.h"
 #include "tests/support/PointerInput.h"
@@ -461,6 +462,34 @@ TEST_F(DlgPlayerTest, KeysNeverLeaveThePlayer) {
     EXPECT_EQ(mainSaw, 0);
     EXPECT_EQ(s_player->IsActive(), 1);
     EXPECT_TRUE(Flash()->IsPlaying());
+}
+
+TEST_F(DlgPlayerTest, APlayThatMeetsALockIsCountedOnceTheLockClears) {
+    const std::string played = "SELECT f_Clicks FROM T_Raruri_Played WHERE f_FileID=11";
+    const std::string titleClicks = "SELECT f_Clicks FROM T_Raruri_FileList WHERE f_FileID=11";
+    const std::string favourite = "SELECT count(*) FROM T_Raruri_Favorites WHERE f_FileID=11";
+    const int titleBefore = Count(titleClicks);
+    const int playedBefore = Count(played);
+    {
+        zorbel::test::CatalogLock lock(s_catalog, zorbel::files::kCatalogKey);
+        ASSERT_TRUE(lock.Held());
+        s_player->PlayMovie(s_rabbit);
+        // A favourite pressed meanwhile waits behind the play and is announced as made.
+        s_player->AddFavorite();
+        EXPECT_TRUE(Flash()->IsPlaying());
+        // Tried again meanwhile, still held.
+        PumpFor(1500ms);
+    }
+    ASSERT_EQ(ShownBoxes().size(), 1u);
+    EXPECT_EQ(ShownBoxes()[0].text, "哇哇，成功为宝宝收藏“小兔子乖乖”咯！");
+    EXPECT_TRUE(PumpUntil([&] { return Count(favourite) == 1; }, 10s));
+    EXPECT_EQ(Count(titleClicks), titleBefore + 1);
+    EXPECT_EQ(Count(played), playedBefore < 0 ? 0 : playedBefore + 1);
+    // Nothing is written twice.
+    PumpFor(1500ms);
+    EXPECT_EQ(Count(titleClicks), titleBefore + 1);
+    EXPECT_EQ(Count(favourite), 1);
+    EXPECT_EQ(ShownBoxes().size(), 1u);
 }
 
 }  // namespace

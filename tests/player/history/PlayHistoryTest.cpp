@@ -15,6 +15,8 @@
 #include "platform/MessageBoxStyle.h"
 #include "platform/VelaPfcSystem.h"
 #include "player/PlayHistory.h"
+#include "tests/app/CatalogLock.h"
+#include "tests/app/TestCatalog.h"
 #include "tests/platform/TempDir.h"
 #include "tools/catalog_builder/CatalogBuilder.h"
 
@@ -23,6 +25,8 @@ namespace {
 namespace build = zorbel::catalogbuild;
 using zorbel::test::TempDir;
 using Outcome = CPlayHistory::FavoriteOutcome;
+using zorbel::WriteOutcome;
+using zorbel::test::CatalogLock;
 
 struct RecordRow {
     std::string fileId;
@@ -165,7 +169,7 @@ TEST_F(PlayHistoryTest, ThreePlaysCountFromZeroAndRaiseTheTitleByThree) {
     CPlayHistory history;
     std::vector<int> counts;
     for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(history.RecordPlay("拼图"));
+        EXPECT_EQ(history.RecordPlay("拼图"), WriteOutcome::kWritten);
         const auto rows = Records("T_Raruri_Played");
         ASSERT_EQ(rows.size(), 1u);
         EXPECT_EQ(rows[0].fileId, "14");
@@ -179,30 +183,66 @@ TEST_F(PlayHistoryTest, ThreePlaysCountFromZeroAndRaiseTheTitleByThree) {
 
 TEST_F(PlayHistoryTest, PlayOfAnUnknownTitleWritesNothingAndSaysNothing) {
     BuildCatalog();
-    EXPECT_TRUE(CPlayHistory().RecordPlay("没有这个"));
-    EXPECT_TRUE(CPlayHistory().RecordPlay(""));
+    EXPECT_EQ(CPlayHistory().RecordPlay("没有这个"), WriteOutcome::kNotWritten);
+    EXPECT_EQ(CPlayHistory().RecordPlay(""), WriteOutcome::kNotWritten);
     EXPECT_TRUE(Records("T_Raruri_Played").empty());
 }
 
 TEST_F(PlayHistoryTest, MissingOrUnreadableCatalogIsADataFailure) {
     // No catalog at all: nothing is created in its place.
     EXPECT_EQ(CPlayHistory().AddFavorite("拼图").outcome, Outcome::DataFailure);
-    EXPECT_FALSE(CPlayHistory().RecordPlay("拼图"));
+    EXPECT_EQ(CPlayHistory().RecordPlay("拼图"), WriteOutcome::kDataFailure);
     EXPECT_FALSE(std::filesystem::exists(m_catalog));
 
     // A file that is no catalog of ours.
     BuildCatalog();
     std::filesystem::resize_file(m_catalog, 100);
     EXPECT_EQ(CPlayHistory().AddFavorite("拼图").outcome, Outcome::DataFailure);
-    EXPECT_FALSE(CPlayHistory().RecordPlay("拼图"));
+    EXPECT_EQ(CPlayHistory().RecordPlay("拼图"), WriteOutcome::kDataFailure);
+}
+
+TEST_F(PlayHistoryTest, DamagedTitleListIsADataFailureNotAnUnknownTitle) {
+    BuildCatalog();
+    ASSERT_TRUE(
+        zorbel::test::DamageTable(m_catalog, zorbel::files::kCatalogKey, "T_Raruri_FileList"));
+    EXPECT_EQ(CPlayHistory().RecordPlay("拼图"), WriteOutcome::kDataFailure);
+    EXPECT_EQ(CPlayHistory().AddFavorite("拼图").outcome, Outcome::DataFailure);
+    EXPECT_EQ(CPlayHistory().StoreFavorite("拼图"), WriteOutcome::kDataFailure);
+    EXPECT_TRUE(Records("T_Raruri_Played").empty());
+    EXPECT_TRUE(Records("T_Raruri_Favorites").empty());
+}
+
+TEST_F(PlayHistoryTest, LockedCatalogWritesNothingAndTheLaterTryCountsOnce) {
+    BuildCatalog();
+    bool noticed = false;
+    for (const char* kind : {"EXCLUSIVE", "IMMEDIATE"}) {
+        CatalogLock lock(m_catalog, zorbel::files::kCatalogKey, kind);
+        ASSERT_TRUE(lock.Held()) << kind;
+        EXPECT_EQ(CPlayHistory().RecordPlay("拼图"), WriteOutcome::kLocked) << kind;
+        EXPECT_EQ(CPlayHistory().AddFavorite("拼图", [&](auto&) { noticed = true; }).outcome,
+                  Outcome::Locked)
+            << kind;
+        EXPECT_EQ(CPlayHistory().StoreFavorite("数鸭子"), WriteOutcome::kLocked) << kind;
+    }
+    EXPECT_FALSE(noticed);
+    EXPECT_EQ(TitleClicks(14), 5);
+    EXPECT_TRUE(Records("T_Raruri_Played").empty());
+
+    EXPECT_EQ(CPlayHistory().RecordPlay("拼图"), WriteOutcome::kWritten);
+    EXPECT_EQ(CPlayHistory().StoreFavorite("拼图"), WriteOutcome::kWritten);
+    EXPECT_EQ(CPlayHistory().StoreFavorite("拼图"), WriteOutcome::kWritten);
+    EXPECT_EQ(TitleClicks(14), 6);
+    ASSERT_EQ(Records("T_Raruri_Played").size(), 1u);
+    ASSERT_EQ(Records("T_Raruri_Favorites").size(), 1u);
+    EXPECT_EQ(Records("T_Raruri_Favorites")[0].clicks, 1);
 }
 
 TEST_F(PlayHistoryTest, CatalogDeletedBetweenPlaysIsReportedOnTheNextOne) {
     BuildCatalog();
     CPlayHistory history;
-    EXPECT_TRUE(history.RecordPlay("拼图"));
+    EXPECT_EQ(history.RecordPlay("拼图"), WriteOutcome::kWritten);
     std::filesystem::remove(m_catalog);
-    EXPECT_FALSE(history.RecordPlay("拼图"));
+    EXPECT_EQ(history.RecordPlay("拼图"), WriteOutcome::kDataFailure);
 }
 
 TEST_F(PlayHistoryTest, NamesWithQuotesAndWildcardsMatchOnlyThemselves) {
@@ -213,12 +253,12 @@ TEST_F(PlayHistoryTest, NamesWithQuotesAndWildcardsMatchOnlyThemselves) {
     AddTitle(24, "100%", 0);
     AddTitle(25, "1000", 0);
 
-    EXPECT_TRUE(CPlayHistory().RecordPlay("Tom's 猫"));
+    EXPECT_EQ(CPlayHistory().RecordPlay("Tom's 猫"), WriteOutcome::kWritten);
     EXPECT_EQ(TitleClicks(21), 2);
     EXPECT_EQ(CPlayHistory().AddFavorite("Tom's 猫").outcome, Outcome::Added);
 
-    EXPECT_TRUE(CPlayHistory().RecordPlay("猫_1"));
-    EXPECT_TRUE(CPlayHistory().RecordPlay("100%"));
+    EXPECT_EQ(CPlayHistory().RecordPlay("猫_1"), WriteOutcome::kWritten);
+    EXPECT_EQ(CPlayHistory().RecordPlay("100%"), WriteOutcome::kWritten);
     EXPECT_EQ(TitleClicks(22), 1);
     EXPECT_EQ(TitleClicks(23), 0);
     EXPECT_EQ(TitleClicks(24), 1);
@@ -235,7 +275,8 @@ TEST_F(PlayHistoryTest, NamesWithQuotesAndWildcardsMatchOnlyThemselves) {
 
     // A name made to end the statement early changes nothing else.
     EXPECT_EQ(CPlayHistory().AddFavorite("x' OR '1'='1").outcome, Outcome::AddFailed);
-    EXPECT_TRUE(CPlayHistory().RecordPlay("'; DELETE FROM T_Raruri_Played; --"));
+    EXPECT_EQ(CPlayHistory().RecordPlay("'; DELETE FROM T_Raruri_Played; --"),
+              WriteOutcome::kNotWritten);
     EXPECT_EQ(Records("T_Raruri_Played").size(), 3u);
     EXPECT_EQ(Records("T_Raruri_Favorites").size(), 1u);
 }
@@ -247,7 +288,7 @@ TEST_F(PlayHistoryTest, SeveralMatchesTakeTheLastRow) {
     AddTitle(32, "HAPPY", 4);
     EXPECT_EQ(CPlayHistory().AddFavorite("happy").outcome, Outcome::Added);
     EXPECT_EQ(Records("T_Raruri_Favorites").at(0).fileId, "32");
-    EXPECT_TRUE(CPlayHistory().RecordPlay("happy"));
+    EXPECT_EQ(CPlayHistory().RecordPlay("happy"), WriteOutcome::kWritten);
     EXPECT_EQ(TitleClicks(32), 5);
     EXPECT_EQ(TitleClicks(31), 0);
 }
@@ -259,8 +300,9 @@ TEST_F(PlayHistoryTest, ExplicitCatalogPathIsUsedInsteadOfTheUsersOne) {
     seed.titles = {{5, 1, "别处", 0}};
     const std::string path = other.File("ZorbelPlim.dat");
     ASSERT_TRUE(build::BuildCatalog(seed, path).ok);
-    EXPECT_TRUE(CPlayHistory(path).RecordPlay("别处"));
-    EXPECT_FALSE(CPlayHistory().RecordPlay("别处"));  // the user's catalog is missing
+    EXPECT_EQ(CPlayHistory(path).RecordPlay("别处"), WriteOutcome::kWritten);
+    EXPECT_EQ(CPlayHistory().RecordPlay("别处"),
+              WriteOutcome::kDataFailure);  // the user's catalog is missing
 }
 
 TEST(PlayHistoryNotices, EachOutcomeHasItsTextCaptionAndIcon) {
@@ -276,6 +318,9 @@ TEST(PlayHistoryNotices, EachOutcomeHasItsTextCaptionAndIcon) {
     EXPECT_EQ(added.caption, "佐贝乐儿童游戏");
     EXPECT_EQ(added.style, 48);
     EXPECT_FALSE(added.ownedByPlayer);
+
+    // A favourite kept for a locked catalog lands once it is free.
+    EXPECT_EQ(CPlayHistory::FavoriteNotice(R{Outcome::Locked, "拼图"}, "site").text, added.text);
 
     auto failed = CPlayHistory::FavoriteNotice(R{Outcome::AddFailed, ""}, "site");
     EXPECT_EQ(failed.text, "555~~~，为宝宝收藏“”没有成功哦！");

@@ -18,6 +18,7 @@
 #include "platform/VelaPfcSystem.h"
 #include "platform/skin/CSkinSlider.h"
 #include "platform/x11/WindowOpacity.h"
+#include "tests/app/CatalogLock.h"
 #include "tests/app/TestCatalog.h"
 #include "tests/support/WindowTestSupport.h"
 
@@ -324,6 +325,29 @@ TEST_F(DlgSkinTest, MissingCatalogShowsTheDataFailureBoxAndKeepsTheColours) {
     EXPECT_EQ(box.text, "CODE:1002，程序数据被损坏，请联系vendor.example解决！");
     EXPECT_EQ(box.style & zorbel::kMbIconMask, zorbel::kMbIconError);
     EXPECT_FALSE(fs::exists(m_catalog));
+}
+
+TEST_F(DlgSkinTest, ChoiceUnderALockLandsLaterNewestFirstAndDamageShowsTheBox) {
+    MakeCatalog();
+    OpenPanel();
+    {
+        zorbel::test::CatalogLock lock(m_catalog, zorbel::files::kCatalogKey);
+        ASSERT_TRUE(lock.Held());
+        ClickItem("item.color.55");
+        ClickItem("item.color.66");
+        ExpectHsb(-150, -25, 0);
+    }
+    EXPECT_TRUE(zorbel::test::ShownBoxes().empty());
+    EXPECT_TRUE(zorbel::test::PumpUntil([&] { return Rows().size() == 1; }));
+    ASSERT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(Rows()[0].hue, -150);
+
+    ASSERT_TRUE(zorbel::test::DamageTable(m_catalog, zorbel::files::kCatalogKey, "T_Sys_Skins"));
+    ClickItem("item.color.33");
+    ASSERT_EQ(zorbel::test::ShownBoxes().size(), 1u);
+    EXPECT_EQ(zorbel::test::ShownBoxes()[0].text,
+              "CODE:1002，程序数据被损坏，请联系vendor.example解决！");
+    EXPECT_EQ(zorbel::test::ShownBoxes()[0].owner, m_dialog);
 }
 
 TEST_F(DlgSkinTest, HidesWhenDeactivatedOrFocusLeaves) {

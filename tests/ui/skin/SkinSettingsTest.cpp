@@ -9,6 +9,7 @@
 #include "app/CatalogFiles.h"
 #include "app/DbVelaLite.h"
 #include "app/SqlStatement.h"
+#include "tests/app/CatalogLock.h"
 #include "tests/app/TestCatalog.h"
 
 namespace ss = zorbel::skinsettings;
@@ -159,6 +160,20 @@ TEST_F(SkinSettingsStore, MissingOrForeignCatalogIsReportedAndNotCreated) {
     EXPECT_EQ(ss::SaveSkinSettings(m_path, {1, 2, 3, ""}, "", ""), ss::SaveOutcome::kNoCatalog);
     { std::ofstream(m_path, std::ios::trunc) << "not a database at all"; }
     EXPECT_EQ(ss::SaveSkinSettings(m_path, {1, 2, 3, ""}, "", ""), ss::SaveOutcome::kNoCatalog);
+    EXPECT_FALSE(ss::ReadStoredAppearance(m_path, "").found);
+}
+
+TEST_F(SkinSettingsStore, LockedCatalogWaitsAndADamagedTableIsNoEmptyOne) {
+    MakeCatalog("INSERT INTO T_Sys_Skins VALUES (NULL, 1, 2, 3, 't', '', '');");
+    {
+        zorbel::test::CatalogLock lock(m_path, zorbel::files::kCatalogKey);
+        ASSERT_TRUE(lock.Held());
+        EXPECT_EQ(ss::SaveSkinSettings(m_path, {4, 5, 6, ""}, "", ""), ss::SaveOutcome::kLocked);
+    }
+    EXPECT_EQ(Rows().at(0).hue, 1);
+
+    ASSERT_TRUE(zorbel::test::DamageTable(m_path, zorbel::files::kCatalogKey, "T_Sys_Skins"));
+    EXPECT_EQ(ss::SaveSkinSettings(m_path, {4, 5, 6, ""}, "", ""), ss::SaveOutcome::kDamaged);
     EXPECT_FALSE(ss::ReadStoredAppearance(m_path, "").found);
 }
 
