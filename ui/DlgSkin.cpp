@@ -3,6 +3,7 @@
 #include <wx/app.h>
 
 #include "app/CatalogFiles.h"
+#include "app/StartupSequence.h"
 #include "platform/HostConfig.h"
 #include "platform/MessageBox.h"
 #include "platform/SkinEngine.h"
@@ -82,8 +83,14 @@ bool CDlgSkin::OnInitDialog() {
     // The panel starts where start-up left the appearance: otherwise the first slider move
     // would store zeros for the other two colours and clear the stored texture. The catalog
     // was checked at start-up; should it be gone now, the next save says so.
-    const ss::StoredAppearance stored =
+    // When the catalog cannot be read just now (another program's lock), what is on the
+    // screen is the newest appearance there is.
+    ss::StoredAppearance stored =
         ss::ReadStoredAppearance(zorbel::files::CatalogPath(), CurrentUserId);
+    if (!stored.found) {
+        const zorbel::skin::Hsb shown = zorbel::skin::CurrentHsb();
+        stored.appearance = {shown.hue, shown.saturation, shown.brightness, SkinTexture};
+    }
     SetColourSliders(stored.appearance.hue, stored.appearance.saturation,
                      stored.appearance.brightness);
     m_strTexture = stored.appearance.texture;

@@ -63,8 +63,9 @@ StoredAppearance ReadStoredAppearance(const std::string& catalogPath, const std:
         result.appearance.texture = statement->ColumnText(zorbel::sql::kSkinTexture);
     }
     delete statement;
-    // Zeros from a damaged table are no stored appearance.
-    if (db->MetDamage()) result = StoredAppearance();
+    // Zeros from a damaged table, or from one another program keeps us from reading, are no
+    // stored appearance.
+    if (db->MetDamage() || db->MetLock()) result = StoredAppearance();
     delete db;
     return result;
 }

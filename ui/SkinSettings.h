@@ -21,7 +21,8 @@ struct Appearance {
 
 // What the stored appearance of userId is, read as start-up reads it: zeros and no texture
 // when no row matches, the last row returned when several do. `found` is false when the
-// catalog is missing, does not open or is damaged; the appearance then holds the zeros.
+// catalog is missing, does not open, is damaged or is held by another program's lock; the
+// appearance then holds the zeros.
 struct StoredAppearance {
     bool found = false;
     Appearance appearance;

@@ -13,6 +13,7 @@
 #include "app/CatalogFiles.h"
 #include "app/DbVelaLite.h"
 #include "app/SqlStatement.h"
+#include "app/StartupSequence.h"
 #include "platform/MessageBoxStyle.h"
 #include "platform/SkinEngine.h"
 #include "platform/VelaPfcSystem.h"
@@ -348,6 +349,18 @@ TEST_F(DlgSkinTest, ChoiceUnderALockLandsLaterNewestFirstAndDamageShowsTheBox) {
     EXPECT_EQ(zorbel::test::ShownBoxes()[0].text,
               "CODE:1002，程序数据被损坏，请联系vendor.example解决！");
     EXPECT_EQ(zorbel::test::ShownBoxes()[0].owner, m_dialog);
+}
+
+TEST_F(DlgSkinTest, OpenedUnderALockStartsFromTheAppearanceShown) {
+    MakeCatalog("INSERT INTO T_Sys_Skins VALUES (NULL, 108, -35, 6, 'skin.texture33', '', '');");
+    SkinDLL_SetHSB(108, -35, 6);
+    SkinTexture = "skin.texture33";
+    zorbel::test::CatalogLock lock(m_catalog, zorbel::files::kCatalogKey);
+    ASSERT_TRUE(lock.Held());
+    OpenPanel();
+    ExpectSliders(108, -35, 6);
+    EXPECT_EQ(m_dialog->Texture(), "skin.texture33");
+    SkinTexture.clear();
 }
 
 TEST_F(DlgSkinTest, HidesWhenDeactivatedOrFocusLeaves) {
