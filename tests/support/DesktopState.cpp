@@ -124,9 +124,9 @@ std::string FullScreenFault(wxWindow* topLevel) {
     using namespace std::chrono_literals;
     const unsigned long window = XWindowOf(topLevel);
     const wxRect screen = wxDisplay(0u).GetGeometry();
-    if (WindowManagerRuns() && !PumpUntil([&] { return TopmostMappedWindow() == window; }, 3000ms))
+    if (WindowManagerRuns() && !PumpUntil([&] { return TopmostMappedWindow() == window; }, 10s))
         return "not the topmost mapped window: " + DescribeStacking();
-    if (!PumpUntil([&] { return ScreenRectOf(window) == screen; }, 3000ms)) {
+    if (!PumpUntil([&] { return ScreenRectOf(window) == screen; }, 10s)) {
         const wxRect r = ScreenRectOf(window);
         return "covers " + std::to_string(r.width) + "x" + std::to_string(r.height) + " at " +
                std::to_string(r.x) + "," + std::to_string(r.y);
