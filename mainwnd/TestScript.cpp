@@ -1,5 +1,6 @@
 #include "mainwnd/TestScript.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -10,6 +11,7 @@
 
 #include "mainwnd/PlimDlg.h"
 #include "player/DlgPlayer.h"
+#include "web/flash/ShockwaveFlash.h"
 
 namespace {
 
@@ -82,6 +84,33 @@ bool CTestScript::Run(const std::string& line) {
     if (command == "wait-play") {
         const CDlgPlayer* player = window->m_pPlayerPanel;
         return player != nullptr && !player->MoviePath().empty() && player->IsActive() == 1;
+    }
+    if (command == "wait-frame") {
+        const CDlgPlayer* player = window->m_pPlayerPanel;
+        const zorbel::CShockwaveFlash* control = player ? player->MovieControl() : nullptr;
+        return control != nullptr && control->IsFirstFrameShown();
+    }
+    if (command == "sleep") {
+        const auto now = std::chrono::steady_clock::now();
+        if (m_sleepLine != m_next) {
+            m_sleepLine = m_next;
+            m_sleepUntil = now + std::chrono::milliseconds(std::atoi(rest.c_str()));
+        }
+        if (now < m_sleepUntil) return false;
+        m_sleepLine = static_cast<size_t>(-1);
+        return true;
+    }
+    if (command == "stamp") {
+        // Wall-clock milliseconds, so that a benchmark outside can set them against its own.
+        std::istringstream args(rest);
+        std::string file;
+        std::string label;
+        args >> file >> label;
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
+        std::ofstream(file, std::ios::app) << label << ' ' << ms << '\n';
+        return true;
     }
     if (command == "radio") {
         const int id = std::atoi(rest.c_str());

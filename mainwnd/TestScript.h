@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,9 @@ class CPlimDlg;
 // one every tenth of a second; unknown lines are skipped:
 //   select <title>        selects the first item of the catalog tree with that text
 //   wait-play             holds the script until the player has a movie playing
+//   wait-frame            holds it until the movie control has shown the movie's first frame
+//   sleep <ms>            holds it for that long
+//   stamp <file> <label>  appends "<label> <wall-clock ms>" to file, for benchmarks
 //   radio <id>            the radio button with that control id is clicked
 //   dump <id> <file>      writes the items of tree <id> to file, one "<depth>\t<text>" a line
 //                         (written to <file>.part, then renamed, so a reader never sees half)
@@ -38,5 +43,7 @@ private:
     wxWeakRef<CPlimDlg> m_window;
     std::vector<std::string> m_lines;
     size_t m_next = 0;
+    size_t m_sleepLine = static_cast<size_t>(-1);
+    std::chrono::steady_clock::time_point m_sleepUntil;
     wxTimer m_timer;
 };
