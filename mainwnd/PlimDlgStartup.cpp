@@ -7,6 +7,7 @@
 
 #include "app/CatalogFiles.h"
 #include "mainwnd/PlimDlg.h"
+#include "player/DlgPlayer.h"
 #include "mainwnd/TestScript.h"
 #include "platform/HostConfig.h"
 #include "platform/ProgramLauncher.h"
@@ -55,6 +56,7 @@ void CPlimDlg::DeferredStartup() {
     }
     CreatePlayerPanel();
     if (!playerMade) HidePlayerPanel();
+    if (m_pPlayerPanel != nullptr) m_pPlayerPanel->WarmUp();
     CreateMoviePanel();
     if (!movieMade) HideMoviePanel();
     LayoutChildren();

@@ -202,16 +202,29 @@ void CDlgPlayer::OpenMovie() {
     zorbel::TrimWorkingSet();
     if (!FileExists(m_strMoviePath)) return;
     if (m_wndFrame) m_wndFrame->Hide();
-    if (!m_pMovieControl) {
-        m_pMovieControl =
-            new zorbel::CShockwaveFlash(this, kMovieId, wxPoint(0, 0), wxSize(10, 10));
-        WatchMovieInput();
-        m_pMovieControl->Bind(wxEVT_RIGHT_DOWN, &CDlgPlayer::OnRightDown, this);
-    }
+    MakeMovieControl();
     m_pFlash = m_pMovieControl;
     m_pFlash->Show();
     m_pFlash->LoadMovie(0, m_strMoviePath);
     LayoutControls();
+}
+
+void CDlgPlayer::MakeMovieControl() {
+    if (m_pMovieControl) return;
+    m_pMovieControl = new zorbel::CShockwaveFlash(this, kMovieId, wxPoint(0, 0), wxSize(10, 10));
+    WatchMovieInput();
+    m_pMovieControl->Bind(wxEVT_RIGHT_DOWN, &CDlgPlayer::OnRightDown, this);
+}
+
+void CDlgPlayer::WarmUp() {
+    if (m_pMovieControl) return;
+    MakeMovieControl();
+    // It waits out of sight, behind the black frame, until a movie needs it.
+    m_pMovieControl->Hide();
+}
+
+bool CDlgPlayer::IsMoviePlayerReady() const {
+    return m_pMovieControl != nullptr && m_pMovieControl->IsPlayerReady();
 }
 
 void CDlgPlayer::WatchMovieInput() {

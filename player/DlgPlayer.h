@@ -87,11 +87,17 @@ public:
     void OnPause();
     void OnStop();
 
+    // Makes the movie control ahead of the first movie, hidden: its player takes seconds to
+    // get ready, which the child would otherwise wait through on the first click.
+    void WarmUp();
+
     // The title of a movie file: its name without folder and extension.
     static std::string TitleFromPath(const std::string& path);
 
     // State for the main window and tests.
     zorbel::CShockwaveFlash* MovieControl() const { return m_pFlash; }
+    // Whether the movie control, shown or not, has its player ready for a movie.
+    bool IsMoviePlayerReady() const;
     const std::string& MoviePath() const { return m_strMoviePath; }
     const std::string& Title() const { return m_strTitle; }
     CXScrollBar& SeekBar() { return m_wndSeekBar; }
@@ -134,6 +140,7 @@ private:
     void StopTimers();
     // Key presses and right clicks are taken from the movie before its engine sees them;
     // double clicks are watched on the way to it.
+    void MakeMovieControl();
     void WatchMovieInput();
 
     // The members of the classic player, in their order.

@@ -36,6 +36,7 @@
 #include "tools/demo_server/DemoServer.h"
 #include "web/DlgMovie.h"
 #include "web/DlgShowAd.h"
+#include "web/flash/FlashUriScheme.h"
 
 using zorbel::test::FakeTray;
 using namespace zorbel::plim;
@@ -278,7 +279,23 @@ TEST_F(PanelsAndStartupTest, ShowOperationsCreateTheirPanelOnceAndHideReportsVis
 
 // ---- deferred start-up and the updater ------------------------------------------------------
 
+// The web engine's processes this test program has started and that still run.
+static int WebProcesses() {
+    int count = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream children(task.path() / "children");
+        for (std::string pid; children >> pid;) {
+            std::ifstream comm("/proc/" + pid + "/comm");
+            std::string name;
+            std::getline(comm, name);
+            if (name.rfind("WebKitWebProces", 0) == 0) ++count;
+        }
+    }
+    return count;
+}
+
 TEST_F(PanelsAndStartupTest, FirstSecondStartsTheUpdaterOnceAndRunsTheDeferredStartup) {
+    zorbel::FlashUriScheme::Instance().SetFilesFolder(std::string(ZORBEL_APP_DIR) + "/ruffle");
     FakeTray tray;
     CPlimDlg* dialog = ShowMainWindow(true);
     EXPECT_TRUE(dialog->DeferredStartupTimer().IsRunning());
@@ -304,6 +321,12 @@ TEST_F(PanelsAndStartupTest, FirstSecondStartsTheUpdaterOnceAndRunsTheDeferredSt
     ExpectInPanelPlace(*dialog, dialog->m_pAdPanel);
     ExpectInPanelPlace(*dialog, dialog->m_pPlayerPanel);
     ExpectInPanelPlace(*dialog, dialog->m_pMoviePanel);
+
+    // The movie control is made now, out of sight, and gets its player ready before any
+    // click; the pages share one web process and the control has one of its own.
+    EXPECT_EQ(dialog->m_pPlayerPanel->MovieControl(), nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return dialog->m_pPlayerPanel->IsMoviePlayerReady(); }, 30s));
+    EXPECT_TRUE(PumpUntil([] { return WebProcesses() == 2; }, 10s)) << WebProcesses();
 
     // The catalog tree holds the songs' classes, the quick list the recommended titles.
     ASSERT_NE(dialog->m_treeCatalog, nullptr);
