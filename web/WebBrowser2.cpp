@@ -3,6 +3,7 @@
 #include <wx/webview.h>
 #include <wx/window.h>
 
+#include "web/SharedPageProcess.h"
 #include "web/WebHostSite.h"
 
 wxDEFINE_EVENT(wxEVT_WB_BEFORE_NAVIGATE2, CWebBrowserEvent);
@@ -21,10 +22,12 @@ CWebBrowser2::~CWebBrowser2() {
 bool CWebBrowser2::Create(wxWindow* parent, int id, const wxRect& rect) {
     if (m_view.get() || !parent) return false;
     if (!wxWebView::IsBackendAvailable(wxWebViewBackendDefault)) return false;
+    CSharedPageProcess sharedProcess;
     // No border: the page sits flat in its window.
     wxWebView* view = wxWebView::New(parent, id, wxString(), rect.GetPosition(), rect.GetSize(),
                                      wxWebViewBackendDefault, wxBORDER_NONE);
     if (!view) return false;
+    sharedProcess.Made(view);
     zorbel::web::ApplyHostBehaviours(view);
     m_view = view;
     view->Bind(wxEVT_WEBVIEW_NAVIGATING, &CWebBrowser2::OnNavigating, this);
