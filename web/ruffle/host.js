@@ -236,6 +236,7 @@
       S.rootStopped = false;
       S.callbacksSeen = false;
       S.playing = playing;
+      updateSuspension();
       seek.target = -1;
       seek.at = -1;
       fetch(url).then(function (r) {
@@ -259,7 +260,7 @@
       if (S.player) S.player.ruffle().load({ data: warmUpMovie(), swfFileName: "blank.swf" }).catch(function () {});
     },
     play: function () {
-      if (!S.player || !S.loaded) { S.playing = true; return; }
+      if (!S.player || !S.loaded) { S.playing = true; updateSuspension(); return; }
       if (S.mode === "callbacks" && hasCallbacks()) {
         S.player.zorbelPlay();
         S.player.play();
@@ -270,11 +271,13 @@
         if (S.rootStopped && menuCommand("play")) S.rootStopped = false;
       }
       S.playing = true;
+      updateSuspension();
     },
     stop: function () {
-      if (!S.player || !S.loaded) { S.playing = false; return; }
+      if (!S.player || !S.loaded) { S.playing = false; updateSuspension(); return; }
       if (S.playing) applyStop();
       S.playing = false;
+      updateSuspension();
     },
     // Goes to a 0-based frame and keeps the play state.
     gotoFrame: function (frame) {
@@ -297,7 +300,7 @@
     state: function () {
       return JSON.stringify({ id: S.id, mode: S.mode, loaded: S.loaded, shown: S.shown,
                               callbacks: hasCallbacks(), playing: S.playing, isPlaying: !!(S.player && S.player.isPlaying),
-                              frame: currentFrame(), ready: S.ready });
+                              frame: currentFrame(), ready: S.ready, resting: !!S.suspended });
     },
     menuCaptions: function () {
       const p = S.player;
@@ -311,6 +314,32 @@
     },
   };
   window.zorbelHost = host;
+
+  function startTicker() {
+    if (S.ticker) return;
+    S.ticker = setInterval(function () {
+      if (S.player) hideParts(S.player);
+      report();
+    }, 40);
+  }
+
+  // A stopped player that is not on the screen has nothing to show: the player's own loop
+  // and our reports rest until it is shown or played again, so a hidden panel costs no CPU.
+  function updateSuspension() {
+    const rest = document.visibilityState === "hidden" && !S.playing;
+    if (rest === !!S.suspended) return;
+    S.suspended = rest;
+    if (rest) {
+      S.resumeRunning = !!(S.player && S.player.isPlaying);
+      if (S.resumeRunning) S.player.pause();
+      clearInterval(S.ticker);
+      S.ticker = 0;
+    } else {
+      if (S.resumeRunning && S.player) S.player.play();
+      S.resumeRunning = false;
+      startTicker();
+    }
+  }
 
   // A blank one-frame movie compiles the player's code before the first real movie arrives.
   function warmUpMovie() {
@@ -334,9 +363,7 @@
     }
     S.player.addEventListener("loadedmetadata", announce, { once: true });
     S.player.ruffle().load({ data: warmUpMovie(), swfFileName: "blank.swf" }).catch(announce);
-    setInterval(function () {
-      if (S.player) hideParts(S.player);
-      report();
-    }, 40);
+    startTicker();
+    document.addEventListener("visibilitychange", updateSuspension);
   });
 })();

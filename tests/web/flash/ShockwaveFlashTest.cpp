@@ -114,6 +114,18 @@ TEST_F(ShockwaveFlashTest, CurrentFrameAdvancesWhilePlayingAndHoldsWhenStopped) 
     EXPECT_EQ(s_flash->CurrentFrame(), held);
     EXPECT_EQ(PageFrame(), held);
 
+    // Stopped and out of sight, the player rests; shown again, it holds the same frame.
+    s_frame->Hide();
+    EXPECT_TRUE(
+        PumpUntil([] { return PageState().find("\"resting\":true") != std::string::npos; }, 10s))
+        << PageState();
+    EXPECT_NE(PageState().find("\"isPlaying\":false"), std::string::npos) << PageState();
+    s_frame->Show();
+    EXPECT_TRUE(
+        PumpUntil([] { return PageState().find("\"resting\":false") != std::string::npos; }, 10s))
+        << PageState();
+    EXPECT_EQ(PageFrame(), held);
+
     s_flash->Play();
     EXPECT_TRUE(PumpUntil([&] { return s_flash->CurrentFrame() > held; }, 20s));
 }
