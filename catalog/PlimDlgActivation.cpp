@@ -10,12 +10,12 @@
 #include <wx/treectrl.h>
 
 #include "app/CatalogFiles.h"
+#include "app/SettingsFiles.h"
 #include "catalog/DownloadState.h"
 #include "catalog/DownloadWorkerStart.h"
 #include "catalog/TitleDownload.h"
 #include "mainwnd/PlimDlg.h"
 #include "mainwnd/PlimIds.h"
-#include "platform/HostConfig.h"
 #include "platform/MemoryTrim.h"
 #include "platform/MessageBox.h"
 #include "player/DlgPlayer.h"
@@ -95,9 +95,8 @@ bool CPlimDlg::ActivateTitle(const std::string& titleName) {
         return false;
     }
     HideMoviePanel();
-    const TitleDownload download = TitleDownload::Prepare(
-        m_strCacheFolder, titleName,
-        zorbel::HostConfig::Load(zorbel::files::SettingsPath()).contentServer);
+    const TitleDownload download = TitleDownload::Prepare(m_strCacheFolder, titleName,
+                                                          zorbel::files::LoadHosts().contentServer);
     if (!download.ok) return true;
     SetDownloadUrl(download.url);
     if (m_progress != nullptr) m_progress->Show();

@@ -3,7 +3,7 @@
 #include <wx/app.h>
 
 #include "app/CatalogFiles.h"
-#include "platform/HostConfig.h"
+#include "app/SettingsFiles.h"
 #include "platform/MessageBox.h"
 #include "platform/SkinEngine.h"
 #include "platform/skin/CSkinSlider.h"
@@ -230,8 +230,7 @@ void CDlgSkin::ReportSave(zorbel::WriteOutcome outcome) {
         m_timerSave.Stop();
     }
     if (outcome == zorbel::WriteOutcome::kDataFailure) {
-        const std::string siteName =
-            zorbel::HostConfig::Load(zorbel::files::SettingsPath()).vendorSiteName;
+        const std::string siteName = zorbel::files::LoadHosts().vendorSiteName;
         zorbel::AppMessageBox(this, "CODE:1002，程序数据被损坏，请联系" + siteName + "解决！",
                               kDataFailureCaption, zorbel::kMbIconError | zorbel::kMbOk);
     }

@@ -1,0 +1,52 @@
+#include "app/SettingsFiles.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "app/CatalogFiles.h"
+#include "platform/HomeFolder.h"
+#include "platform/VelaPfcSystem.h"
+
+namespace zorbel::files {
+
+std::vector<std::string> SettingsFiles::ReadOrder() const {
+    std::vector<std::string> order;
+    if (perUser && !user.empty()) order.push_back(user);
+    if (!shipped.empty()) order.push_back(shipped);
+    return order;
+}
+
+std::string UserSettingsPath() {
+    const std::string base = zorbel::ConfigHome();
+    return base.empty() ? std::string() : base + "/zorbel/" + kSettingsFileName;
+}
+
+bool IsWritableFolder(const std::string& folder) {
+    std::error_code error;
+    if (folder.empty() || !std::filesystem::is_directory(folder, error)) return false;
+    // Writing a settings file makes a temporary file beside it and renames it over the old one:
+    // that needs the folder, not only the file, to be writable.
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+SettingsFiles LocateSettings(const std::string& exeFolder, bool appFolderWritable) {
+    SettingsFiles files;
+    files.shipped = exeFolder.empty() ? std::string() : SettingsPath(exeFolder);
+    files.perUser = !appFolderWritable;
+    if (files.perUser) files.user = UserSettingsPath();
+    return files;
+}
+
+SettingsFiles LocateSettings() {
+    CVelaPfcSystem system;
+    const std::string exeFolder = system.GetExePath();
+    return LocateSettings(exeFolder, exeFolder.empty() || IsWritableFolder(exeFolder));
+}
+
+HostConfig LoadHosts() {
+    return HostConfig::Load(LocateSettings().ReadOrder());
+}
+
+}  // namespace zorbel::files
