@@ -18,6 +18,7 @@
 #include "mainwnd/PlimIds.h"
 #include "platform/MemoryTrim.h"
 #include "platform/MessageBox.h"
+#include "platform/WebAddress.h"
 #include "player/DlgPlayer.h"
 
 using namespace zorbel::plim;
@@ -56,10 +57,12 @@ void CPlimDlg::OnCatalogTreeSelChanged(wxTreeEvent& event) {
     if (IsTitle(m_treeCatalog, item)) {
         HideBrowser(this);
         if (m_nViewMode == 2) {
-            // A cartoon's item text is its page address; it never goes near the cache.
+            // A cartoon's item text is its page address; it never goes near the cache. A
+            // path lies on the configured web site.
             HideAdPanel();
             HidePlayerPanel();
-            ShowMoviePage(ItemText(m_treeCatalog, item));
+            ShowMoviePage(zorbel::ResolveSiteAddress(ItemText(m_treeCatalog, item),
+                                                     zorbel::files::LoadHosts().webSite));
             return;
         }
         if (!ActivateTitle(ItemText(m_treeCatalog, item))) return;
