@@ -17,9 +17,6 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   command -v ccache >/dev/null &&
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
-else
-  # Picks up changes of the install rules.
-  cmake "$build" >/dev/null
 fi
 cmake --build "$build" -j2 --target zorbel zorbel_app_folder
 build=$(cd "$build" && pwd)

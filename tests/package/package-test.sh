@@ -55,7 +55,8 @@ stop_program() {
   pids="$(descendants "$pid") $pid"
   # shellcheck disable=SC2086
   kill $pids 2>/dev/null || true
-  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  # shellcheck disable=SC2086
+  for _ in $(seq 50); do kill -0 $pids 2>/dev/null || break; sleep 0.1; done
   # shellcheck disable=SC2086
   kill -9 $pids 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
@@ -232,17 +233,23 @@ wait_for eval '! has_window "$title_settings"' || fail "the settings dialog stay
 [ -d "$home/.cache/zorbel/titles" ] || fail "the user's cache folder was not made"
 
 echo "== 退出 from the tray menu"
+# The web engine's processes end after the program; they are waited for too.
+helpers=$(descendants "$pid" | paste -sd' ')
 open_tray_menu
 xdotool key Up Return
-exited() { ! kill -0 "$pid" 2>/dev/null; }
 end=$((SECONDS + 30))
-until exited; do
+while kill -0 "$pid" 2>/dev/null; do
   [ "$SECONDS" -lt "$end" ] || fail "the program did not end from the tray menu"
   sleep 0.2
 done
 wait "$pid" && code=0 || code=$?
 pid=""
 [ "$code" = 0 ] || fail "the program ended with status $code"
+# shellcheck disable=SC2086
+while [ -n "$helpers" ] && kill -0 $helpers 2>/dev/null; do
+  [ "$SECONDS" -lt "$end" ] || { kill -9 $helpers 2>/dev/null || true; break; }
+  sleep 0.2
+done
 
 echo "== nothing written outside the user's folders"
 # Other work goes on on this machine, so what counts is what the user could write: files of
