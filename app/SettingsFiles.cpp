@@ -31,6 +31,13 @@ bool IsWritableFolder(const std::string& folder) {
     return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+bool IsOwnAppFolder(const std::string& folder) {
+    if (!IsWritableFolder(folder)) return false;
+    std::error_code error;
+    const std::string real = std::filesystem::weakly_canonical(folder, error).string() + "/";
+    return error || real.compare(0, 5, "/usr/") != 0;
+}
+
 SettingsFiles LocateSettings(const std::string& exeFolder, bool appFolderWritable) {
     SettingsFiles files;
     files.shipped = exeFolder.empty() ? std::string() : SettingsPath(exeFolder);
@@ -42,7 +49,7 @@ SettingsFiles LocateSettings(const std::string& exeFolder, bool appFolderWritabl
 SettingsFiles LocateSettings() {
     CVelaPfcSystem system;
     const std::string exeFolder = system.GetExePath();
-    return LocateSettings(exeFolder, exeFolder.empty() || IsWritableFolder(exeFolder));
+    return LocateSettings(exeFolder, exeFolder.empty() || IsOwnAppFolder(exeFolder));
 }
 
 HostConfig LoadHosts() {

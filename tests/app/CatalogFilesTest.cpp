@@ -250,6 +250,10 @@ TEST(SettingsFiles, UsersFileFollowsTheBaseDirectoriesAndTheAppFolderIsProbed) {
     std::ofstream(exe.File("file")) << "x";
     EXPECT_FALSE(IsWritableFolder(exe.File("file")));
     EXPECT_FALSE(IsWritableFolder(""));
+    // Installed programs' folders are never the user's, whoever runs them.
+    EXPECT_TRUE(IsOwnAppFolder(exe.Path()));
+    EXPECT_FALSE(IsOwnAppFolder("/usr/lib"));
+    EXPECT_FALSE(IsOwnAppFolder("/usr"));
     if (geteuid() != 0) {
         TempDir locked;
         chmod(locked.Path().c_str(), 0555);
