@@ -38,10 +38,10 @@ bool IsOwnAppFolder(const std::string& folder) {
     return error || real.compare(0, 5, "/usr/") != 0;
 }
 
-SettingsFiles LocateSettings(const std::string& exeFolder, bool appFolderWritable) {
+SettingsFiles LocateSettings(const std::string& exeFolder, bool ownAppFolder) {
     SettingsFiles files;
     files.shipped = exeFolder.empty() ? std::string() : SettingsPath(exeFolder);
-    files.perUser = !appFolderWritable;
+    files.perUser = !ownAppFolder;
     if (files.perUser) files.user = UserSettingsPath();
     return files;
 }

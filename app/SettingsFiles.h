@@ -21,9 +21,9 @@ namespace zorbel::files {
 struct SettingsFiles {
     // Beside the executable; empty when its path would not fit the settings buffer.
     std::string shipped;
-    // The user's own file; empty when the app folder is writable or there is no home folder.
+    // The user's own file; empty when the app folder is the user's own or there is no home.
     std::string user;
-    // The app folder is not writable: the user's file is asked first and written.
+    // The app folder is not the user's own: the user's file is asked first and written.
     bool perUser = false;
 
     // The files to ask for a value, the first that gives a non-empty one wins.
@@ -42,8 +42,8 @@ bool IsWritableFolder(const std::string& folder);
 // installed program run by root must behave as it does for everyone else).
 bool IsOwnAppFolder(const std::string& folder);
 
-// The rule above for an executable folder (ending in '/') that is, or is not, writable.
-SettingsFiles LocateSettings(const std::string& exeFolder, bool appFolderWritable);
+// The rule above for an executable folder (ending in '/') that is, or is not, the user's own.
+SettingsFiles LocateSettings(const std::string& exeFolder, bool ownAppFolder);
 // The running program's settings files: its executable's folder, probed with IsOwnAppFolder
 // (an executable folder that cannot be found out counts as its own, as it always did).
 SettingsFiles LocateSettings();
