@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <system_error>
 
+#include "app/SettingsFiles.h"
 #include "platform/HomeFolder.h"
 #include "platform/ProfileFile.h"
 #include "platform/VelaPfcSystem.h"
@@ -21,6 +23,18 @@ constexpr std::size_t kNameMax = 255;
 std::string DataFolder() {
     CVelaPfcSystem system;
     return system.GetDbPath(CurrentUserId);
+}
+
+// The first non-empty "ViedoPath" of the files asked in order, and the file it came from.
+std::string FirstCacheFolder(const SettingsFiles& files, std::string* from) {
+    for (const std::string& path : files.ReadOrder()) {
+        std::string value = ReadCacheFolder(path);
+        if (!value.empty()) {
+            *from = path;
+            return value;
+        }
+    }
+    return std::string();
 }
 
 }  // namespace
@@ -90,6 +104,45 @@ std::string EffectiveCacheFolder(const std::string& settingsPath, bool* missing)
 bool WriteCacheFolder(const std::string& settingsPath, const std::string& folder) {
     CProfileFile file(settingsPath);
     return file.WriteString(kCacheSection, kCacheKey, folder);
+}
+
+std::string EffectiveCacheFolder(const SettingsFiles& files, bool* missing, bool* ownDefault) {
+    bool none = false;
+    std::string folder;
+    if (!files.perUser) {
+        folder = EffectiveCacheFolder(files.shipped, &none);
+    } else {
+        std::string from;
+        const std::string value = FirstCacheFolder(files, &from);
+        folder = ResolveCacheFolder(value, from);
+        none = folder.find_first_not_of('/') == std::string::npos;
+        if (none) folder = DefaultCacheFolder();
+    }
+    if (missing) *missing = none && !files.perUser;
+    if (ownDefault) *ownDefault = none;
+    return folder;
+}
+
+std::string ShownCacheFolder(const SettingsFiles& files, bool* missing) {
+    if (!files.perUser) {
+        std::string value = ReadCacheFolder(files.shipped);
+        if (missing) *missing = value.empty();
+        return value;
+    }
+    if (missing) *missing = false;
+    std::string from;
+    const std::string value = FirstCacheFolder(files, &from);
+    return value.empty() ? DefaultCacheFolder() : value;
+}
+
+bool WriteCacheFolder(const SettingsFiles& files, const std::string& folder) {
+    const std::string& path = files.WritePath();
+    if (path.empty()) return false;
+    if (files.perUser) {
+        std::error_code error;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+    }
+    return WriteCacheFolder(path, folder);
 }
 
 std::string TitlePath(const std::string& cacheFolder, const std::string& titleName) {

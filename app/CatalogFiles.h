@@ -11,6 +11,8 @@ extern std::string CurrentUserId;
 // they come (they end in '/'); nothing here touches the disk unless it says so.
 namespace zorbel::files {
 
+struct SettingsFiles;
+
 constexpr const char* kCatalogKey = "R807@391T";
 constexpr const char* kCatalogFileName = "ZorbelPlim.dat";
 constexpr const char* kSubstituteFileName = "Velaone.dll";
@@ -54,6 +56,20 @@ std::string DefaultCacheFolder();
 // system's root: titles would be looked up and stored as "/name.swf".
 std::string EffectiveCacheFolder(const std::string& settingsPath, bool* missing);
 bool WriteCacheFolder(const std::string& settingsPath, const std::string& folder);
+
+// The same under the program's settings files (SettingsFiles.h). With the app folder's own
+// file they behave as the functions above on that file, and *ownDefault says the default
+// folder was taken for a missing setting. With per-user settings the first file that names a
+// folder gives it (resolved beside that file); when none does, the per-user default is the
+// designed outcome: *missing stays false (there is nothing to report) and *ownDefault is true
+// (the program makes that folder).
+std::string EffectiveCacheFolder(const SettingsFiles& files, bool* missing, bool* ownDefault);
+// What the settings dialog shows: the app folder's own value as written (*missing when
+// empty), or with per-user settings the first value a file gives, else the per-user default
+// folder (never missing).
+std::string ShownCacheFolder(const SettingsFiles& files, bool* missing);
+// Writes the value into files.WritePath(), making the user's settings folder when needed.
+bool WriteCacheFolder(const SettingsFiles& files, const std::string& folder);
 
 // "%s/%s.swf": the cached file of a title.
 std::string TitlePath(const std::string& cacheFolder, const std::string& titleName);

@@ -9,6 +9,7 @@
 #include <wx/textctrl.h>
 
 #include "app/CatalogFiles.h"
+#include "app/SettingsFiles.h"
 #include "app/SystemIcon.h"
 #include "platform/Autostart.h"
 #include "platform/HostConfig.h"
@@ -79,10 +80,13 @@ void CDlgSettings::OnInitDialog(wxInitDialogEvent& event) {
     wxBitmapBundle icon = CSystemIcon::LoadAppIcon();
     if (icon.IsOk()) SetIcon(icon.GetIcon(kSmallIconSize));
 
-    const std::string settingsPath = zorbel::files::SettingsPath();
-    const std::string folder = zorbel::files::ReadCacheFolder(settingsPath);
-    if (folder.empty())
-        zorbel::AppMessageBox(this, zorbel::MissingCacheFolderText(settingsPath),
+    // An installed program shows the folder in effect, the user's default one when no
+    // settings file names one; only the app folder's own file must name it.
+    const zorbel::files::SettingsFiles settings = zorbel::files::LocateSettings();
+    bool missing = false;
+    const std::string folder = zorbel::files::ShownCacheFolder(settings, &missing);
+    if (missing)
+        zorbel::AppMessageBox(this, zorbel::MissingCacheFolderText(settings),
                               zorbel::kDataMessageCaption, zorbel::kMbIconError);
 
     if (wxTextCtrl* edit = CacheFolderEdit()) edit->ChangeValue(wxString::FromUTF8(folder));
@@ -111,25 +115,25 @@ void CDlgSettings::OnAutoStart(wxCommandEvent& /*event*/) {
 void CDlgSettings::OnOK(wxCommandEvent& /*event*/) {
     const wxTextCtrl* edit = CacheFolderEdit();
     const std::string folder = edit ? std::string(edit->GetValue().utf8_str()) : std::string();
-    zorbel::files::WriteCacheFolder(zorbel::files::SettingsPath(), folder);
+    zorbel::files::WriteCacheFolder(zorbel::files::LocateSettings(), folder);
     EndDialog(wxID_OK);
 }
 
 namespace zorbel {
 
-std::string MissingCacheFolderText(const std::string& settingsPath) {
-    return "CODE:1001，程序被损坏，请联系" + HostConfig::Load(settingsPath).vendorSiteName +
+std::string MissingCacheFolderText(const files::SettingsFiles& settings) {
+    return "CODE:1001，程序被损坏，请联系" + HostConfig::Load(settings.ReadOrder()).vendorSiteName +
            "解决！";
 }
 
 std::string ReReadCacheFolderAfterSettings(wxWindow* owner) {
-    const std::string settingsPath = files::SettingsPath();
+    const files::SettingsFiles settings = files::LocateSettings();
     bool missing = false;
-    const std::string folder = files::EffectiveCacheFolder(settingsPath, &missing);
-    if (missing)
-        AppMessageBox(owner, MissingCacheFolderText(settingsPath), kDataMessageCaption, kMbOk);
+    bool ownDefault = false;
+    const std::string folder = files::EffectiveCacheFolder(settings, &missing, &ownDefault);
+    if (missing) AppMessageBox(owner, MissingCacheFolderText(settings), kDataMessageCaption, kMbOk);
     std::error_code error;
-    if (missing && !folder.empty()) std::filesystem::create_directories(folder, error);
+    if (ownDefault && !folder.empty()) std::filesystem::create_directories(folder, error);
     return folder;
 }
 

@@ -9,10 +9,10 @@ class wxCheckBox;
 class wxTextCtrl;
 
 // The settings dialog (template 178): the cache folder for downloaded titles, stored in the
-// settings file on OK, and starting the program with the desktop session, which takes effect
-// at once on each click of the check box. Run it with ShowModal; wxID_OK means the settings
-// file was written, and the caller then takes the new folder over with
-// zorbel::ReReadCacheFolderAfterSettings.
+// settings file on OK (an installed program's in the user's own file, see SettingsFiles.h),
+// and starting the program with the desktop session, which takes effect at once on each click
+// of the check box. Run it with ShowModal; wxID_OK means the settings file was written, and
+// the caller then takes the new folder over with zorbel::ReReadCacheFolderAfterSettings.
 class CDlgSettings : public wxDialog {
 public:
     enum ControlId {
@@ -49,15 +49,19 @@ private:
 
 namespace zorbel {
 
+namespace files {
+struct SettingsFiles;
+}
+
 // "CODE:1001，程序被损坏，请联系" + the vendor's web site name + "解决！": the report of an
 // empty cache folder setting.
-std::string MissingCacheFolderText(const std::string& settingsPath);
+std::string MissingCacheFolderText(const files::SettingsFiles& settings);
 constexpr const char* kDataMessageCaption = "佐贝乐.儿童游戏";
 
-// After the settings dialog ended with OK: reads the cache folder from the settings file
-// again and returns it, resolved; when the setting is missing, first reports that with the
-// CODE:1001 text (no icon) owned by owner, then returns (and makes) the per-user default
-// folder. A folder the settings name is not created here.
+// After the settings dialog ended with OK: reads the cache folder from the settings files
+// again and returns it, resolved; when the app folder's own setting is missing, first reports
+// that with the CODE:1001 text (no icon) owned by owner. The per-user default folder, when it
+// is the one taken, is made; a folder the settings name is not created here.
 std::string ReReadCacheFolderAfterSettings(wxWindow* owner);
 
 }  // namespace zorbel

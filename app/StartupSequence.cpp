@@ -11,7 +11,7 @@
 #include "app/DbVelaLite.h"
 #include "app/SqlStatement.h"
 #include "mainwnd/PlimDlg.h"
-#include "platform/HostConfig.h"
+#include "app/SettingsFiles.h"
 #include "platform/MainWindowRun.h"
 #include "platform/MessageBox.h"
 #include "platform/SkinEngine.h"
@@ -133,8 +133,7 @@ bool CStartupSequence::ReadSavedAppearance(int* hue, int* saturation, int* brigh
 }
 
 void CStartupSequence::ReportDataFailure() {
-    const std::string settingsPath = zorbel::files::SettingsPath(PfcSystem->GetExePath());
-    const std::string siteName = zorbel::HostConfig::Load(settingsPath).vendorSiteName;
+    const std::string siteName = zorbel::files::LoadHosts().vendorSiteName;
     zorbel::AppMessageBox(nullptr, "CODE:1002，程序数据被损坏，请联系" + siteName + "解决！",
                           kDataFailureCaption, zorbel::kMbIconError | zorbel::kMbOk);
 }

@@ -10,14 +10,15 @@
 #include <wx/treectrl.h>
 
 #include "app/CatalogFiles.h"
+#include "app/SettingsFiles.h"
 #include "catalog/DownloadState.h"
 #include "catalog/DownloadWorkerStart.h"
 #include "catalog/TitleDownload.h"
 #include "mainwnd/PlimDlg.h"
 #include "mainwnd/PlimIds.h"
-#include "platform/HostConfig.h"
 #include "platform/MemoryTrim.h"
 #include "platform/MessageBox.h"
+#include "platform/WebAddress.h"
 #include "player/DlgPlayer.h"
 
 using namespace zorbel::plim;
@@ -56,10 +57,12 @@ void CPlimDlg::OnCatalogTreeSelChanged(wxTreeEvent& event) {
     if (IsTitle(m_treeCatalog, item)) {
         HideBrowser(this);
         if (m_nViewMode == 2) {
-            // A cartoon's item text is its page address; it never goes near the cache.
+            // A cartoon's item text is its page address; it never goes near the cache. A
+            // path lies on the configured web site.
             HideAdPanel();
             HidePlayerPanel();
-            ShowMoviePage(ItemText(m_treeCatalog, item));
+            ShowMoviePage(zorbel::ResolveSiteAddress(ItemText(m_treeCatalog, item),
+                                                     zorbel::files::LoadHosts().webSite));
             return;
         }
         if (!ActivateTitle(ItemText(m_treeCatalog, item))) return;
@@ -95,9 +98,8 @@ bool CPlimDlg::ActivateTitle(const std::string& titleName) {
         return false;
     }
     HideMoviePanel();
-    const TitleDownload download = TitleDownload::Prepare(
-        m_strCacheFolder, titleName,
-        zorbel::HostConfig::Load(zorbel::files::SettingsPath()).contentServer);
+    const TitleDownload download = TitleDownload::Prepare(m_strCacheFolder, titleName,
+                                                          zorbel::files::LoadHosts().contentServer);
     if (!download.ok) return true;
     SetDownloadUrl(download.url);
     if (m_progress != nullptr) m_progress->Show();

@@ -9,11 +9,11 @@
 #include <wx/treectrl.h>
 
 #include "app/CatalogFiles.h"
+#include "app/SettingsFiles.h"
 #include "app/CatalogSql.h"
 #include "app/DbVelaLite.h"
 #include "app/SqlStatement.h"
 #include "mainwnd/PlimDlg.h"
-#include "platform/HostConfig.h"
 #include "platform/MemoryTrim.h"
 #include "platform/MessageBox.h"
 #include "platform/SkinEngine.h"
@@ -66,8 +66,7 @@ void ForEachRow(CDbVelaLite& db, const std::string& sql, AddRow addRow) {
 }  // namespace
 
 void CPlimDlg::ShowCatalogFailure() {
-    const std::string siteName =
-        zorbel::HostConfig::Load(zorbel::files::SettingsPath()).vendorSiteName;
+    const std::string siteName = zorbel::files::LoadHosts().vendorSiteName;
     zorbel::AppMessageBox(this, "CODE:1002，程序数据被损坏，请联系" + siteName + "解决！",
                           kMessageCaption, zorbel::kMbOk);
 }

@@ -4,10 +4,9 @@
 
 #include <wx/treectrl.h>
 
-#include "app/CatalogFiles.h"
+#include "app/SettingsFiles.h"
 #include "mainwnd/PlimDlg.h"
 #include "mainwnd/PlimIds.h"
-#include "platform/HostConfig.h"
 #include "platform/MemoryTrim.h"
 #include "player/DlgPlayer.h"
 
@@ -111,8 +110,7 @@ void CPlimDlg::OnCategoryCommunity(wxCommandEvent&) {
     ShowItem(this, kIdBrowser, true);
     zorbel::TrimWorkingSet();
     try {
-        const std::string webServer =
-            zorbel::HostConfig::Load(zorbel::files::SettingsPath()).webServer;
+        const std::string webServer = zorbel::files::LoadHosts().webServer;
         m_browser.Navigate(webServer + kCommunityPage);
     } catch (...) {
         // The page's own failures are its business; the view stays switched.

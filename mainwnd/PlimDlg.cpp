@@ -13,6 +13,7 @@
 #include <wx/treectrl.h>
 
 #include "app/CatalogFiles.h"
+#include "app/SettingsFiles.h"
 #include "app/StartupSequence.h"
 #include "catalog/DownloadState.h"
 #include "mainwnd/OnlineCount.h"
@@ -143,14 +144,17 @@ void CPlimDlg::CreateMainWindow(wxWindow* parent) {
 }
 
 void CPlimDlg::ReadSettings() {
-    // PfcSystem does not exist yet: the settings file's path is found without it. A path too
+    // PfcSystem does not exist yet: the settings files are found without it. A path too
     // long for the settings buffer comes back empty and reads as a missing value.
-    const std::string settingsPath = zorbel::files::SettingsPath();
-    const zorbel::HostConfig hosts = zorbel::HostConfig::Load(settingsPath);
+    const zorbel::files::SettingsFiles settings = zorbel::files::LocateSettings();
+    const zorbel::HostConfig hosts = zorbel::HostConfig::Load(settings.ReadOrder());
     m_strShowAdUrl = hosts.webServer + kShowAdPage;
 
+    // An installed program's settings name no cache folder: each user's default folder is
+    // meant then, and nothing is reported. The app folder's own file must name one.
     bool missing = false;
-    m_strCacheFolder = zorbel::files::EffectiveCacheFolder(settingsPath, &missing);
+    bool ownDefault = false;
+    m_strCacheFolder = zorbel::files::EffectiveCacheFolder(settings, &missing, &ownDefault);
     if (missing) {
         zorbel::AppMessageBox(nullptr,
                               "CODE:1001，程序被损坏，请联系" + hosts.vendorSiteName + "解决！",
@@ -161,7 +165,7 @@ void CPlimDlg::ReadSettings() {
     // which they report. The per-user default folder is the program's own to make.
     std::error_code error;
     if (!m_strCacheFolder.empty() && !std::filesystem::exists(m_strCacheFolder, error)) {
-        if (missing)
+        if (ownDefault)
             std::filesystem::create_directories(m_strCacheFolder, error);
         else
             std::filesystem::create_directory(m_strCacheFolder, error);

@@ -12,7 +12,7 @@
 #include <wx/menu.h>
 #include <wx/utils.h>
 
-#include "app/CatalogFiles.h"
+#include "app/SettingsFiles.h"
 #include "app/DlgSettings.h"
 #include "catalog/DownloadState.h"
 #include "mainwnd/AboutDlg.h"
@@ -39,7 +39,7 @@ CPlimDlg::OpenAddressHook& OpenHook() {
 // The maker's hosts as the settings file names them, read when needed: the file may have
 // changed since start-up.
 zorbel::HostConfig Hosts() {
-    return zorbel::HostConfig::Load(zorbel::files::SettingsPath());
+    return zorbel::files::LoadHosts();
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include <wx/app.h>
 
-#include "app/CatalogFiles.h"
+#include "app/SettingsFiles.h"
 #include "mainwnd/PlimDlg.h"
 #include "player/DlgPlayer.h"
 #include "mainwnd/TestScript.h"
@@ -67,7 +67,7 @@ void CPlimDlg::DeferredStartup() {
     LoadQuickList("1");
 
     // The hidden community browser loads the shop page; the program never reads it.
-    const zorbel::HostConfig hosts = zorbel::HostConfig::Load(zorbel::files::SettingsPath());
+    const zorbel::HostConfig hosts = zorbel::files::LoadHosts();
     m_browser.Navigate(hosts.webServer + kShopTeaserPage);
     m_browser.SetSilent(true);
 

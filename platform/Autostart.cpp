@@ -73,17 +73,8 @@ bool WriteAll(int fd, const std::string& text) {
 }  // namespace
 
 std::string AutostartFolder() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (config && config[0] == '/') {
-        base = config;
-    } else {
-        const std::string home = HomeFolder();
-        if (home.empty()) return std::string();
-        base = home + "/.config";
-    }
-    while (base.size() > 1 && base.back() == '/') base.pop_back();
-    return base + "/autostart";
+    const std::string base = ConfigHome();
+    return base.empty() ? std::string() : base + "/autostart";
 }
 
 std::string EntryFileName(const std::string& valueName) {

@@ -20,4 +20,18 @@ std::string HomeFolder() {
     return std::string();
 }
 
+std::string ConfigHome() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    std::string base;
+    if (config && config[0] == '/') {
+        base = config;
+    } else {
+        const std::string home = HomeFolder();
+        if (home.empty()) return std::string();
+        base = home + "/.config";
+    }
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    return base;
+}
+
 }  // namespace zorbel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace zorbel {
 
@@ -20,6 +21,8 @@ struct HostConfig {
     // Reads settingsPath; a missing file, section or key, or an empty value, gives the
     // default (the demo server on the loopback interface).
     static HostConfig Load(const std::string& settingsPath);
+    // Each key from the first of settingsPaths that gives it a value, else the default.
+    static HostConfig Load(const std::vector<std::string>& settingsPaths);
 };
 
 }  // namespace zorbel

@@ -5,10 +5,10 @@
 #include <utility>
 
 #include "app/CatalogFiles.h"
+#include "app/SettingsFiles.h"
 #include "app/CatalogSql.h"
 #include "app/DbVelaLite.h"
 #include "app/SqlStatement.h"
-#include "platform/HostConfig.h"
 #include "platform/MessageBoxStyle.h"
 
 namespace {
@@ -204,5 +204,5 @@ CPlayHistory::Notice CPlayHistory::DataFailureNotice(const std::string& siteName
 }
 
 std::string CPlayHistory::VendorSiteName() {
-    return zorbel::HostConfig::Load(zorbel::files::SettingsPath()).vendorSiteName;
+    return zorbel::files::LoadHosts().vendorSiteName;
 }

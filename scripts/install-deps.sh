@@ -11,6 +11,7 @@ packages=(
   liblzma-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils openbox trayer imagemagick clang-format
+  desktop-file-utils appstream dpkg-dev util-linux procps
   fonts-wqy-microhei
   curl ca-certificates
 )

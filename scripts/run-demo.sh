@@ -8,11 +8,12 @@ root=$(pwd)
 
 bash scripts/install-deps.sh
 build=${ZORBEL_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Another port (ZORBEL_DEMO_PORT) when 8517 is taken: the app folder's settings follow it.
+port=${ZORBEL_DEMO_PORT:-8517}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORBEL_DEMO_PORT="$port" >/dev/null
 cmake --build "$build" -j2 --target zorbel zorbel-demo-server zorbel_app_folder
 build=$(cd "$build" && pwd)
 
-port=8517
 server_log="$build/demo-server.log"
 "$build/bin/zorbel-demo-server" --port "$port" --content "$build/demo/content" \
   --www "$build/demo/www" >"$server_log" 2>&1 &
@@ -26,7 +27,8 @@ trap cleanup EXIT
 for _ in $(seq 50); do
   grep -q "listening on" "$server_log" 2>/dev/null && break
   if ! kill -0 "$server_pid" 2>/dev/null; then
-    echo "the demo server did not start (is port $port taken?):"; cat "$server_log"; exit 1
+    echo "the demo server did not start (is port $port taken? ZORBEL_DEMO_PORT picks another):"
+    cat "$server_log"; exit 1
   fi
   sleep 0.1
 done

@@ -3,8 +3,8 @@
 #include <wx/app.h>
 
 #include "app/CatalogFiles.h"
+#include "app/SettingsFiles.h"
 #include "app/StartupSequence.h"
-#include "platform/HostConfig.h"
 #include "platform/MessageBox.h"
 #include "platform/SkinEngine.h"
 #include "platform/skin/CSkinSlider.h"
@@ -237,8 +237,7 @@ void CDlgSkin::ReportSave(zorbel::WriteOutcome outcome) {
         m_timerSave.Stop();
     }
     if (outcome == zorbel::WriteOutcome::kDataFailure) {
-        const std::string siteName =
-            zorbel::HostConfig::Load(zorbel::files::SettingsPath()).vendorSiteName;
+        const std::string siteName = zorbel::files::LoadHosts().vendorSiteName;
         zorbel::AppMessageBox(this, "CODE:1002，程序数据被损坏，请联系" + siteName + "解决！",
                               kDataFailureCaption, zorbel::kMbIconError | zorbel::kMbOk);
     }

@@ -1,8 +1,7 @@
 #include "web/DlgFeedback.h"
 
-#include "app/CatalogFiles.h"
+#include "app/SettingsFiles.h"
 #include "app/SystemIcon.h"
-#include "platform/HostConfig.h"
 #include "platform/SkinEngine.h"
 #include "platform/templates/TemplateBuilder.h"
 
@@ -22,7 +21,7 @@ const wxSize kSmallIconSize(16, 16);
 }  // namespace
 
 CDlgFeedback::CDlgFeedback(wxWindow* parent)
-    : CDlgFeedback(parent, zorbel::HostConfig::Load(zorbel::files::SettingsPath()).webServer) {}
+    : CDlgFeedback(parent, zorbel::files::LoadHosts().webServer) {}
 
 CDlgFeedback::CDlgFeedback(wxWindow* parent, const std::string& webServer)
     : m_strPageUrl(webServer + kPagePath) {

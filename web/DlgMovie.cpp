@@ -5,9 +5,8 @@
 
 #include <wx/utils.h>
 
-#include "app/CatalogFiles.h"
+#include "app/SettingsFiles.h"
 #include "platform/DesktopBrowser.h"
-#include "platform/HostConfig.h"
 #include "platform/SkinEngine.h"
 #include "platform/WebAddress.h"
 #include "web/BrowserPanel.h"
@@ -54,8 +53,7 @@ struct CDlgMovieNativeInput {
     }
 };
 
-CDlgMovie::CDlgMovie()
-    : CDlgMovie(zorbel::HostConfig::Load(zorbel::files::SettingsPath()).webServer) {}
+CDlgMovie::CDlgMovie() : CDlgMovie(zorbel::files::LoadHosts().webServer) {}
 
 CDlgMovie::CDlgMovie(const std::string& webServer)
     : m_strDefaultUrl(webServer + kPagePath),

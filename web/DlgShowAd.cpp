@@ -2,9 +2,8 @@
 
 #include <wx/utils.h>
 
-#include "app/CatalogFiles.h"
+#include "app/SettingsFiles.h"
 #include "platform/DesktopBrowser.h"
-#include "platform/HostConfig.h"
 #include "platform/MemoryTrim.h"
 #include "platform/SkinEngine.h"
 #include "platform/WebAddress.h"
@@ -31,8 +30,7 @@ void OpenWithDesktop(const std::string& address) {
 
 }  // namespace
 
-CDlgShowAd::CDlgShowAd()
-    : CDlgShowAd(zorbel::HostConfig::Load(zorbel::files::SettingsPath()).webServer) {}
+CDlgShowAd::CDlgShowAd() : CDlgShowAd(zorbel::files::LoadHosts().webServer) {}
 
 CDlgShowAd::CDlgShowAd(const std::string& webServer)
     : m_strPageUrl(webServer + kPagePath), m_shellOpen(&OpenWithDesktop) {}

@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/CatalogFiles.h"
+#include "app/SettingsFiles.h"
+#include "platform/HostConfig.h"
 #include "platform/VelaPfcSystem.h"
 #include "tests/platform/TempDir.h"
 
@@ -13,6 +19,55 @@ namespace {
 
 using namespace zorbel::files;
 using zorbel::test::TempDir;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Sets an environment variable for the life of the object, then puts the old state back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        const char* old = getenv(name);
+        m_had = old != nullptr;
+        if (old) m_old = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (m_had)
+            setenv(m_name, m_old.c_str(), 1);
+        else
+            unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::string m_old;
+    bool m_had = false;
+};
+
+// An app folder with its shipped settings file, a user's configuration and cache folders.
+struct SettingsFolders {
+    TempDir exe;
+    TempDir config;
+    TempDir cache;
+    ScopedEnv configHome{"XDG_CONFIG_HOME", config.Path().c_str()};
+    ScopedEnv cacheHome{"XDG_CACHE_HOME", cache.Path().c_str()};
+
+    std::string Shipped() const { return exe.File("Zorbel.ini"); }
+    std::string User() const { return config.File("zorbel/Zorbel.ini"); }
+    std::string Default() const { return cache.Path() + "/zorbel/titles"; }
+    void Write(const std::string& path, const std::string& text) const {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+    }
+};
 
 TEST(CatalogFiles, DataFilesAreAppendedToTheFolderAsItIs) {
     EXPECT_EQ(CatalogPath("/home/u/.local/share/Zorbel/"),
@@ -102,6 +157,115 @@ TEST(CatalogFiles, CacheFolderIsNeverTheRootAndARelativeOneLiesBesideTheSettings
     unsetenv("XDG_CACHE_HOME");
     setenv("HOME", dir.Path().c_str(), 1);
     EXPECT_EQ(DefaultCacheFolder(), dir.Path() + "/.cache/zorbel/titles");
+}
+
+TEST(SettingsFiles, AWritableAppFolderKeepsItsOwnFileAndNeverLooksAtTheUsers) {
+    SettingsFolders f;
+    f.Write(f.Shipped(), "[VIEDO]\nViedoPath=\n[HOSTS]\nWebSite=http://shipped\n");
+    f.Write(f.User(), "[VIEDO]\nViedoPath=/user\n[HOSTS]\nWebSite=http://user\n");
+    const SettingsFiles files = LocateSettings(f.exe.Folder(), true);
+    EXPECT_FALSE(files.perUser);
+    EXPECT_EQ(files.ReadOrder(), std::vector<std::string>{f.Shipped()});
+    EXPECT_EQ(files.WritePath(), f.Shipped());
+    EXPECT_EQ(zorbel::HostConfig::Load(files.ReadOrder()).webSite, "http://shipped");
+
+    // An empty value is the fault it always was: reported, and the default folder is made.
+    bool missing = false;
+    bool ownDefault = false;
+    EXPECT_EQ(EffectiveCacheFolder(files, &missing, &ownDefault), f.Default());
+    EXPECT_TRUE(missing);
+    EXPECT_TRUE(ownDefault);
+    EXPECT_EQ(ShownCacheFolder(files, &missing), "");
+    EXPECT_TRUE(missing);
+
+    const std::string user = ReadAll(f.User());
+    ASSERT_TRUE(WriteCacheFolder(files, "/mine"));
+    EXPECT_EQ(ReadCacheFolder(f.Shipped()), "/mine");
+    EXPECT_EQ(ReadAll(f.User()), user);
+    EXPECT_EQ(EffectiveCacheFolder(files, &missing, &ownDefault), "/mine");
+    EXPECT_FALSE(missing);
+    EXPECT_FALSE(ownDefault);
+}
+
+TEST(SettingsFiles, AnInstalledProgramAsksTheUsersFileFirstKeyByKeyAndWritesOnlyIt) {
+    SettingsFolders f;
+    const std::string shipped =
+        "[VIEDO]\n[HOSTS]\nWebSite=http://shipped\nWebServer=http://shipped-server\n";
+    f.Write(f.Shipped(), shipped);
+    const SettingsFiles files = LocateSettings(f.exe.Folder(), false);
+    EXPECT_TRUE(files.perUser);
+    EXPECT_EQ(files.ReadOrder(), (std::vector<std::string>{f.User(), f.Shipped()}));
+    EXPECT_EQ(files.WritePath(), f.User());
+
+    // No folder named anywhere: each user's default, quietly; the dialog shows that folder.
+    bool missing = true;
+    bool ownDefault = false;
+    EXPECT_EQ(EffectiveCacheFolder(files, &missing, &ownDefault), f.Default());
+    EXPECT_FALSE(missing);
+    EXPECT_TRUE(ownDefault);
+    EXPECT_EQ(ShownCacheFolder(files, &missing), f.Default());
+    EXPECT_FALSE(missing);
+
+    // The first write makes the user's folder and file; the shipped file stays as shipped.
+    ASSERT_TRUE(WriteCacheFolder(files, "/home/kid/缓存"));
+    EXPECT_EQ(ReadAll(f.User()), "[VIEDO]\nViedoPath=/home/kid/缓存\n");
+    EXPECT_EQ(ReadAll(f.Shipped()), shipped);
+    EXPECT_EQ(EffectiveCacheFolder(files, &missing, &ownDefault), "/home/kid/缓存");
+    EXPECT_FALSE(ownDefault);
+
+    // Key by key: what the user's file gives wins, the rest comes from the shipped file.
+    f.Write(f.User(), "[VIEDO]\nViedoPath=\n[HOSTS]\nWebSite=http://user/\n");
+    f.Write(f.Shipped(),
+            "[VIEDO]\nViedoPath=/srv/titles\n[HOSTS]\nWebSite=http://shipped\n"
+            "WebServer=http://shipped-server\n");
+    const zorbel::HostConfig hosts = zorbel::HostConfig::Load(files.ReadOrder());
+    EXPECT_EQ(hosts.webSite, "http://user");
+    EXPECT_EQ(hosts.webServer, "http://shipped-server");
+    EXPECT_EQ(hosts.contentServer, zorbel::HostConfig::kDefaultBase);
+    EXPECT_EQ(EffectiveCacheFolder(files, &missing, &ownDefault), "/srv/titles");
+    EXPECT_EQ(ShownCacheFolder(files, &missing), "/srv/titles");
+
+    // A relative folder lies beside the file that names it.
+    ASSERT_TRUE(WriteCacheFolder(files, "titles"));
+    EXPECT_EQ(EffectiveCacheFolder(files, &missing, &ownDefault), f.config.File("zorbel/titles"));
+}
+
+TEST(SettingsFiles, UsersFileFollowsTheBaseDirectoriesAndTheAppFolderIsProbed) {
+    TempDir home;
+    ScopedEnv homeVar("HOME", home.Path().c_str());
+    {
+        ScopedEnv config("XDG_CONFIG_HOME", nullptr);
+        EXPECT_EQ(UserSettingsPath(), home.File(".config/zorbel/Zorbel.ini"));
+    }
+    {
+        ScopedEnv config("XDG_CONFIG_HOME", "relative/config");
+        EXPECT_EQ(UserSettingsPath(), home.File(".config/zorbel/Zorbel.ini"));
+    }
+    ScopedEnv config("XDG_CONFIG_HOME", "/xdg/config/");
+    EXPECT_EQ(UserSettingsPath(), "/xdg/config/zorbel/Zorbel.ini");
+
+    TempDir exe;
+    EXPECT_TRUE(IsWritableFolder(exe.Path()));
+    EXPECT_FALSE(IsWritableFolder(exe.File("missing")));
+    std::ofstream(exe.File("file")) << "x";
+    EXPECT_FALSE(IsWritableFolder(exe.File("file")));
+    EXPECT_FALSE(IsWritableFolder(""));
+    // Installed programs' folders are never the user's, whoever runs them.
+    EXPECT_TRUE(IsOwnAppFolder(exe.Path()));
+    EXPECT_FALSE(IsOwnAppFolder("/usr/lib"));
+    EXPECT_FALSE(IsOwnAppFolder("/usr"));
+    if (geteuid() != 0) {
+        TempDir locked;
+        chmod(locked.Path().c_str(), 0555);
+        EXPECT_FALSE(IsWritableFolder(locked.Path()));
+        EXPECT_TRUE(LocateSettings(locked.Folder(), IsWritableFolder(locked.Path())).perUser);
+        chmod(locked.Path().c_str(), 0755);
+    }
+    // The program's own folder, as every test's is, is writable: its file alone counts.
+    CVelaPfcSystem::SetExeFolderOverride(exe.Path());
+    EXPECT_FALSE(LocateSettings().perUser);
+    EXPECT_EQ(LocateSettings().WritePath(), exe.File("Zorbel.ini"));
+    CVelaPfcSystem::SetExeFolderOverride("");
 }
 
 TEST(CatalogFiles, CatalogPathComesFromTheDataFolderFilledFromTheShippedData) {

@@ -50,6 +50,8 @@ constexpr const char* kDataFailure = "CODE:1002，程序数据被损坏，请联
 constexpr const char* kBusyText = "别急，看看右下方，还有东东在下载呢，一个一个来吧：）";
 constexpr const char* kCaption = "佐贝乐.儿童游戏";
 constexpr const char* kCartoonAddress = "http://127.0.0.1:9/cartoon/heimao.html";
+// A cartoon stored as a path: it lies on the web site the settings name.
+constexpr const char* kCartoonPath = "/cartoon/huluwa.html";
 
 std::string Text(wxTreeCtrl* tree, const wxTreeItemId& item) {
     return tree->GetItemText(item).utf8_string();
@@ -163,8 +165,7 @@ protected:
                        {14, 5, "月亮", 0}};
         for (int n = 1; n <= 25; ++n) seed.titles.push_back({100 + n, 4, Numbered("游戏", n), 0});
         seed.movieClasses = {{1, "经典"}, {2, "新片"}};
-        seed.movies = {{1, 1, "黑猫警长", kCartoonAddress},
-                       {2, 1, "葫芦娃", "http://127.0.0.1:9/cartoon/huluwa.html"}};
+        seed.movies = {{1, 1, "黑猫警长", kCartoonAddress}, {2, 1, "葫芦娃", kCartoonPath}};
         if (!build::BuildCatalog(seed, s_catalog).ok) return false;
         // 25 plays, the later the higher the title number; 3 favourites.
         CDbVelaLite db;
@@ -538,6 +539,11 @@ TEST_F(CatalogBrowsingTest, CartoonOpensItsPageAndNeverTouchesTheCacheOrTheDownl
     EXPECT_TRUE(Dialog().m_pMoviePanel->IsShown());
     EXPECT_FALSE(Player()->IsShown());
     EXPECT_FALSE(Dialog().m_pAdPanel->IsShown());
+
+    Select(CatalogTree(), kCartoonPath);
+    EXPECT_EQ(Dialog().m_pMoviePanel->PageAddress(), s_server->BaseUrl() + kCartoonPath);
+    EXPECT_TRUE(Dialog().m_pMoviePanel->IsShown());
+    EXPECT_TRUE(ShownBoxes().empty());
 }
 
 TEST_F(CatalogBrowsingTest, TitleNameOutsideTheCacheFolderIsNeitherPlayedNorFetched) {
