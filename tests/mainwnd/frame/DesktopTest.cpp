@@ -232,6 +232,11 @@ protected:
             started = true;
             dialog->CallAfter([&, dialog] {
                 const_cast<wxTimer&>(dialog->DeferredStartupTimer()).Stop();
+                // Real input goes where the window manager has put the window: on a loaded
+                // machine that can take seconds after the run starts.
+                PumpUntil([&] { return zorbel::test::IsMapped(zorbel::test::XWindowOf(dialog)); },
+                          15s);
+                PumpFor(200ms);
                 steps(dialog);
             });
         });
@@ -342,10 +347,12 @@ TEST_F(DesktopTest, SkinPanelTakesClicksDragsAndKeysAndStoresThem) {
         zorbel::test::MovePointer(Centre(button->GetScreenRect()));
         PumpFor(150ms);
         zorbel::test::ClickPointer();
-        ASSERT_TRUE(PumpUntil([&] {
-            return dialog->m_pSkinDlg && dialog->m_pSkinDlg->IsShown() &&
-                   zorbel::test::IsMapped(zorbel::test::XWindowOf(dialog->m_pSkinDlg));
-        }));
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                return dialog->m_pSkinDlg && dialog->m_pSkinDlg->IsShown() &&
+                       zorbel::test::IsMapped(zorbel::test::XWindowOf(dialog->m_pSkinDlg));
+            },
+            15s));
         CDlgSkin* panel = dialog->m_pSkinDlg;
         PumpFor(300ms);
         panelRect = panel->GetScreenRect();
