@@ -23,7 +23,7 @@ LocalDay LocalDayOf(std::int64_t wallSeconds) {
     const time_t t = static_cast<time_t>(wallSeconds);
     struct tm parts {};
     localtime_r(&t, &parts);
-    char text[16];
+    char text[40];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d", parts.tm_year + 1900, parts.tm_mon + 1,
                   parts.tm_mday);
     return {text, parts.tm_wday, parts.tm_hour * 60 + parts.tm_min};
