@@ -1,9 +1,12 @@
 #include "parent/ParentGate.h"
 
+#include "app/CatalogFiles.h"
 #include "parent/DlgPinPrompt.h"
 #include "parent/ParentSettingsFile.h"
 #include "parent/PinStore.h"
 #include "parent/SystemClock.h"
+#include "parent/WalledGarden.h"
+#include "platform/HostConfig.h"
 #include "platform/MessageBox.h"
 
 namespace zorbel::parent {
@@ -21,6 +24,12 @@ std::string ParentGate::SettingsPath() {
 bool ParentGate::PinIsSet() {
     SystemClock clock;
     return PinStore(SettingsPath(), clock).HasPin();
+}
+
+bool ParentGate::MayNavigate(const std::string& address) {
+    if (!PinIsSet()) return true;
+    const HostConfig hosts = HostConfig::Load(files::SettingsPath());
+    return WalledGarden({hosts.webSite, hosts.webServer, hosts.contentServer}).Allows(address);
 }
 
 bool ParentGate::Allow(wxWindow* owner, const std::string& what) {

@@ -17,6 +17,9 @@ public:
     static bool PinIsSet();
     // True when the command may go on. what names it for the grown-up ("打开设置").
     static bool Allow(wxWindow* owner, const std::string& what);
+    // Whether an embedded page may go to address: anywhere with no PIN set, else only within
+    // the hosts the settings file names.
+    static bool MayNavigate(const std::string& address);
     // The parent settings file that the program uses.
     static std::string SettingsPath();
 };

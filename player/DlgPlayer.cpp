@@ -14,6 +14,7 @@
 #include <wx/webview.h>
 
 #include "app/SystemIcon.h"
+#include "parent/ParentGate.h"
 #include "parent/PlayTimeWatch.h"
 #include "platform/MemoryTrim.h"
 #include "platform/MessageBox.h"
@@ -235,6 +236,7 @@ void CDlgPlayer::OpenMovie() {
     }
     m_pFlash = m_pMovieControl;
     m_pFlash->Show();
+    m_pFlash->SetWalledGarden(zorbel::parent::ParentGate::PinIsSet());
     m_pFlash->LoadMovie(0, m_strMoviePath);
     LayoutControls();
 }

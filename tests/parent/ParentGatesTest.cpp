@@ -314,3 +314,12 @@ TEST_F(ParentGatesTest, WaysToTheDesktopBrowserAsk) {
     delete dialog;
 }
 
+TEST_F(ParentGatesTest, PagesStayWithinTheConfiguredHosts) {
+    EXPECT_TRUE(
+        zorbel::parent::ParentGate::MayNavigate(server_->BaseUrl() + "/plimad.asp?from=shop"));
+    EXPECT_FALSE(zorbel::parent::ParentGate::MayNavigate("https://example.org/"));
+    zorbel::parent::SystemClock clock;
+    ASSERT_TRUE(
+        zorbel::parent::PinStore(zorbel::parent::ParentGate::SettingsPath(), clock).RemovePin());
+    EXPECT_TRUE(zorbel::parent::ParentGate::MayNavigate("https://example.org/"));
+}
