@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include <wx/app.h>
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/dirdlg.h>
 #include <wx/textctrl.h>
@@ -11,6 +12,7 @@
 #include "app/CatalogFiles.h"
 #include "app/SettingsFiles.h"
 #include "app/SystemIcon.h"
+#include "parent/DlgParentSettings.h"
 #include "platform/Autostart.h"
 #include "platform/HostConfig.h"
 #include "platform/MessageBox.h"
@@ -21,6 +23,7 @@ wxBEGIN_EVENT_TABLE(CDlgSettings, wxDialog)
     EVT_BUTTON      (CDlgSettings::kIdBrowse,    CDlgSettings::OnBrowseFolder)
     EVT_CHECKBOX    (CDlgSettings::kIdAutoStart, CDlgSettings::OnAutoStart)
     EVT_BUTTON      (wxID_OK,                    CDlgSettings::OnOK)
+    EVT_BUTTON      (CDlgSettings::kIdParentSettings, CDlgSettings::OnParentSettings)
     // wx sends the dialog's initialisation as an event.
     EVT_INIT_DIALOG (                            CDlgSettings::OnInitDialog)
 wxEND_EVENT_TABLE()
@@ -57,6 +60,9 @@ std::string ExecutableName() {
 
 CDlgSettings::CDlgSettings(wxWindow* parent) {
     zorbel::templates::CreateTemplateDialog(this, parent, kTemplateId);
+    // Left of OK and Cancel, on their line.
+    new wxButton(this, kIdParentSettings, wxString::FromUTF8("家长设置..."),
+                 ConvertDialogToPixels(wxPoint(23, 76)), ConvertDialogToPixels(wxSize(60, 14)));
 }
 
 CDlgSettings::~CDlgSettings() = default;
@@ -117,6 +123,11 @@ void CDlgSettings::OnOK(wxCommandEvent& /*event*/) {
     const std::string folder = edit ? std::string(edit->GetValue().utf8_str()) : std::string();
     zorbel::files::WriteCacheFolder(zorbel::files::LocateSettings(), folder);
     EndDialog(wxID_OK);
+}
+
+void CDlgSettings::OnParentSettings(wxCommandEvent& /*event*/) {
+    CDlgParentSettings dialog(this);
+    dialog.ShowModal();
 }
 
 namespace zorbel {

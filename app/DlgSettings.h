@@ -19,6 +19,7 @@ public:
         kIdBrowse = 1036,
         kIdCacheFolder = 1037,
         kIdAutoStart = 1039,
+        kIdParentSettings = 1041,  // not in the template: parent mode's own page
     };
 
     static constexpr int kTemplateId = 178;
@@ -43,6 +44,7 @@ private:
     void OnBrowseFolder(wxCommandEvent& event);
     void OnAutoStart(wxCommandEvent& event);
     void OnOK(wxCommandEvent& event);
+    void OnParentSettings(wxCommandEvent& event);
 
     wxDECLARE_EVENT_TABLE();
 };

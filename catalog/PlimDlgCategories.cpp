@@ -1,5 +1,6 @@
 // The category buttons along the top of the main window switch the content area between the
 // home view (0), a catalog type (1), the cartoons (2) and the community page (3).
+#include <cstdlib>
 #include <string>
 
 #include <wx/treectrl.h>
@@ -7,7 +8,10 @@
 #include "app/SettingsFiles.h"
 #include "mainwnd/PlimDlg.h"
 #include "mainwnd/PlimIds.h"
+#include "parent/ParentGate.h"
+#include "platform/HostConfig.h"
 #include "platform/MemoryTrim.h"
+#include "platform/skin/CSkinButton.h"
 #include "player/DlgPlayer.h"
 
 using namespace zorbel::plim;
@@ -42,6 +46,7 @@ void CPlimDlg::ShowCatalogTypeView(const char* caption, const char* typeId) {
     ShowNavCaption(this, caption);
     ShowItem(this, kIdCatalogTree, true);
     m_nViewMode = 1;
+    m_strViewType = typeId;
     ShowItem(this, kIdBrowser, false);
     if (m_treeCatalog != nullptr) m_treeCatalog->DeleteAllItems();
     if (m_pPlayerPanel != nullptr && m_pPlayerPanel->IsActive() != 0) {
@@ -100,6 +105,20 @@ void CPlimDlg::OnCategoryCartoons(wxCommandEvent&) {
 }
 
 void CPlimDlg::OnCategoryCommunity(wxCommandEvent&) {
+    if (!zorbel::parent::ParentGate::Allow(this, "去儿童团")) {
+        // The button went down with the click; the view did not change, so neither may it.
+        int id = kIdCategoryHome;
+        if (m_nViewMode == 2) id = kIdCategoryCartoons;
+        if (m_nViewMode == 3) id = kIdCategoryCommunity;
+        if (m_nViewMode == 1) {
+            const int byType[] = {kIdCategorySongs, kIdCategoryStories, kIdCategoryKnowledge,
+                                  kIdCategoryGames};
+            const int type = std::atoi(m_strViewType.c_str());
+            if (type >= 1 && type <= 4) id = byType[type - 1];
+        }
+        if (auto* button = dynamic_cast<CSkinButton*>(GetDlgItem(id))) button->SetValue(true);
+        return;
+    }
     ShowQuickList(this, false);
     ShowItem(this, kIdNavCaption, false);
     ShowItem(this, kIdCatalogTree, false);

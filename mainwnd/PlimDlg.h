@@ -174,6 +174,7 @@ public:
     CSkinButton* m_btnTab = nullptr;      // bound to 1033
     std::string m_strCacheFolder;         // the settings value, used as it stands
     int m_nViewMode = 0;                  // which content view shows (category switching)
+    std::string m_strViewType;            // the catalog type shown in view mode 1
     std::string m_strShowAdUrl;           // the advertisement panel's page at start-up
 
 protected:

@@ -17,6 +17,7 @@
 #include "catalog/DownloadState.h"
 #include "mainwnd/AboutDlg.h"
 #include "mainwnd/PlimIds.h"
+#include "parent/ParentGate.h"
 #include "platform/DesktopBrowser.h"
 #include "platform/HostConfig.h"
 #include "platform/MainWindowRun.h"
@@ -51,6 +52,7 @@ void CPlimDlg::SetOpenAddressHook(OpenAddressHook hook) {
 void CPlimDlg::OpenAddress(const std::string& address) {
     // Links come from the maker's pages and list: only web addresses leave the program.
     if (!zorbel::IsWebAddress(address)) return;
+    if (!zorbel::parent::ParentGate::Allow(MainDialog, "打开网页")) return;
     if (OpenHook()) {
         OpenHook()(address);
         return;
@@ -80,6 +82,7 @@ void CPlimDlg::ExitApplication() {
 }
 
 bool CPlimDlg::ConfirmExit() {
+    if (!zorbel::parent::ParentGate::Allow(this, "退出")) return false;
     const int answer =
         zorbel::AppMessageBox(this, kExitQuestion, kExitCaption,
                               zorbel::kMbYesNo | zorbel::kMbIconQuestion | zorbel::kMbDefButton2);
@@ -100,6 +103,7 @@ void CPlimDlg::OnCloseWindow(wxCloseEvent& event) {
 }
 
 void CPlimDlg::OnExitCommand(wxCommandEvent&) {
+    if (!zorbel::parent::ParentGate::Allow(this, "退出")) return;
     ExitApplication();
 }
 
@@ -256,6 +260,7 @@ void CPlimDlg::OnMenuButton(wxCommandEvent&) {
 }
 
 void CPlimDlg::OnFeedback(wxCommandEvent&) {
+    if (!zorbel::parent::ParentGate::Allow(this, "写留言")) return;
     CDlgFeedback dialog(nullptr);
     dialog.ShowModal();
 }
@@ -263,6 +268,7 @@ void CPlimDlg::OnFeedback(wxCommandEvent&) {
 void CPlimDlg::OnSkinButton(wxCommandEvent&) {
     wxWindow* button = GetDlgItem(kIdSkin);
     if (!button) return;
+    if (!zorbel::parent::ParentGate::Allow(this, "换皮肤")) return;
     SkinDLL_EnableHookSkin(0);
     const wxRect r = button->GetScreenRect();
     if (m_pSkinDlg == nullptr) {
@@ -282,6 +288,7 @@ void CPlimDlg::OnAdLinkClick(wxCommandEvent&) {
 }
 
 void CPlimDlg::OnSettings(wxCommandEvent&) {
+    if (!zorbel::parent::ParentGate::Allow(this, "打开设置")) return;
     CDlgSettings dialog(this);
     if (dialog.ShowModal() == wxID_OK)
         m_strCacheFolder = zorbel::ReReadCacheFolderAfterSettings(this);

@@ -50,6 +50,10 @@ bool CPlimDlg::ShowMoviePage(const std::string& address) {
 bool CPlimDlg::PlayInPanel(const std::string& path) {
     if (m_pPlayerPanel == nullptr) CreatePlayerPanel();
     if (m_pPlayerPanel != nullptr) {
+        // Songs, stories and clips count against the play allowance while they play; games
+        // (and titles from the quick lists, whose kind is not known here) while touched.
+        if (!path.empty())
+            m_pPlayerPanel->SetNextIsGame(!(m_nViewMode == 1 && m_strViewType != "4"));
         m_pPlayerPanel->PlayMovie(path);
         // The panels share one place: the player goes on top of the other two.
         m_pPlayerPanel->Raise();

@@ -9,6 +9,7 @@
 #include "mainwnd/PlimDlg.h"
 #include "player/DlgPlayer.h"
 #include "mainwnd/TestScript.h"
+#include "parent/ParentGate.h"
 #include "platform/HostConfig.h"
 #include "platform/ProgramLauncher.h"
 #include "platform/x11/CopyDataReceiver.h"
@@ -76,6 +77,8 @@ void CPlimDlg::DeferredStartup() {
 }
 
 void CPlimDlg::OnOnlineUpdate(wxCommandEvent& /*event*/) {
+    // The updater may end the program: the same question as quitting.
+    if (!zorbel::parent::ParentGate::Allow(this, "在线升级")) return;
     LaunchUpdater(true);
 }
 

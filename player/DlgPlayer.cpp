@@ -14,6 +14,8 @@
 #include <wx/webview.h>
 
 #include "app/SystemIcon.h"
+#include "parent/ParentGate.h"
+#include "parent/PlayTimeWatch.h"
 #include "platform/MemoryTrim.h"
 #include "platform/MessageBox.h"
 #include "platform/SkinEngine.h"
@@ -66,6 +68,7 @@ struct CDlgPlayerMovieInput {
 
     static gboolean ButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
         if (event->button == 3) return TRUE;
+        Touched(data);
         // The movie control plays the part of the classic rule's "window with an id above
         // 100000" (the Flash control's own window): a double click on the movie toggles.
         CDlgPlayer* player = static_cast<wxWeakRef<CDlgPlayer>*>(data)->get();
@@ -75,6 +78,16 @@ struct CDlgPlayerMovieInput {
             player->CallAfter(&CDlgPlayer::ToggleFullScreen);
         }
         return FALSE;
+    }
+
+    static gboolean Motion(GtkWidget*, GdkEventMotion*, gpointer data) {
+        Touched(data);
+        return FALSE;
+    }
+
+    static void Touched(gpointer data) {
+        CDlgPlayer* player = static_cast<wxWeakRef<CDlgPlayer>*>(data)->get();
+        if (player && player->m_playTime) player->m_playTime->NoteInput();
     }
 
     static void FreeRef(gpointer data, GClosure*) {
@@ -88,6 +101,7 @@ CDlgPlayer::CDlgPlayer()
       m_timerWrites(this, kWritesTimerId) {}
 
 CDlgPlayer::~CDlgPlayer() {
+    m_playTime.reset();
     m_timerProgress.Stop();
     m_timerStatus.Stop();
     m_timerWrites.Stop();
@@ -113,6 +127,18 @@ bool CDlgPlayer::Create(wxWindow* parent) {
         });
     DoDataExchange();
     InitDialog();
+    CPlayTimeWatch::Probe probe;
+    probe.activity = [this] {
+        zorbel::parent::PlayActivity activity;
+        activity.playing = m_pFlash && m_bActive && m_bPlaying && m_pFlash->IsPlaying();
+        activity.visible = IsShownOnScreen();
+        auto* main = dynamic_cast<wxTopLevelWindow*>(MainWindow());
+        activity.minimised = main && main->IsIconized();
+        activity.game = m_bGame;
+        return activity;
+    };
+    probe.pause = [this] { OnPause(); };
+    m_playTime = std::make_unique<CPlayTimeWatch>(this, std::move(probe));
     return true;
 }
 
@@ -205,6 +231,7 @@ void CDlgPlayer::OpenMovie() {
     MakeMovieControl();
     m_pFlash = m_pMovieControl;
     m_pFlash->Show();
+    m_pFlash->SetWalledGarden(zorbel::parent::ParentGate::PinIsSet());
     m_pFlash->LoadMovie(0, m_strMoviePath);
     LayoutControls();
 }
@@ -236,6 +263,9 @@ void CDlgPlayer::WatchMovieInput() {
     g_signal_connect_data(
         native, "button-press-event", G_CALLBACK(&CDlgPlayerMovieInput::ButtonPress),
         new wxWeakRef<CDlgPlayer>(this), &CDlgPlayerMovieInput::FreeRef, GConnectFlags(0));
+    g_signal_connect_data(native, "motion-notify-event", G_CALLBACK(&CDlgPlayerMovieInput::Motion),
+                          new wxWeakRef<CDlgPlayer>(this), &CDlgPlayerMovieInput::FreeRef,
+                          GConnectFlags(0));
 }
 
 void CDlgPlayer::RecordPlay() {
@@ -303,6 +333,9 @@ void CDlgPlayer::OnPlay() {
     StartProgressTimer();
     zorbel::TrimWorkingSet();
     m_bActive = 1;
+    m_bPlaying = true;
+    // A play the allowance does not allow is paused again at once.
+    if (m_playTime) m_playTime->Check();
 }
 
 void CDlgPlayer::OnPause() {
@@ -310,6 +343,7 @@ void CDlgPlayer::OnPause() {
     m_pFlash->Stop();
     StartProgressTimer();
     m_bActive = 1;
+    m_bPlaying = false;
 }
 
 void CDlgPlayer::OnStop() {
@@ -322,6 +356,7 @@ void CDlgPlayer::OnStop() {
     }
     m_wndSeekBar.SetScrollPos(0, true);
     m_bActive = 0;
+    m_bPlaying = false;
 }
 
 void CDlgPlayer::OnHScroll(wxCommandEvent& event) {
@@ -375,6 +410,7 @@ std::string CDlgPlayer::StatusText() const {
 void CDlgPlayer::OnSize(wxSizeEvent& event) {
     event.Skip();
     LayoutControls();
+    if (m_playTime) m_playTime->Place();
 }
 
 namespace {
@@ -463,6 +499,7 @@ void CDlgPlayer::StopTimers() {
 
 bool CDlgPlayer::Destroy() {
     StopTimers();
+    m_playTime.reset();
     // A last try for plays still waiting for a lock: the program is ending, nobody is told.
     m_timerWrites.Stop();
     if (m_pendingWrites.HasPending()) m_pendingWrites.Retry();

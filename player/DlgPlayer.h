@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include <wx/bmpbndl.h>
@@ -10,6 +11,7 @@
 #include "ui/XScrollBar.h"
 
 class wxControl;
+class CPlayTimeWatch;
 namespace zorbel {
 class CShockwaveFlash;
 }
@@ -75,6 +77,11 @@ public:
     void PlayMovie(const std::string& path);
     // The pause button.
     void Pause() { OnPause(); }
+    // Whether the next movie is a game (which counts against the play allowance only while
+    // the child plays it) or a song, story or clip (which counts while it plays).
+    void SetNextIsGame(bool game) { m_bGame = game; }
+    // Parent mode's watch over the play allowance.
+    CPlayTimeWatch* PlayTimeWatch() const { return m_playTime.get(); }
     // 1 after a play or a pause, 0 after a stop (and before the first movie).
     int IsActive() const { return m_bActive; }
 
@@ -162,6 +169,9 @@ private:
     CCatalogWriteQueue m_pendingWrites;
     wxTimer m_timerWrites;
     bool m_bRetryingWrites = false;
+    bool m_bPlaying = false;  // played and neither paused nor stopped since
+    bool m_bGame = true;
+    std::unique_ptr<CPlayTimeWatch> m_playTime;
 
     friend struct CDlgPlayerMovieInput;
 

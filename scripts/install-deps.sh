@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config ninja-build
   libwxgtk3.2-dev libwxgtk-webview3.2-dev libwebkit2gtk-4.0-dev libgtk-3-dev libx11-dev libxtst-dev
-  libsqlcipher-dev sqlcipher
+  libsqlcipher-dev sqlcipher libsodium-dev
   libcurl4-openssl-dev libpugixml-dev libcpp-httplib-dev
   liblzma-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev

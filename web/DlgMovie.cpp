@@ -5,7 +5,9 @@
 
 #include <wx/utils.h>
 
+#include "app/CatalogFiles.h"
 #include "app/SettingsFiles.h"
+#include "parent/ParentGate.h"
 #include "platform/DesktopBrowser.h"
 #include "platform/SkinEngine.h"
 #include "platform/WebAddress.h"
@@ -119,7 +121,8 @@ void CDlgMovie::OnNewWindow3(CWebBrowserEvent& event) {
     }
     const std::string address(event.GetURL().utf8_str());
     // Only web addresses leave for the desktop: a page's "file:" or "smb:" link goes nowhere.
-    if (zorbel::IsWebAddress(address)) m_shellOpen(address);
+    if (zorbel::IsWebAddress(address) && zorbel::parent::ParentGate::Allow(this, "打开网页"))
+        m_shellOpen(address);
 }
 
 void CDlgMovie::OnCharHook(wxKeyEvent& /*event*/) {

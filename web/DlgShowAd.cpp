@@ -2,7 +2,9 @@
 
 #include <wx/utils.h>
 
+#include "app/CatalogFiles.h"
 #include "app/SettingsFiles.h"
+#include "parent/ParentGate.h"
 #include "platform/DesktopBrowser.h"
 #include "platform/MemoryTrim.h"
 #include "platform/SkinEngine.h"
@@ -118,5 +120,6 @@ void CDlgShowAd::OnNewWindow2(CWebBrowserEvent& /*event*/) {}
 void CDlgShowAd::OnNewWindow3(CWebBrowserEvent& event) {
     const std::string address(event.GetURL().utf8_str());
     // Only web addresses leave for the desktop: a page's "file:" or "smb:" link goes nowhere.
-    if (zorbel::IsWebAddress(address)) m_shellOpen(address);
+    if (zorbel::IsWebAddress(address) && zorbel::parent::ParentGate::Allow(this, "打开网页"))
+        m_shellOpen(address);
 }

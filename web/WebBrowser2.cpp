@@ -3,6 +3,7 @@
 #include <wx/webview.h>
 #include <wx/window.h>
 
+#include "parent/ParentGate.h"
 #include "web/SharedPageProcess.h"
 #include "web/WebHostSite.h"
 
@@ -77,6 +78,11 @@ bool CWebBrowser2::Raise(wxEventType type, const wxString& url, const wxString& 
 }
 
 void CWebBrowser2::OnNavigating(wxWebViewEvent& event) {
+    // In parent mode pages stay within the maker's hosts; anything else is refused quietly.
+    if (!zorbel::parent::ParentGate::MayNavigate(std::string(event.GetURL().utf8_str()))) {
+        event.Veto();
+        return;
+    }
     if (Raise(wxEVT_WB_BEFORE_NAVIGATE2, event.GetURL(), event.GetTarget())) {
         event.Veto();
         return;

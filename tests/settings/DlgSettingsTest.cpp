@@ -14,9 +14,16 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/frame.h>
+#include <wx/spinctrl.h>
 #include <wx/textctrl.h>
 
 #include "app/DlgSettings.h"
+#include "parent/AllowanceRules.h"
+#include "parent/DlgParentSettings.h"
+#include "parent/ParentGate.h"
+#include "parent/ParentSettingsFile.h"
+#include "parent/PinStore.h"
+#include "parent/SystemClock.h"
 #include "platform/Autostart.h"
 #include "platform/MessageBoxStyle.h"
 #include "platform/VelaPfcSystem.h"
@@ -277,4 +284,71 @@ TEST_F(SettingsDialogTest, CancelKeepsTheEntryAndLeavesTheSettingsFileAlone) {
     EXPECT_TRUE(std::filesystem::is_regular_file(EntryFile()));
     EXPECT_EQ(ReadAll(SettingsFile()), before);
     EXPECT_TRUE(ShownBoxes().empty());
+}
+
+// Parent mode's page, behind the settings dialog's own button: the PIN typed twice, set,
+// changed and removed; the allowance stored on OK.
+TEST_F(SettingsDialogTest, ParentPageSetsChangesAndRemovesThePinAndStoresTheAllowance) {
+    using zorbel::parent::ParentGate;
+    zorbel::parent::SystemClock clock;
+    zorbel::parent::PinStore store(ParentGate::SettingsPath(), clock);
+    auto type = [](wxWindow* dialog, int id, const char* text) {
+        dynamic_cast<wxTextCtrl*>(dialog->FindWindow(id))->ChangeValue(text);
+    };
+    CDlgSettings settings;
+    bool parentShown = false;
+    const int result = RunModal(settings, [&] {
+        // The settings dialog's button opens the page modally over it.
+        settings.CallAfter([&] {
+            for (wxWindow* window : wxTopLevelWindows)
+                if (auto* page = dynamic_cast<CDlgParentSettings*>(window);
+                    page && page->IsModal()) {
+                    parentShown = true;
+                    type(page, CDlgParentSettings::kIdPin, "2580");
+                    type(page, CDlgParentSettings::kIdPinAgain, "2589");
+                    Click(page, CDlgParentSettings::kIdSetPin);
+                    EXPECT_FALSE(store.HasPin());
+                    type(page, CDlgParentSettings::kIdPin, "258");
+                    type(page, CDlgParentSettings::kIdPinAgain, "258");
+                    Click(page, CDlgParentSettings::kIdSetPin);
+                    EXPECT_FALSE(store.HasPin());
+                    type(page, CDlgParentSettings::kIdPin, "2580");
+                    type(page, CDlgParentSettings::kIdPinAgain, "2580");
+                    Click(page, CDlgParentSettings::kIdSetPin);
+                    EXPECT_EQ(store.Check("2580"), zorbel::parent::PinCheck::kRight);
+                    type(page, CDlgParentSettings::kIdPin, "97531");
+                    type(page, CDlgParentSettings::kIdPinAgain, "97531");
+                    Click(page, CDlgParentSettings::kIdSetPin);
+                    EXPECT_EQ(store.Check("97531"), zorbel::parent::PinCheck::kRight);
+                    Click(page, CDlgParentSettings::kIdRemovePin);
+                    EXPECT_FALSE(store.HasPin());
+                    dynamic_cast<wxSpinCtrl*>(
+                        page->FindWindow(CDlgParentSettings::kIdMinutesSunday + 3))
+                        ->SetValue(20);
+                    dynamic_cast<wxCheckBox*>(page->FindWindow(CDlgParentSettings::kIdBedtime))
+                        ->SetValue(true);
+                    type(page, CDlgParentSettings::kIdBedtimeStart, "20:30");
+                    type(page, CDlgParentSettings::kIdBedtimeEnd, "7:00");
+                    Click(page, wxID_OK);
+                    EXPECT_FALSE(page->IsModal());
+                }
+        });
+        Click(&settings, CDlgSettings::kIdParentSettings);
+        Click(&settings, wxID_CANCEL);
+    });
+    EXPECT_EQ(result, wxID_CANCEL);
+    EXPECT_TRUE(parentShown);
+    std::vector<std::string> texts;
+    for (const auto& box : ShownBoxes()) texts.push_back(box.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         CDlgParentSettings::kMismatchText, CDlgParentSettings::kBadPinText,
+                         CDlgParentSettings::kPinSetText, CDlgParentSettings::kPinSetText,
+                         CDlgParentSettings::kPinRemovedText}));
+    zorbel::parent::ParentSettingsFile file(ParentGate::SettingsPath());
+    ASSERT_TRUE(file.Load());
+    const auto rules = zorbel::parent::AllowanceRules::Read(file);
+    EXPECT_EQ(rules.minutesPerDay[3], 20);
+    EXPECT_EQ(rules.minutesPerDay[0], zorbel::parent::AllowanceRules::kNoLimit);
+    EXPECT_EQ(rules.bedtimeStart, 20 * 60 + 30);
+    EXPECT_EQ(rules.bedtimeEnd, 7 * 60);
 }

@@ -134,7 +134,7 @@ void CShockwaveFlash::SendLoad() {
     const char* mode = m_mode == FrameControlMode::Callbacks ? "callbacks" : "menu";
     RunScript("zorbelHost.load(" + std::to_string(m_nLoadId) + ", '" + m_strMovieUri + "', '" +
               mode + "', " + std::to_string(m_nPendingFrames) + ", " +
-              (m_bPlaying ? "true" : "false") + ");");
+              (m_bPlaying ? "true" : "false") + (m_bWalled ? ", true" : "") + ");");
 }
 
 void CShockwaveFlash::Play() {

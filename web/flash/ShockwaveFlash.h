@@ -66,6 +66,9 @@ public:
     bool IsMovieLoaded() const { return m_bMovieLoaded; }
     bool IsFirstFrameShown() const { return m_bFirstFrameShown; }
     bool IsPlaying() const { return m_bPlaying; }
+    // Movies loaded from now on may not open addresses or browser windows, nor reach the
+    // browser through navigation calls (the player's own URL and networking options).
+    void SetWalledGarden(bool walled) { m_bWalled = walled; }
     FrameControlMode ControlMode() const { return m_mode; }
     const std::string& MoviePath() const { return m_strMoviePath; }
     wxWebView* WebView() const { return m_pView; }
@@ -90,6 +93,7 @@ private:
     bool m_bMovieLoaded = false;
     bool m_bFirstFrameShown = false;
     bool m_bPlaying = true;
+    bool m_bWalled = false;
     bool m_bLoadPending = false;
     int m_nLoadId = 0;
     int m_nTotalFrames = kNoFrames;

@@ -224,7 +224,8 @@
 
   const host = {
     // Loads a movie from our scheme. mode: "callbacks" when the frame action is in it.
-    load: function (id, url, mode, total, playing) {
+    // walled: parent mode; the movie may not open addresses or use the browser's navigation.
+    load: function (id, url, mode, total, playing, walled) {
       S.id = id;
       S.pendingId = id;
       S.mode = mode;
@@ -244,7 +245,11 @@
         return r.arrayBuffer();
       }).then(function (data) {
         if (id !== S.id) return;
-        return S.player.ruffle().load({ data: data, swfFileName: "movie.swf", allowScriptAccess: true });
+        const options = { data: data, swfFileName: "movie.swf", allowScriptAccess: true };
+        // allowNetworking "internal" would also cut ExternalInterface, which the frame action
+        // reports through; denying the opening of addresses is what keeps the movie in.
+        if (walled) options.openUrlMode = "deny";
+        return S.player.ruffle().load(options);
       }).catch(function (e) {
         if (id === S.id) post({ t: "error", id: id, message: String(e && e.message || e) });
       });

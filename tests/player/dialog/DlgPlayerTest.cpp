@@ -15,6 +15,14 @@
 #include "app/CatalogFiles.h"
 #include "app/DbVelaLite.h"
 #include "app/SqlStatement.h"
+#include "parent/AllowanceRules.h"
+#include "parent/DlgPinPrompt.h"
+#include "parent/ParentGate.h"
+#include "parent/ParentSettingsFile.h"
+#include "parent/PinStore.h"
+#include "parent/PlayTimePanel.h"
+#include "parent/PlayTimeWatch.h"
+#include "parent/SystemClock.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageBoxStyle.h"
 #include "platform/VelaPfcSystem.h"
@@ -493,3 +501,48 @@ TEST_F(DlgPlayerTest, APlayThatMeetsALockIsCountedOnceTheLockClears) {
 }
 
 }  // namespace
+
+// Parent mode: with a PIN set and no minutes left today, a play pauses at once behind the
+// time's-up cover; the play button cannot get round it; the PIN on the cover grants time.
+TEST_F(DlgPlayerTest, WithTheDayUsedUpThePlayerPausesBehindTheCoverUntilTheParentGrants) {
+    zorbel::test::TempDir config;
+    const char* saved = getenv("XDG_CONFIG_HOME");
+    const std::string savedConfig = saved ? saved : "";
+    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    zorbel::parent::SystemClock clock;
+    const std::string path = zorbel::parent::ParentGate::SettingsPath();
+    ASSERT_EQ(zorbel::parent::PinStore(path, clock).SetPin("2580"), zorbel::parent::PinChange::kOk);
+    {
+        zorbel::parent::ParentSettingsFile file(path);
+        ASSERT_TRUE(file.Load());
+        zorbel::parent::AllowanceRules rules;
+        rules.minutesPerDay.fill(0);
+        rules.Write(file);
+        ASSERT_TRUE(file.Save());
+    }
+    CDlgPinPrompt::SetHook([](wxWindow*, const std::string&) { return std::string("2580"); });
+
+    CPlayTimeWatch* watch = s_player->PlayTimeWatch();
+    ASSERT_NE(watch, nullptr);
+    s_player->PlayMovie(s_duck);
+    // Loaded paused: the movie is there, its first frame is never played.
+    ASSERT_TRUE(PumpUntil([] { return Flash() && Flash()->IsMovieLoaded(); }, 60s));
+    EXPECT_EQ(watch->Panel()->CurrentMode(), CPlayTimePanel::Mode::kCover);
+    EXPECT_TRUE(watch->Panel()->IsShownOnScreen());
+    EXPECT_EQ(watch->Panel()->Text(), CPlayTimeWatch::kTimeUpText);
+    EXPECT_FALSE(Flash()->IsPlaying());
+    s_player->OnPlay();
+    EXPECT_FALSE(Flash()->IsPlaying());
+
+    wxCommandEvent grant(wxEVT_BUTTON, CPlayTimePanel::kGrantId);
+    watch->Panel()->GetEventHandler()->ProcessEvent(grant);
+    EXPECT_EQ(watch->Panel()->CurrentMode(), CPlayTimePanel::Mode::kHidden);
+    s_player->OnPlay();
+    EXPECT_TRUE(Flash()->IsPlaying());
+    PumpFor(1500ms);
+    EXPECT_TRUE(Flash()->IsPlaying());
+
+    CDlgPinPrompt::SetHook({});
+    setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+    if (!saved) unsetenv("XDG_CONFIG_HOME");
+}

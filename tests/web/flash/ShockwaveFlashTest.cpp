@@ -13,6 +13,7 @@
 #include "tests/web/flash/TestMovie.h"
 #include "web/flash/FlashMoviePreparer.h"
 #include "web/flash/FlashUriScheme.h"
+#include "tools/demo_server/DemoServer.h"
 #include "web/flash/ShockwaveFlash.h"
 
 namespace zorbel {
@@ -21,6 +22,15 @@ namespace {
 using namespace std::chrono_literals;
 using test::PumpFor;
 using test::PumpUntil;
+
+// A folder of its own under the temporary folder, removed afterwards.
+struct TempDirForFlash {
+    std::string path =
+        (std::filesystem::temp_directory_path() / ("flash-walled-" + std::to_string(getpid())))
+            .string();
+    TempDirForFlash() { std::filesystem::create_directories(path); }
+    ~TempDirForFlash() { std::filesystem::remove_all(path); }
+};
 
 class ShockwaveFlashTest : public ::testing::Test {
 protected:
@@ -338,6 +348,68 @@ TEST_F(ShockwaveFlashLifetimeTest, DeletingTheControlAloneWithCommandsInFlightIs
     frame->Destroy();
     PumpFor(1000ms);
     EXPECT_TRUE(PumpUntil([] { return CShockwaveFlash::ScriptsInFlight() == 0; }, 10s));
+}
+
+// A movie whose first frame calls getURL (AS1, target "_self"): the walled garden of parent
+// mode keeps the player from going anywhere; without it the same movie does reach the address,
+// which shows the test can see a request at all.
+std::vector<uint8_t> GetUrlMovie(const std::string& url) {
+    test::TestMovieRecipe recipe;
+    recipe.version = 8;
+    recipe.frames = 100;
+    recipe.fileAttributes = false;
+    std::vector<uint8_t> bytes = test::MakeTestMovie(recipe);
+    std::vector<uint8_t> action = {0x83};
+    const std::string target = "_self";
+    const size_t length = url.size() + 1 + target.size() + 1;
+    action.push_back(static_cast<uint8_t>(length & 0xFF));
+    action.push_back(static_cast<uint8_t>(length >> 8));
+    action.insert(action.end(), url.begin(), url.end());
+    action.push_back(0);
+    action.insert(action.end(), target.begin(), target.end());
+    action.push_back(0);
+    action.push_back(0);  // end of actions
+    const std::vector<uint8_t> tag = test::TestTag(12, action);
+    // Tags start after the signature, length, frame rectangle, rate and count.
+    const size_t rectBytes = (5 + 4 * (bytes[8] >> 3) + 7) / 8;
+    bytes.insert(bytes.begin() + 8 + rectBytes + 4, tag.begin(), tag.end());
+    const uint32_t total = static_cast<uint32_t>(bytes.size());
+    for (int i = 0; i < 4; ++i) bytes[4 + i] = static_cast<uint8_t>(total >> (8 * i));
+    return bytes;
+}
+
+TEST(ShockwaveFlashWalledTest, GetUrlReachesNothingWhileWalled) {
+    FlashUriScheme::Instance().SetFilesFolder(std::string(ZORBEL_APP_DIR) + "/ruffle");
+    TempDirForFlash folder;
+    demo::DemoServerOptions options;
+    options.contentDir = folder.path;
+    options.wwwDir = folder.path;
+    demo::DemoServer outside(options);
+    ASSERT_TRUE(outside.Start().ok());
+    const std::string movie = folder.path + "/geturl.swf";
+    ASSERT_TRUE(test::WriteFileBytes(movie, GetUrlMovie(outside.BaseUrl() + "/away")));
+
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "movie", wxDefaultPosition, wxSize(320, 240));
+    auto* flash = new CShockwaveFlash(frame, wxID_ANY, wxPoint(0, 0), wxSize(320, 240));
+    frame->Show();
+    flash->SetWalledGarden(true);
+    flash->LoadMovie(0, movie);
+    ASSERT_TRUE(PumpUntil([flash] { return flash->IsFirstFrameShown(); }, 20s)) << [flash] {
+        wxString out;
+        flash->WebView()->RunScript("JSON.stringify(zorbelHost.state())", &out);
+        return out.utf8_string();
+    }();
+    // The frame action still reports: the walls keep the movie from the browser, not from us.
+    flash->Play();
+    EXPECT_TRUE(PumpUntil([flash] { return flash->CurrentFrame() > 5; }, 20s));
+    EXPECT_EQ(flash->ControlMode(), FrameControlMode::Callbacks);
+    EXPECT_TRUE(outside.RequestLogLines().empty());
+
+    flash->SetWalledGarden(false);
+    flash->LoadMovie(0, movie);
+    EXPECT_TRUE(PumpUntil([&] { return !outside.RequestLogLines().empty(); }, 30s));
+    frame->Destroy();
+    PumpFor(500ms);
 }
 
 TEST(FlashUriSchemeTest, AnswersWithPlayerFilesAndMoviesOnly) {

@@ -1,0 +1,70 @@
+#include "parent/PlayTimeWatch.h"
+
+#include "parent/ParentGate.h"
+#include "parent/PlayAllowance.h"
+#include "parent/PlayTimePanel.h"
+
+using zorbel::parent::AllowanceNotice;
+
+CPlayTimeWatch::CPlayTimeWatch(wxWindow* player, Probe probe)
+    : m_player(player), m_probe(std::move(probe)), m_timer(this) {
+    m_lastInput = m_clock.SteadyMillis();
+    m_panel = new CPlayTimePanel(player, [this] {
+        if (zorbel::parent::ParentGate::Allow(m_player, "加时间")) Grant(kGrantMinutes);
+    });
+    Bind(wxEVT_TIMER, &CPlayTimeWatch::OnTimer, this);
+    m_timer.Start(kTickMillis);
+}
+
+CPlayTimeWatch::~CPlayTimeWatch() {
+    m_timer.Stop();
+}
+
+void CPlayTimeWatch::NoteInput() {
+    m_lastInput = m_clock.SteadyMillis();
+}
+
+void CPlayTimeWatch::Grant(int minutes) {
+    if (m_allowance) m_allowance->Grant(minutes);
+    m_panel->HideAll();
+}
+
+void CPlayTimeWatch::Place() {
+    if (m_panel->CurrentMode() != CPlayTimePanel::Mode::kHidden) m_panel->Place();
+}
+
+void CPlayTimeWatch::OnTimer(wxTimerEvent&) {
+    Check();
+}
+
+void CPlayTimeWatch::Check() {
+    if (!zorbel::parent::ParentGate::PinIsSet()) {
+        m_allowance.reset();
+        if (m_panel->CurrentMode() != CPlayTimePanel::Mode::kHidden) m_panel->HideAll();
+        return;
+    }
+    if (!m_allowance)
+        m_allowance = std::make_unique<zorbel::parent::PlayAllowance>(
+            zorbel::parent::ParentGate::SettingsPath(), m_clock);
+    else
+        m_allowance->ReloadRules();
+
+    zorbel::parent::PlayActivity activity = m_probe.activity();
+    activity.millisSinceInput = m_clock.SteadyMillis() - m_lastInput;
+    const AllowanceNotice notice = m_allowance->Tick(activity.Counts(), activity.MayFinish());
+
+    if (m_allowance->IsStopped()) {
+        if (activity.playing) m_probe.pause();
+        if (m_panel->CurrentMode() != CPlayTimePanel::Mode::kCover ||
+            notice != AllowanceNotice::kNone)
+            m_panel->ShowCover(notice == AllowanceNotice::kBedtime ? kBedtimeText : kTimeUpText);
+        return;
+    }
+    if (m_panel->CurrentMode() == CPlayTimePanel::Mode::kCover) m_panel->HideAll();
+    if (notice == AllowanceNotice::kFiveMinutesLeft || notice == AllowanceNotice::kOneMinuteLeft) {
+        m_panel->ShowNotice(notice == AllowanceNotice::kOneMinuteLeft ? kOneText : kFiveText);
+        m_noticeTicks = kNoticeTicks;
+    } else if (m_panel->CurrentMode() == CPlayTimePanel::Mode::kNotice && --m_noticeTicks <= 0) {
+        m_panel->HideAll();
+    }
+}
