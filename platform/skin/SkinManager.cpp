@@ -48,6 +48,7 @@ namespace {
 
 const char* const kDefaultWindowElement = "window.default";
 const char* const kDefaultTreeItemElement = "drawitem.item";
+const std::string kItemLabel = "item.name";
 
 std::string Attr(const SkinStyle& style, const std::string& key) {
     auto it = style.find(key);
@@ -464,6 +465,12 @@ void SkinManager::OnMouse(wxWindow* window, wxMouseEvent& event) {
     }
 }
 
+const std::string* SkinManager::TreeItemSkin::Value(const std::string& subItem) const {
+    for (const auto& [name, value] : values)
+        if (name == subItem) return &value;
+    return nullptr;
+}
+
 void SkinManager::SetTreeItemElement(wxTreeCtrl* tree, const wxTreeItemId& item,
                                      const std::string& element) {
     if (!tree || !item.IsOk()) return;
@@ -474,7 +481,13 @@ void SkinManager::SetTreeItemElement(wxTreeCtrl* tree, const wxTreeItemId& item,
 void SkinManager::SetTreeItemValue(wxTreeCtrl* tree, const wxTreeItemId& item,
                                    const std::string& subItem, const std::string& value) {
     if (!tree || !item.IsOk()) return;
-    Track(tree).treeItems[item.GetID()].values[subItem] = value;
+    auto& values = Track(tree).treeItems[item.GetID()].values;
+    auto old = std::find_if(values.begin(), values.end(),
+                            [&](const auto& entry) { return entry.first == subItem; });
+    if (old != values.end())
+        old->second = value;
+    else
+        values.emplace_back(subItem, value);
     tree->Refresh();
 }
 
@@ -484,8 +497,8 @@ std::string SkinManager::TreeItemValue(wxTreeCtrl* tree, const wxTreeItemId& ite
     if (it == windows_.end()) return {};
     auto i = it->second.treeItems.find(item.GetID());
     if (i == it->second.treeItems.end()) return {};
-    auto v = i->second.values.find(subItem);
-    return v == i->second.values.end() ? std::string() : v->second;
+    const std::string* value = i->second.Value(subItem);
+    return value != nullptr ? *value : std::string();
 }
 
 std::string SkinManager::TreeItemElement(wxTreeCtrl* tree, const wxTreeItemId& item) const {
@@ -538,9 +551,8 @@ void SkinManager::PaintTree(wxTreeCtrl* tree, wxGraphicsContext* gc) {
                         auto i = it->second.treeItems.find(item.GetID());
                         if (i != it->second.treeItems.end()) {
                             if (!i->second.element.empty()) element = i->second.element;
-                            auto v = i->second.values.find("item.name");
-                            if (v != i->second.values.end()) {
-                                label = v->second;
+                            if (const std::string* v = i->second.Value(kItemLabel)) {
+                                label = *v;
                                 haveLabel = true;
                             }
                         }
