@@ -19,6 +19,7 @@
 #include <wx/init.h>
 #include <wx/timer.h>
 #include <wx/treectrl.h>
+#include <wx/wupdlock.h>
 
 #include "app/CatalogFiles.h"
 #include "bench/support/BackgroundLoad.h"
@@ -146,6 +147,8 @@ std::vector<std::pair<std::string, std::vector<std::string>>> ReadType(const std
 void FillTree(wxTreeCtrl* tree,
               const std::vector<std::pair<std::string, std::vector<std::string>>>& classes,
               bool skin) {
+    // Frozen as the type loader freezes it.
+    wxWindowUpdateLocker noUpdates(tree);
     tree->DeleteAllItems();
     if (skin) SkinDLL_SubclassWindow(tree, "tree.videolist");
     const wxTreeItemId root =
