@@ -91,17 +91,26 @@ void CPlimDlg::LoadCatalogType(const std::string& typeId) {
             SkinDLL_SubclassWindow(tree, kTreeElement);
             const wxTreeItemId root = HiddenRoot(tree);
             int classCount = 0;
+            // One statement for the titles of every class: preparing it anew for each of a
+            // hundred classes cost as much as reading their titles. One that did not prepare
+            // (a lock, say) is tried again for the next class, as a fresh one would be.
+            std::unique_ptr<CSqlStatement> titles;
             ForEachRow(*db, zorbel::sql::SqlClassesOfType(typeId), [&](CSqlStatement& row) {
                 const std::string label = row.ColumnText(zorbel::sql::kClassName);
                 const wxTreeItemId classItem = AppendItem(tree, root, label, label);
                 const int classId = row.ColumnInt(zorbel::sql::kClassId);
-                ForEachRow(*db, zorbel::sql::SqlTitlesOfClass(classId), [&](CSqlStatement& title) {
-                    const std::string name = title.ColumnText(zorbel::sql::kFileProgramName);
-                    AppendItem(tree, classItem, name, name);
-                });
+                if (!titles || !titles->IsValid())
+                    titles.reset(db->Prepare(zorbel::sql::SqlTitlesOfBoundClass()));
+                if (titles && titles->Rebind(1, classId)) {
+                    while (titles->NextRow()) {
+                        const std::string name = titles->ColumnText(zorbel::sql::kFileProgramName);
+                        AppendItem(tree, classItem, name, name);
+                    }
+                }
                 if (classCount == 0) tree->Expand(classItem);
                 ++classCount;
             });
+            titles.reset();
             // Damage found half-way is told as a catalog that does not open; what was read
             // stays.
             damaged = db->MetDamage();

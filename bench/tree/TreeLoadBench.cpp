@@ -133,11 +133,11 @@ std::vector<std::pair<std::string, std::vector<std::string>>> ReadType(const std
     CDbVelaLite db;
     if (!db.Open(zorbel::files::CatalogPath(), zorbel::files::kCatalogKey)) return classes;
     std::unique_ptr<CSqlStatement> cls(db.Prepare(zorbel::sql::SqlClassesOfType(type)));
+    std::unique_ptr<CSqlStatement> titles(db.Prepare(zorbel::sql::SqlTitlesOfBoundClass()));
     while (cls && cls->IsValid() && cls->NextRow()) {
         classes.push_back({cls->ColumnText(zorbel::sql::kClassName), {}});
-        const int classId = cls->ColumnInt(zorbel::sql::kClassId);
-        std::unique_ptr<CSqlStatement> titles(db.Prepare(zorbel::sql::SqlTitlesOfClass(classId)));
-        while (titles && titles->IsValid() && titles->NextRow())
+        if (!titles->Rebind(1, cls->ColumnInt(zorbel::sql::kClassId))) continue;
+        while (titles->NextRow())
             classes.back().second.push_back(titles->ColumnText(zorbel::sql::kFileProgramName));
     }
     return classes;
