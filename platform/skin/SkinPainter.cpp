@@ -56,12 +56,54 @@ wxColour SkinPainter::Colour(const SkinStyle& style, const std::string& key, con
     return wxColour(c->r, c->g, c->b, static_cast<unsigned char>(alpha));
 }
 
+int SkinPainter::FontKey(const SkinStyle& style) {
+    return Number(style, "font-size", 14) * 4 + (Number(style, "bold", 0) ? 2 : 0) +
+           (Number(style, "underline", 0) ? 1 : 0);
+}
+
 wxFont SkinPainter::Font(const SkinStyle& style) const {
+    const int key = FontKey(style);
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) return it->second;
     wxFont font(wxFontInfo().Family(wxFONTFAMILY_SWISS));
     font.SetPixelSize(wxSize(0, Number(style, "font-size", 14)));
     if (Number(style, "bold", 0)) font.SetWeight(wxFONTWEIGHT_BOLD);
     if (Number(style, "underline", 0)) font.SetUnderlined(true);
+    fonts_.emplace(key, font);
     return font;
+}
+
+const wxGraphicsFont& SkinPainter::WindowFont(wxGraphicsContext* gc, const SkinStyle& style,
+                                              const wxColour& colour) {
+    const std::uint64_t key =
+        (static_cast<std::uint64_t>(static_cast<unsigned>(FontKey(style))) << 32) |
+        (static_cast<std::uint64_t>(colour.GetRGBA()) & 0xffffffffu);
+    auto it = windowFonts_.find(key);
+    if (it != windowFonts_.end()) return it->second;
+    // A window's context asks the X server for the window's resolution on every font
+    // change: one round trip per drawn text. The resolution of our one display does not
+    // change while the program runs.
+    static const wxRealPoint dpi = [gc] {
+        double x = 0, y = 0;
+        gc->GetDPI(&x, &y);
+        return wxRealPoint(x, y);
+    }();
+    return windowFonts_.emplace(key, gc->GetRenderer()->CreateFontAtDPI(Font(style), dpi, colour))
+        .first->second;
+}
+
+std::pair<double, double> SkinPainter::WindowTextExtent(wxGraphicsContext* gc, int fontKey,
+                                                        const wxString& text) {
+    std::string key = std::to_string(fontKey);
+    key += '\n';
+    key += text.utf8_string();
+    auto it = windowExtents_.find(key);
+    if (it != windowExtents_.end()) return it->second;
+    // Bounded: a tree of ten thousand titles scrolled through should not keep them all.
+    if (windowExtents_.size() >= 4096) windowExtents_.clear();
+    double w = 0, h = 0;
+    gc->GetTextExtent(text, &w, &h);
+    return windowExtents_.emplace(std::move(key), std::make_pair(w, h)).first->second;
 }
 
 wxBitmap SkinPainter::Picture(const std::string& folder, const std::string& picture, wxSize size,
@@ -183,21 +225,14 @@ void SkinPainter::DrawText(wxGraphicsContext* gc, const wxRect& rect, const Skin
                            const wxString& text, const Hsb& hsb) {
     if (text.empty() || rect.IsEmpty()) return;
     const wxColour colour = Colour(style, "text-color", hsb, *wxBLACK);
+    double w = 0, h = 0;
     if (gc->GetWindow() != nullptr) {
-        // A window's context asks the X server for the window's resolution on every font
-        // change: one round trip per drawn text, which dominated filling a large tree. The
-        // resolution of our one display does not change while the program runs.
-        static const wxRealPoint dpi = [gc] {
-            double x = 0, y = 0;
-            gc->GetDPI(&x, &y);
-            return wxRealPoint(x, y);
-        }();
-        gc->SetFont(gc->GetRenderer()->CreateFontAtDPI(Font(style), dpi, colour));
+        gc->SetFont(WindowFont(gc, style, colour));
+        std::tie(w, h) = WindowTextExtent(gc, FontKey(style), text);
     } else {
         gc->SetFont(Font(style), colour);
+        gc->GetTextExtent(text, &w, &h);
     }
-    double w = 0, h = 0;
-    gc->GetTextExtent(text, &w, &h);
     const std::string align = Attr(style, "text-align");
     double x = rect.x + (rect.width - w) / 2;
     if (align == "left") x = rect.x + Number(style, "padding", 0);

@@ -2,12 +2,17 @@
 
 #include <wx/bitmap.h>
 #include <wx/colour.h>
+#include <wx/font.h>
 #include <wx/gdicmn.h>
+#include <wx/graphics.h>
 #include <wx/string.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <tuple>
+#include <unordered_map>
+#include <utility>
 
 #include "platform/SkinEngine.h"
 #include "platform/skin/SkinDescription.h"
@@ -47,7 +52,20 @@ public:
 
 private:
     using Key = std::tuple<std::string, int, int, int, int, int>;
+    // What a font depends on: its pixel size, bold and underline.
+    static int FontKey(const SkinStyle& style);
+    // The font of a window's drawing, made once per look and colour: making a font (and
+    // converting it for the window's resolution) on every drawn text cost more than drawing it.
+    const wxGraphicsFont& WindowFont(wxGraphicsContext* gc, const SkinStyle& style,
+                                     const wxColour& colour);
+    // A text's size in a window's font, measured once: each measure lays the text out anew.
+    std::pair<double, double> WindowTextExtent(wxGraphicsContext* gc, int fontKey,
+                                               const wxString& text);
+
     std::map<Key, wxBitmap> cache_;
+    mutable std::unordered_map<int, wxFont> fonts_;
+    std::unordered_map<std::uint64_t, wxGraphicsFont> windowFonts_;
+    std::unordered_map<std::string, std::pair<double, double>> windowExtents_;
 };
 
 }  // namespace zorbel::skin
