@@ -315,6 +315,9 @@ int main(int argc, char** argv) {
             (std::string(ZORBEL_SOURCE_DIR) + "/res/skins/" + folder).c_str(),
             CStartupSequence::kSkinPassword);
 
+    // The appearance start-up reads from the synthetic catalog's skin row (the shipped
+    // catalog's too): the title band is tiled with a texture.
+    SkinTexture = "skin.texture11";
     DownloadBusy = 0;
     auto* dialog = new CPlimDlg;
     dialog->Show();
