@@ -356,7 +356,10 @@ void SkinManager::PaintItem(wxGraphicsContext* gc, const WindowSkin& skin, const
     const wxString text =
         Attr(style, "value-picture") == "1" ? wxString() : wxString::FromUTF8(value);
     const bool hasChildren = !item.items.empty();
-    painter.Draw(gc, rect, style, folder, hasChildren ? wxString() : text, hsb_);
+    // Everything an item draws lies inside its rectangle: one outside the area being
+    // painted shows nothing (its children are still looked at).
+    const bool shows = paintArea_.IsEmpty() || paintArea_.Intersects(rect);
+    if (shows) painter.Draw(gc, rect, style, folder, hasChildren ? wxString() : text, hsb_);
     if (!hasChildren) return;
     for (const SkinNode& child : item.items) {
         bool shown = child.visible;
@@ -368,6 +371,7 @@ void SkinManager::PaintItem(wxGraphicsContext* gc, const WindowSkin& skin, const
         PaintItem(gc, skin, child, r, item.name, folder);
     }
     (void)parent;
+    if (!shows) return;
     SkinStyle textStyle = style;
     const int pad = SkinPainter::Number(style, "padding", 0);
     painter.DrawText(gc, wxRect(rect).Deflate(pad), textStyle, text, hsb_);
@@ -626,7 +630,11 @@ void SkinManager::PaintParentBehind(wxWindow* child, wxGraphicsContext* gc) {
         gc->PushState();
         gc->Clip(0, 0, size.x, size.y);
         gc->Translate(-pos.x, -pos.y);
+        // Only the parent's items under the child: a row of buttons would otherwise each
+        // paint the whole window behind it.
+        paintArea_ = wxRect(pos, size);
         PaintWindow(parent, gc, parent->GetClientSize());
+        paintArea_ = wxRect();
         gc->PopState();
         return;
     }

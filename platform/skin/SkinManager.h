@@ -130,6 +130,9 @@ private:
     std::vector<SkinDescription> skins_;
     std::map<wxWindow*, WindowSkin> windows_;
     std::set<wxWindow*> seenTopLevels_;
+    // While a control paints its parent behind it: the part of the parent that shows (parent
+    // coordinates). Empty otherwise, when everything is painted.
+    wxRect paintArea_;
 };
 
 }  // namespace zorbel::skin

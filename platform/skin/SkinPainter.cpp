@@ -208,9 +208,16 @@ void SkinPainter::DrawPicture(wxGraphicsContext* gc, const wxRect& rect, const S
         // paint event and let this window draw over its siblings.
         gc->PushState();
         gc->Clip(rect.x, rect.y, rect.width, rect.height);
-        for (int y = rect.y; y < rect.GetBottom() + 1; y += tile)
-            for (int x = rect.x; x < rect.GetRight() + 1; x += tile)
+        // Only the tiles that show: a button repaints the band behind it, not the whole band.
+        double clipX = 0, clipY = 0, clipW = 0, clipH = 0;
+        gc->GetClipBox(&clipX, &clipY, &clipW, &clipH);
+        for (int y = rect.y; y < rect.GetBottom() + 1; y += tile) {
+            if (y + tile <= clipY || y >= clipY + clipH) continue;
+            for (int x = rect.x; x < rect.GetRight() + 1; x += tile) {
+                if (x + tile <= clipX || x >= clipX + clipW) continue;
                 gc->DrawBitmap(bmp, x, y, tile, tile);
+            }
+        }
         gc->PopState();
         return;
     }
