@@ -24,6 +24,7 @@
 #include "app/CatalogFiles.h"
 #include "bench/support/BackgroundLoad.h"
 #include "bench/support/XRoundTrips.h"
+#include "bench/support/XServerCpu.h"
 #include "app/CatalogSql.h"
 #include "app/DbVelaLite.h"
 #include "app/SqlStatement.h"
@@ -80,8 +81,9 @@ struct Series {
     std::string name;
     std::vector<double> ms;
     std::vector<double> cpu;
-    std::vector<double> call;   // up to the return of the call, before painting
-    std::vector<double> waits;  // X server round trips
+    std::vector<double> call;    // up to the return of the call, before painting
+    std::vector<double> waits;   // X server round trips
+    std::vector<double> server;  // the X server's processor time
     unsigned items = 0;
 };
 
@@ -95,22 +97,25 @@ void Print(const Series& s) {
     std::sort(k.begin(), k.end());
     std::vector<double> w = s.waits;
     std::sort(w.begin(), w.end());
+    std::vector<double> x = s.server;
+    std::sort(x.begin(), x.end());
     std::printf(
         "%-34s min %6.1f  median %6.1f  max %6.1f ms  (median: cpu %5.1f, call %5.1f,"
-        " X round trips %5.0f)  items %u\n",
+        " X round trips %3.0f, X server cpu %5.1f)  items %u\n",
         s.name.c_str(), v.front(), v[v.size() / 2], v.back(), c[c.size() / 2], k[k.size() / 2],
-        w[w.size() / 2], s.items);
+        w[w.size() / 2], x[x.size() / 2], s.items);
 }
 
 // Runs setup (untimed) and then body g_runs times, timing body plus the painting after it.
 Series Measure(const std::string& name, wxWindow* paintTarget, wxTreeCtrl* tree,
                const std::function<void()>& setup, const std::function<void()>& body) {
-    Series s{name, {}, {}, {}, {}, 0};
+    Series s{name, {}, {}, {}, {}, {}, 0};
     if (name.find(g_only) == std::string::npos) return s;
     for (int run = 0; run < g_runs; ++run) {
         setup();
         Settle(paintTarget);
         const std::uint64_t waitsStart = zorbel::bench::XRoundTrips();
+        const double serverStart = zorbel::bench::XServerCpuMs();
         const double cpuStart = CpuMs();
         const Clock::time_point start = Clock::now();
         body();
@@ -119,6 +124,7 @@ Series Measure(const std::string& name, wxWindow* paintTarget, wxTreeCtrl* tree,
         s.ms.push_back(Ms(start, Clock::now()));
         s.cpu.push_back(CpuMs() - cpuStart);
         s.waits.push_back(static_cast<double>(zorbel::bench::XRoundTrips() - waitsStart));
+        s.server.push_back(zorbel::bench::XServerCpuMs() - serverStart);
         if (g_trace)
             std::printf("trace %s: %.6f %.6f\n", name.c_str(), MonotonicSeconds(start),
                         MonotonicSeconds(Clock::now()));
