@@ -108,11 +108,17 @@ std::pair<double, double> SkinPainter::WindowTextExtent(wxGraphicsContext* gc, i
 
 wxBitmap SkinPainter::Picture(const std::string& folder, const std::string& picture, wxSize size,
                               const Hsb& hsb) {
-    if (picture.empty() || size.x <= 0 || size.y <= 0) return wxNullBitmap;
+    KeptPicture* kept = Kept(folder, picture, size, hsb);
+    return kept != nullptr ? kept->Bitmap() : wxNullBitmap;
+}
+
+KeptPicture* SkinPainter::Kept(const std::string& folder, const std::string& picture, wxSize size,
+                               const Hsb& hsb) {
+    if (picture.empty() || size.x <= 0 || size.y <= 0) return nullptr;
     const std::string path = (std::filesystem::path(folder) / picture).string();
     Key key{path, size.x, size.y, hsb.hue, hsb.saturation, hsb.brightness};
     auto it = cache_.find(key);
-    if (it != cache_.end()) return it->second;
+    if (it != cache_.end()) return it->second.get();
 
     wxBitmap bitmap;
     std::error_code ec;
@@ -144,8 +150,9 @@ wxBitmap SkinPainter::Picture(const std::string& folder, const std::string& pict
             bitmap = wxBitmap(image);
         }
     }
-    cache_[key] = bitmap;
-    return bitmap;
+    auto& kept = cache_[key];
+    kept = std::make_unique<KeptPicture>(bitmap);
+    return kept.get();
 }
 
 void SkinPainter::DrawBox(wxGraphicsContext* gc, const wxRect& rect, const SkinStyle& style,
@@ -195,15 +202,15 @@ void SkinPainter::DrawPicture(wxGraphicsContext* gc, const wxRect& rect, const S
     const Hsb hsb = Attr(style, "fixed") == "1" ? Hsb() : shift;
     if (Number(style, "stretch", 0)) {
         // Drawn at its own size and stretched: gradient strips such as the hue track.
-        wxBitmap bmp = Picture(folder, picture,
-                               wxSize(std::max(rect.width, 1), std::max(rect.height, 1)), hsb);
-        if (bmp.IsOk()) gc->DrawBitmap(bmp, rect.x, rect.y, rect.width, rect.height);
+        KeptPicture* bmp =
+            Kept(folder, picture, wxSize(std::max(rect.width, 1), std::max(rect.height, 1)), hsb);
+        if (bmp && bmp->IsOk()) bmp->Draw(gc, rect.x, rect.y, rect.width, rect.height);
         return;
     }
     const int tile = Number(style, "tile", 0);
     if (tile > 0) {
-        wxBitmap bmp = Picture(folder, picture, wxSize(tile, tile), hsb);
-        if (!bmp.IsOk()) return;
+        KeptPicture* bmp = Kept(folder, picture, wxSize(tile, tile), hsb);
+        if (!bmp || !bmp->IsOk()) return;
         // Saved and restored rather than reset: a reset would also drop the clip of the
         // paint event and let this window draw over its siblings.
         gc->PushState();
@@ -215,17 +222,16 @@ void SkinPainter::DrawPicture(wxGraphicsContext* gc, const wxRect& rect, const S
             if (y + tile <= clipY || y >= clipY + clipH) continue;
             for (int x = rect.x; x < rect.GetRight() + 1; x += tile) {
                 if (x + tile <= clipX || x >= clipX + clipW) continue;
-                gc->DrawBitmap(bmp, x, y, tile, tile);
+                bmp->Draw(gc, x, y, tile, tile);
             }
         }
         gc->PopState();
         return;
     }
     const int size = std::min(rect.width, rect.height);
-    wxBitmap bmp = Picture(folder, picture, wxSize(size, size), hsb);
-    if (!bmp.IsOk()) return;
-    gc->DrawBitmap(bmp, rect.x + (rect.width - size) / 2, rect.y + (rect.height - size) / 2, size,
-                   size);
+    KeptPicture* bmp = Kept(folder, picture, wxSize(size, size), hsb);
+    if (!bmp || !bmp->IsOk()) return;
+    bmp->Draw(gc, rect.x + (rect.width - size) / 2, rect.y + (rect.height - size) / 2, size, size);
 }
 
 void SkinPainter::DrawText(wxGraphicsContext* gc, const wxRect& rect, const SkinStyle& style,

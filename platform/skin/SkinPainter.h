@@ -9,12 +9,14 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <unordered_map>
 #include <utility>
 
 #include "platform/SkinEngine.h"
+#include "platform/skin/KeptPicture.h"
 #include "platform/skin/SkinDescription.h"
 
 class wxDC;
@@ -25,7 +27,7 @@ namespace zorbel::skin {
 // Draws one element or item after its style: a rounded box with a flat or vertical gradient
 // fill and a border, an optional picture (SVG or PNG from the skin's folder) and a caption,
 // all shifted by the global hue/saturation/brightness. Pictures are rendered once per size and
-// shift and kept.
+// shift and kept, for windows on the X server (KeptPicture).
 class SkinPainter {
 public:
     static SkinPainter& Get();
@@ -62,7 +64,11 @@ private:
     std::pair<double, double> WindowTextExtent(wxGraphicsContext* gc, int fontKey,
                                                const wxString& text);
 
-    std::map<Key, wxBitmap> cache_;
+    // The kept picture, made (or found missing: an empty bitmap) at its first use.
+    KeptPicture* Kept(const std::string& folder, const std::string& picture, wxSize size,
+                      const Hsb& hsb);
+
+    std::map<Key, std::unique_ptr<KeptPicture>> cache_;
     mutable std::unordered_map<int, wxFont> fonts_;
     std::unordered_map<std::uint64_t, wxGraphicsFont> windowFonts_;
     std::unordered_map<std::string, std::pair<double, double>> windowExtents_;
