@@ -69,6 +69,10 @@ std::string SqlTitlesOfClass(int classId) {
     return "SELECT * FROM T_Raruri_FileList WHERE f_ClassID=" + std::to_string(classId);
 }
 
+std::string SqlTitlesOfBoundClass() {
+    return "SELECT * FROM T_Raruri_FileList WHERE f_ClassID=?";
+}
+
 std::string SqlMovieClasses() {
     return "SELECT * FROM T_Raruri_MovieClass";
 }

@@ -46,6 +46,9 @@ std::string SqlInsertSkin(int hue, int saturation, int brightness, const std::st
 // Catalog tree.
 std::string SqlClassesOfType(const std::string& typeDigit);
 std::string SqlTitlesOfClass(int classId);
+// SqlTitlesOfClass with the class id left as parameter 1, for one statement that serves every
+// class of a load (CSqlStatement::Rebind).
+std::string SqlTitlesOfBoundClass();
 std::string SqlMovieClasses();
 std::string SqlMoviesOfClass(int classId);
 

@@ -68,6 +68,12 @@ bool CSqlStatement::NextRow() {
     }
 }
 
+bool CSqlStatement::Rebind(int index, int value) {
+    if (!m_pStmt) return false;
+    sqlite3_reset(m_pStmt);
+    return sqlite3_bind_int(m_pStmt, index, value) == SQLITE_OK;
+}
+
 bool CSqlStatement::Execute() {
     if (!m_pStmt) return false;
     const int result = sqlite3_step(m_pStmt);

@@ -25,6 +25,11 @@ public:
     // so the next call starts over at the first row), on any error and when busy.
     bool NextRow();
 
+    // Starts the statement over with `value` in its parameter `index` (numbered from 1), so
+    // one prepared statement serves many values. False when the statement has no handle or
+    // no such parameter. What the last step met was told when it met it.
+    bool Rebind(int index, int value);
+
     // Runs a statement that returns no rows; true only when it ran to completion. A
     // statement that yields a row returns false and stays on that row.
     bool Execute();

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include <wx/treectrl.h>
+#include <wx/wupdlock.h>
 
 #include "app/CatalogFiles.h"
 #include "app/SettingsFiles.h"
@@ -80,23 +81,39 @@ void CPlimDlg::LoadCatalogType(const std::string& typeId) {
             return;
         }
         wxTreeCtrl* tree = m_treeCatalog;
-        tree->DeleteAllItems();
-        SkinDLL_SubclassWindow(tree, kTreeElement);
-        const wxTreeItemId root = HiddenRoot(tree);
-        int classCount = 0;
-        ForEachRow(*db, zorbel::sql::SqlClassesOfType(typeId), [&](CSqlStatement& row) {
-            const std::string label = row.ColumnText(zorbel::sql::kClassName);
-            const wxTreeItemId classItem = AppendItem(tree, root, label, label);
-            const int classId = row.ColumnInt(zorbel::sql::kClassId);
-            ForEachRow(*db, zorbel::sql::SqlTitlesOfClass(classId), [&](CSqlStatement& title) {
-                const std::string name = title.ColumnText(zorbel::sql::kFileProgramName);
-                AppendItem(tree, classItem, name, name);
+        bool damaged = false;
+        {
+            // Each row's look asks for a repaint of the whole tree; with ten thousand rows
+            // that alone cost more than the rows. The frozen tree is drawn once, when thawed.
+            wxWindowUpdateLocker noUpdates(tree);
+            tree->DeleteAllItems();
+            SkinDLL_SubclassWindow(tree, kTreeElement);
+            const wxTreeItemId root = HiddenRoot(tree);
+            int classCount = 0;
+            // One statement for the titles of every class: preparing it anew for each of a
+            // hundred classes cost as much as reading their titles. One that did not prepare
+            // (a lock, say) is tried again for the next class, as a fresh one would be.
+            std::unique_ptr<CSqlStatement> titles;
+            ForEachRow(*db, zorbel::sql::SqlClassesOfType(typeId), [&](CSqlStatement& row) {
+                const std::string label = row.ColumnText(zorbel::sql::kClassName);
+                const wxTreeItemId classItem = AppendItem(tree, root, label, label);
+                const int classId = row.ColumnInt(zorbel::sql::kClassId);
+                if (!titles || !titles->IsValid())
+                    titles.reset(db->Prepare(zorbel::sql::SqlTitlesOfBoundClass()));
+                if (titles && titles->Rebind(1, classId)) {
+                    while (titles->NextRow()) {
+                        const std::string name = titles->ColumnText(zorbel::sql::kFileProgramName);
+                        AppendItem(tree, classItem, name, name);
+                    }
+                }
+                if (classCount == 0) tree->Expand(classItem);
+                ++classCount;
             });
-            if (classCount == 0) tree->Expand(classItem);
-            ++classCount;
-        });
-        // Damage found half-way is told as a catalog that does not open; what was read stays.
-        const bool damaged = db->MetDamage();
+            titles.reset();
+            // Damage found half-way is told as a catalog that does not open; what was read
+            // stays.
+            damaged = db->MetDamage();
+        }
         db.reset();
         if (damaged) ShowCatalogFailure();
         zorbel::TrimWorkingSet();
@@ -114,23 +131,28 @@ void CPlimDlg::LoadCartoonCatalog() {
             return;
         }
         wxTreeCtrl* tree = m_treeCatalog;
-        SkinDLL_SubclassWindow(tree, kTreeElement);
-        const wxTreeItemId root = HiddenRoot(tree);
-        int classCount = 0;
-        ForEachRow(*db, zorbel::sql::SqlMovieClasses(), [&](CSqlStatement& row) {
-            const std::string label = row.ColumnText(zorbel::sql::kMovieClassName);
-            const wxTreeItemId classItem = AppendItem(tree, root, label, label);
-            const int classId = row.ColumnInt(zorbel::sql::kMovieClassId);
-            ForEachRow(*db, zorbel::sql::SqlMoviesOfClass(classId), [&](CSqlStatement& movie) {
-                // The label comes first: ColumnText reuses the statement's buffer.
-                const std::string name = movie.ColumnText(zorbel::sql::kMovieName);
-                const std::string address = movie.ColumnText(zorbel::sql::kMovieAddress);
-                AppendItem(tree, classItem, address, name);
+        bool damaged = false;
+        {
+            // As for the type loader: drawn once, when thawed.
+            wxWindowUpdateLocker noUpdates(tree);
+            SkinDLL_SubclassWindow(tree, kTreeElement);
+            const wxTreeItemId root = HiddenRoot(tree);
+            int classCount = 0;
+            ForEachRow(*db, zorbel::sql::SqlMovieClasses(), [&](CSqlStatement& row) {
+                const std::string label = row.ColumnText(zorbel::sql::kMovieClassName);
+                const wxTreeItemId classItem = AppendItem(tree, root, label, label);
+                const int classId = row.ColumnInt(zorbel::sql::kMovieClassId);
+                ForEachRow(*db, zorbel::sql::SqlMoviesOfClass(classId), [&](CSqlStatement& movie) {
+                    // The label comes first: ColumnText reuses the statement's buffer.
+                    const std::string name = movie.ColumnText(zorbel::sql::kMovieName);
+                    const std::string address = movie.ColumnText(zorbel::sql::kMovieAddress);
+                    AppendItem(tree, classItem, address, name);
+                });
+                if (classCount == 0) tree->Expand(classItem);
+                ++classCount;
             });
-            if (classCount == 0) tree->Expand(classItem);
-            ++classCount;
-        });
-        const bool damaged = db->MetDamage();
+            damaged = db->MetDamage();
+        }
         db.reset();
         if (damaged) ShowCatalogFailure();
     } catch (...) {

@@ -48,6 +48,7 @@ namespace {
 
 const char* const kDefaultWindowElement = "window.default";
 const char* const kDefaultTreeItemElement = "drawitem.item";
+const std::string kItemLabel = "item.name";
 
 std::string Attr(const SkinStyle& style, const std::string& key) {
     auto it = style.find(key);
@@ -355,7 +356,10 @@ void SkinManager::PaintItem(wxGraphicsContext* gc, const WindowSkin& skin, const
     const wxString text =
         Attr(style, "value-picture") == "1" ? wxString() : wxString::FromUTF8(value);
     const bool hasChildren = !item.items.empty();
-    painter.Draw(gc, rect, style, folder, hasChildren ? wxString() : text, hsb_);
+    // Everything an item draws lies inside its rectangle: one outside the area being
+    // painted shows nothing (its children are still looked at).
+    const bool shows = paintArea_.IsEmpty() || paintArea_.Intersects(rect);
+    if (shows) painter.Draw(gc, rect, style, folder, hasChildren ? wxString() : text, hsb_);
     if (!hasChildren) return;
     for (const SkinNode& child : item.items) {
         bool shown = child.visible;
@@ -367,6 +371,7 @@ void SkinManager::PaintItem(wxGraphicsContext* gc, const WindowSkin& skin, const
         PaintItem(gc, skin, child, r, item.name, folder);
     }
     (void)parent;
+    if (!shows) return;
     SkinStyle textStyle = style;
     const int pad = SkinPainter::Number(style, "padding", 0);
     painter.DrawText(gc, wxRect(rect).Deflate(pad), textStyle, text, hsb_);
@@ -464,6 +469,12 @@ void SkinManager::OnMouse(wxWindow* window, wxMouseEvent& event) {
     }
 }
 
+const std::string* SkinManager::TreeItemSkin::Value(const std::string& subItem) const {
+    for (const auto& [name, value] : values)
+        if (name == subItem) return &value;
+    return nullptr;
+}
+
 void SkinManager::SetTreeItemElement(wxTreeCtrl* tree, const wxTreeItemId& item,
                                      const std::string& element) {
     if (!tree || !item.IsOk()) return;
@@ -474,7 +485,13 @@ void SkinManager::SetTreeItemElement(wxTreeCtrl* tree, const wxTreeItemId& item,
 void SkinManager::SetTreeItemValue(wxTreeCtrl* tree, const wxTreeItemId& item,
                                    const std::string& subItem, const std::string& value) {
     if (!tree || !item.IsOk()) return;
-    Track(tree).treeItems[item.GetID()].values[subItem] = value;
+    auto& values = Track(tree).treeItems[item.GetID()].values;
+    auto old = std::find_if(values.begin(), values.end(),
+                            [&](const auto& entry) { return entry.first == subItem; });
+    if (old != values.end())
+        old->second = value;
+    else
+        values.emplace_back(subItem, value);
     tree->Refresh();
 }
 
@@ -484,8 +501,8 @@ std::string SkinManager::TreeItemValue(wxTreeCtrl* tree, const wxTreeItemId& ite
     if (it == windows_.end()) return {};
     auto i = it->second.treeItems.find(item.GetID());
     if (i == it->second.treeItems.end()) return {};
-    auto v = i->second.values.find(subItem);
-    return v == i->second.values.end() ? std::string() : v->second;
+    const std::string* value = i->second.Value(subItem);
+    return value != nullptr ? *value : std::string();
 }
 
 std::string SkinManager::TreeItemElement(wxTreeCtrl* tree, const wxTreeItemId& item) const {
@@ -538,9 +555,8 @@ void SkinManager::PaintTree(wxTreeCtrl* tree, wxGraphicsContext* gc) {
                         auto i = it->second.treeItems.find(item.GetID());
                         if (i != it->second.treeItems.end()) {
                             if (!i->second.element.empty()) element = i->second.element;
-                            auto v = i->second.values.find("item.name");
-                            if (v != i->second.values.end()) {
-                                label = v->second;
+                            if (const std::string* v = i->second.Value(kItemLabel)) {
+                                label = *v;
                                 haveLabel = true;
                             }
                         }
@@ -614,7 +630,11 @@ void SkinManager::PaintParentBehind(wxWindow* child, wxGraphicsContext* gc) {
         gc->PushState();
         gc->Clip(0, 0, size.x, size.y);
         gc->Translate(-pos.x, -pos.y);
+        // Only the parent's items under the child: a row of buttons would otherwise each
+        // paint the whole window behind it.
+        paintArea_ = wxRect(pos, size);
         PaintWindow(parent, gc, parent->GetClientSize());
+        paintArea_ = wxRect();
         gc->PopState();
         return;
     }

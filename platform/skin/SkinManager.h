@@ -8,6 +8,8 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/SkinEngine.h"
@@ -81,9 +83,13 @@ public:
     void Reset();
 
 private:
+    // Kept for every row of a large tree (ten thousand titles and more): a row has one or
+    // two values, so a short list is cheaper to fill and to read than a map.
     struct TreeItemSkin {
         std::string element;
-        std::map<std::string, std::string> values;
+        std::vector<std::pair<std::string, std::string>> values;
+
+        const std::string* Value(const std::string& subItem) const;
     };
     struct WindowSkin {
         std::string element;
@@ -94,7 +100,7 @@ private:
         std::map<std::string, bool> visible;
         std::string hover;
         std::string pressed;
-        std::map<void*, TreeItemSkin> treeItems;
+        std::unordered_map<void*, TreeItemSkin> treeItems;
         void* hoverTreeItem = nullptr;
     };
     using ItemVisitor =
@@ -124,6 +130,9 @@ private:
     std::vector<SkinDescription> skins_;
     std::map<wxWindow*, WindowSkin> windows_;
     std::set<wxWindow*> seenTopLevels_;
+    // While a control paints its parent behind it: the part of the parent that shows (parent
+    // coordinates). Empty otherwise, when everything is painted.
+    wxRect paintArea_;
 };
 
 }  // namespace zorbel::skin

@@ -56,21 +56,69 @@ wxColour SkinPainter::Colour(const SkinStyle& style, const std::string& key, con
     return wxColour(c->r, c->g, c->b, static_cast<unsigned char>(alpha));
 }
 
+int SkinPainter::FontKey(const SkinStyle& style) {
+    return Number(style, "font-size", 14) * 4 + (Number(style, "bold", 0) ? 2 : 0) +
+           (Number(style, "underline", 0) ? 1 : 0);
+}
+
 wxFont SkinPainter::Font(const SkinStyle& style) const {
+    const int key = FontKey(style);
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) return it->second;
     wxFont font(wxFontInfo().Family(wxFONTFAMILY_SWISS));
     font.SetPixelSize(wxSize(0, Number(style, "font-size", 14)));
     if (Number(style, "bold", 0)) font.SetWeight(wxFONTWEIGHT_BOLD);
     if (Number(style, "underline", 0)) font.SetUnderlined(true);
+    fonts_.emplace(key, font);
     return font;
+}
+
+const wxGraphicsFont& SkinPainter::WindowFont(wxGraphicsContext* gc, const SkinStyle& style,
+                                              const wxColour& colour) {
+    const std::uint64_t key =
+        (static_cast<std::uint64_t>(static_cast<unsigned>(FontKey(style))) << 32) |
+        (static_cast<std::uint64_t>(colour.GetRGBA()) & 0xffffffffu);
+    auto it = windowFonts_.find(key);
+    if (it != windowFonts_.end()) return it->second;
+    // A window's context asks the X server for the window's resolution on every font
+    // change: one round trip per drawn text. The resolution of our one display does not
+    // change while the program runs.
+    static const wxRealPoint dpi = [gc] {
+        double x = 0, y = 0;
+        gc->GetDPI(&x, &y);
+        return wxRealPoint(x, y);
+    }();
+    return windowFonts_.emplace(key, gc->GetRenderer()->CreateFontAtDPI(Font(style), dpi, colour))
+        .first->second;
+}
+
+std::pair<double, double> SkinPainter::WindowTextExtent(wxGraphicsContext* gc, int fontKey,
+                                                        const wxString& text) {
+    std::string key = std::to_string(fontKey);
+    key += '\n';
+    key += text.utf8_string();
+    auto it = windowExtents_.find(key);
+    if (it != windowExtents_.end()) return it->second;
+    // Bounded: a tree of ten thousand titles scrolled through should not keep them all.
+    if (windowExtents_.size() >= 4096) windowExtents_.clear();
+    double w = 0, h = 0;
+    gc->GetTextExtent(text, &w, &h);
+    return windowExtents_.emplace(std::move(key), std::make_pair(w, h)).first->second;
 }
 
 wxBitmap SkinPainter::Picture(const std::string& folder, const std::string& picture, wxSize size,
                               const Hsb& hsb) {
-    if (picture.empty() || size.x <= 0 || size.y <= 0) return wxNullBitmap;
+    KeptPicture* kept = Kept(folder, picture, size, hsb);
+    return kept != nullptr ? kept->Bitmap() : wxNullBitmap;
+}
+
+KeptPicture* SkinPainter::Kept(const std::string& folder, const std::string& picture, wxSize size,
+                               const Hsb& hsb) {
+    if (picture.empty() || size.x <= 0 || size.y <= 0) return nullptr;
     const std::string path = (std::filesystem::path(folder) / picture).string();
     Key key{path, size.x, size.y, hsb.hue, hsb.saturation, hsb.brightness};
     auto it = cache_.find(key);
-    if (it != cache_.end()) return it->second;
+    if (it != cache_.end()) return it->second.get();
 
     wxBitmap bitmap;
     std::error_code ec;
@@ -102,8 +150,9 @@ wxBitmap SkinPainter::Picture(const std::string& folder, const std::string& pict
             bitmap = wxBitmap(image);
         }
     }
-    cache_[key] = bitmap;
-    return bitmap;
+    auto& kept = cache_[key];
+    kept = std::make_unique<KeptPicture>(bitmap);
+    return kept.get();
 }
 
 void SkinPainter::DrawBox(wxGraphicsContext* gc, const wxRect& rect, const SkinStyle& style,
@@ -153,51 +202,50 @@ void SkinPainter::DrawPicture(wxGraphicsContext* gc, const wxRect& rect, const S
     const Hsb hsb = Attr(style, "fixed") == "1" ? Hsb() : shift;
     if (Number(style, "stretch", 0)) {
         // Drawn at its own size and stretched: gradient strips such as the hue track.
-        wxBitmap bmp = Picture(folder, picture,
-                               wxSize(std::max(rect.width, 1), std::max(rect.height, 1)), hsb);
-        if (bmp.IsOk()) gc->DrawBitmap(bmp, rect.x, rect.y, rect.width, rect.height);
+        KeptPicture* bmp =
+            Kept(folder, picture, wxSize(std::max(rect.width, 1), std::max(rect.height, 1)), hsb);
+        if (bmp && bmp->IsOk()) bmp->Draw(gc, rect.x, rect.y, rect.width, rect.height);
         return;
     }
     const int tile = Number(style, "tile", 0);
     if (tile > 0) {
-        wxBitmap bmp = Picture(folder, picture, wxSize(tile, tile), hsb);
-        if (!bmp.IsOk()) return;
+        KeptPicture* bmp = Kept(folder, picture, wxSize(tile, tile), hsb);
+        if (!bmp || !bmp->IsOk()) return;
         // Saved and restored rather than reset: a reset would also drop the clip of the
         // paint event and let this window draw over its siblings.
         gc->PushState();
         gc->Clip(rect.x, rect.y, rect.width, rect.height);
-        for (int y = rect.y; y < rect.GetBottom() + 1; y += tile)
-            for (int x = rect.x; x < rect.GetRight() + 1; x += tile)
-                gc->DrawBitmap(bmp, x, y, tile, tile);
+        // Only the tiles that show: a button repaints the band behind it, not the whole band.
+        double clipX = 0, clipY = 0, clipW = 0, clipH = 0;
+        gc->GetClipBox(&clipX, &clipY, &clipW, &clipH);
+        for (int y = rect.y; y < rect.GetBottom() + 1; y += tile) {
+            if (y + tile <= clipY || y >= clipY + clipH) continue;
+            for (int x = rect.x; x < rect.GetRight() + 1; x += tile) {
+                if (x + tile <= clipX || x >= clipX + clipW) continue;
+                bmp->Draw(gc, x, y, tile, tile);
+            }
+        }
         gc->PopState();
         return;
     }
     const int size = std::min(rect.width, rect.height);
-    wxBitmap bmp = Picture(folder, picture, wxSize(size, size), hsb);
-    if (!bmp.IsOk()) return;
-    gc->DrawBitmap(bmp, rect.x + (rect.width - size) / 2, rect.y + (rect.height - size) / 2, size,
-                   size);
+    KeptPicture* bmp = Kept(folder, picture, wxSize(size, size), hsb);
+    if (!bmp || !bmp->IsOk()) return;
+    bmp->Draw(gc, rect.x + (rect.width - size) / 2, rect.y + (rect.height - size) / 2, size, size);
 }
 
 void SkinPainter::DrawText(wxGraphicsContext* gc, const wxRect& rect, const SkinStyle& style,
                            const wxString& text, const Hsb& hsb) {
     if (text.empty() || rect.IsEmpty()) return;
     const wxColour colour = Colour(style, "text-color", hsb, *wxBLACK);
+    double w = 0, h = 0;
     if (gc->GetWindow() != nullptr) {
-        // A window's context asks the X server for the window's resolution on every font
-        // change: one round trip per drawn text, which dominated filling a large tree. The
-        // resolution of our one display does not change while the program runs.
-        static const wxRealPoint dpi = [gc] {
-            double x = 0, y = 0;
-            gc->GetDPI(&x, &y);
-            return wxRealPoint(x, y);
-        }();
-        gc->SetFont(gc->GetRenderer()->CreateFontAtDPI(Font(style), dpi, colour));
+        gc->SetFont(WindowFont(gc, style, colour));
+        std::tie(w, h) = WindowTextExtent(gc, FontKey(style), text);
     } else {
         gc->SetFont(Font(style), colour);
+        gc->GetTextExtent(text, &w, &h);
     }
-    double w = 0, h = 0;
-    gc->GetTextExtent(text, &w, &h);
     const std::string align = Attr(style, "text-align");
     double x = rect.x + (rect.width - w) / 2;
     if (align == "left") x = rect.x + Number(style, "padding", 0);

@@ -26,6 +26,7 @@ TEST(CatalogSqlText, StatementsAreTheCatalogsOwn) {
               "INSERT INTO T_Sys_Skins VALUES (NULL, 1, 2, 3, 'tex', 'theme', '')");
     EXPECT_EQ(SqlClassesOfType("1"), "SELECT * FROM T_Raruri_Class WHERE f_TypeID=1");
     EXPECT_EQ(SqlTitlesOfClass(17), "SELECT * FROM T_Raruri_FileList WHERE f_ClassID=17");
+    EXPECT_EQ(SqlTitlesOfBoundClass(), "SELECT * FROM T_Raruri_FileList WHERE f_ClassID=?");
     EXPECT_EQ(SqlMovieClasses(), "SELECT * FROM T_Raruri_MovieClass");
     EXPECT_EQ(SqlMoviesOfClass(3), "SELECT * FROM T_Raruri_MovieList WHERE f_ClassID=3");
     EXPECT_EQ(SqlRecommended(),
@@ -152,6 +153,17 @@ TEST_F(CatalogSqlOnCatalog, CatalogReadsTakeTheDocumentedColumns) {
     EXPECT_EQ(Rows(SqlClassesOfType("1"), kClassName), (V{"推荐", "儿歌"}));
     EXPECT_EQ(Rows(SqlClassesOfType("1"), kClassId), (V{"4", "5"}));
     EXPECT_EQ(Rows(SqlTitlesOfClass(5), kFileProgramName).size(), 6u);
+    // One bound statement gives every class what its own statement gives, in the same order.
+    CDbVelaLite db;
+    ASSERT_TRUE(db.Open(m_path, zorbel::files::kCatalogKey));
+    std::unique_ptr<CSqlStatement> bound(db.Prepare(SqlTitlesOfBoundClass()));
+    for (int classId : {5, 4, 6, 5}) {
+        ASSERT_TRUE(bound->Rebind(1, classId));
+        V rows;
+        while (bound->NextRow()) rows.push_back(bound->ColumnText(kFileProgramName));
+        EXPECT_EQ(rows, Rows(SqlTitlesOfClass(classId), kFileProgramName)) << classId;
+    }
+    EXPECT_FALSE(bound->Rebind(2, 5)) << "no second parameter";
     EXPECT_EQ(Rows(SqlMovieClasses(), kMovieClassName), V{"动画"});
     EXPECT_EQ(Rows(SqlMovieClasses(), kMovieClassId), V{"9"});
     EXPECT_EQ(Rows(SqlMoviesOfClass(9), kMovieName), V{"小猪"});

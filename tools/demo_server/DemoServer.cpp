@@ -268,6 +268,13 @@ std::vector<std::string> DemoServer::RequestLogLines() const {
     return m_impl->log.Lines();
 }
 
+std::vector<std::pair<std::string, std::chrono::steady_clock::time_point>>
+DemoServer::RequestLogTimes() const {
+    std::vector<std::pair<std::string, std::chrono::steady_clock::time_point>> lines;
+    for (auto& entry : m_impl->log.Entries()) lines.emplace_back(std::move(entry.line), entry.at);
+    return lines;
+}
+
 void DemoServer::ClearRequestLog() {
     m_impl->log.Clear();
 }

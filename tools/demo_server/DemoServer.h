@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zorbel::demo {
@@ -50,6 +52,9 @@ public:
     // One line per request: "METHOD TARGET" with the target as received (path and query), and
     // for a feedback post " message=<text>".
     std::vector<std::string> RequestLogLines() const;
+    // The same lines with the moment each request arrived (its headers read), steady clock.
+    std::vector<std::pair<std::string, std::chrono::steady_clock::time_point>> RequestLogTimes()
+        const;
     void ClearRequestLog();
 
 private:

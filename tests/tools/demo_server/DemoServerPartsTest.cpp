@@ -136,12 +136,18 @@ TEST(BodySourceTest, ReadsPiecesOfEachKind) {
     std::filesystem::remove_all(dir);
 }
 
-TEST(RequestLogTest, DropsOldestLinesBeyondItsBound) {
+TEST(RequestLogTest, DropsOldestLinesBeyondItsBoundWithTheirTimes) {
     RequestLog log(10);
     for (int i = 0; i < 25; ++i) log.Add(std::to_string(i));
     const auto lines = log.Lines();
     ASSERT_LE(lines.size(), 10u);
     EXPECT_EQ(lines.back(), "24");
+    const auto entries = log.Entries();
+    ASSERT_EQ(entries.size(), lines.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].line, lines[i]);
+        if (i > 0) EXPECT_LE(entries[i - 1].at, entries[i].at);
+    }
     log.Clear();
     EXPECT_EQ(log.Text(), "");
 }
