@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it. scripts/make-deb.sh builds it from the build folder; its
 # contents and fields are checked; dpkg -i installs it; the installed program is started by an
-# unprivileged user (nobody) with a fresh home and no XDG variables on a virtual desktop
-# (scripts/with-desktop.sh: Xvfb, openbox, trayer); the main window must appear, the settings
+# unprivileged user (nobody) with a fresh home, a runtime folder and no other XDG variables, on a
+# virtual desktop (scripts/with-desktop.sh: Xvfb, openbox, trayer); the main window must appear, the settings
 # dialog is opened from the tray menu and closed with OK by real input (xdotool, XTest), and
 # the program is ended from the tray menu. That user's own settings file must then hold the
 # value, the catalog and the cache folder must be in that user's folders, and nothing may have
@@ -205,7 +205,11 @@ echo "== the installed program, run by nobody on $DISPLAY"
 stamp="$work/stamp"
 touch "$stamp"
 sleep 1
-env -i DISPLAY="$DISPLAY" HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 \
+# A login session gives the user a runtime folder of its own (/run/user/UID); without one the
+# sound library of the player's web process makes a folder in /tmp.
+runtime="$home/.run"
+install -d -m 0700 -o nobody -g nogroup "$runtime"
+env -i DISPLAY="$DISPLAY" HOME="$home" XDG_RUNTIME_DIR="$runtime" PATH=/usr/bin:/bin LANG=C.UTF-8 \
   setpriv --reuid=nobody --regid=nogroup --clear-groups zorbel >"$work/program.log" 2>&1 &
 pid=$!
 wait_for has_window "$title_main" || fail "the main window \"$title_main\" never appeared"
