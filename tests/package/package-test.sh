@@ -2,8 +2,9 @@
 # The Debian package as a user gets it. scripts/make-deb.sh builds it from the build folder; its
 # contents and fields are checked; dpkg -i installs it; the installed program is started by an
 # unprivileged user (nobody) with a fresh home, a runtime folder and no other XDG variables, on a
-# virtual desktop (scripts/with-desktop.sh: Xvfb, openbox, trayer); the main window must appear, the settings
-# dialog is opened from the tray menu and closed with OK by real input (xdotool, XTest), and
+# virtual desktop (scripts/with-desktop.sh: Xvfb, openbox, trayer); the main window must appear,
+# the settings dialog is opened from the tray menu and closed with OK by real input (xdotool,
+# XTest), and
 # the program is ended from the tray menu. That user's own settings file must then hold the
 # value, the catalog and the cache folder must be in that user's folders, and nothing may have
 # been written anywhere else. dpkg -r removes the package, which must leave none of its files.
