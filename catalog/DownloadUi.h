@@ -16,6 +16,10 @@ public:
     virtual ~DownloadUi();
 
     virtual void SetStatusText(const std::string& text) = 0;
+    // SetStatusText without waiting for the user interface to apply it: for a text nothing
+    // waits on ("0%" at the start, so the title's request need not wait for the window). It
+    // still arrives in order with the other calls. By default the same as SetStatusText.
+    virtual void PostStatusText(const std::string& text) { SetStatusText(text); }
     virtual void SetProgressRange(std::uint64_t maximum) = 0;
     virtual void SetProgressPos(std::uint64_t position) = 0;
     virtual void ShowProgress(bool show) = 0;

@@ -66,7 +66,9 @@ DownloadResult CDownloadWorker::Run() {
 }
 
 DownloadResult CDownloadWorker::RunClaimed(const DownloadRequest& request) {
-    m_ui.SetStatusText("0%");
+    // Nothing waits on "0%": the request goes out while the window is still busy with the
+    // click that started the download.
+    m_ui.PostStatusText("0%");
 
     m_strFinalPath = request.titlePath;
     const std::string& url = request.url;

@@ -88,29 +88,35 @@ bool CPlimDlg::ActivateTitle(const std::string& titleName) {
         if (status != nullptr) status->SetValue(kReady);
         return true;
     }
+    // A title that is not cached shows the advertisement page while it downloads (unless a
+    // movie is playing or paused). The page goes up once the download has started: showing it
+    // (and loading the page) first held up the title's request by as long as that took.
     const bool playerActive = m_pPlayerPanel != nullptr && m_pPlayerPanel->IsActive() != 0;
-    if (!playerActive) {
+    auto showAdvertisement = [this, playerActive] {
+        if (playerActive) return;
         HidePlayerPanel();
         ShowAdPage(std::string());
-    }
+    };
     if (DownloadBusy.load() != 0) {
+        showAdvertisement();
         zorbel::AppMessageBox(this, kBusyText, kMessageCaption, zorbel::kMbIconInformation);
         return false;
     }
-    HideMoviePanel();
     const TitleDownload download = TitleDownload::Prepare(m_strCacheFolder, titleName,
                                                           zorbel::files::LoadHosts().contentServer);
-    if (!download.ok) return true;
-    SetDownloadUrl(download.url);
-    if (m_progress != nullptr) m_progress->Show();
-    SetCurrentTitlePath(download.titlePath);
-    auto failed = [titleName](const DownloadResult& result) {
-        if (MainDialog != nullptr) MainDialog->ShowDownloadFailure(titleName, result);
-    };
-    if (!StartDownloadWorker(this, DownloadOptions(),
-                             CWindowDownloadUi::ProgressDelivery::Coalesced, failed) &&
-        m_progress != nullptr)
-        m_progress->Hide();
+    bool started = false;
+    if (download.ok) {
+        SetDownloadUrl(download.url);
+        SetCurrentTitlePath(download.titlePath);
+        auto failed = [titleName](const DownloadResult& result) {
+            if (MainDialog != nullptr) MainDialog->ShowDownloadFailure(titleName, result);
+        };
+        started = StartDownloadWorker(this, DownloadOptions(),
+                                      CWindowDownloadUi::ProgressDelivery::Coalesced, failed);
+    }
+    showAdvertisement();
+    HideMoviePanel();
+    if (download.ok && m_progress != nullptr) m_progress->Show(started);
     return true;
 }
 

@@ -22,6 +22,15 @@ constexpr std::chrono::milliseconds kExitPoll{20};
 // event loop with redraws nobody can see.
 constexpr std::chrono::milliseconds kProgressInterval{20};
 
+// Sets the status edit's text; every setting notifies, as the window's handlers expect.
+std::function<void(wxWindow*)> StatusAction(const std::string& text) {
+    return [text](wxWindow* owner) {
+        if (auto* edit =
+                wxDynamicCast(owner->FindWindow(CWindowDownloadUi::kStatusEditId), wxTextCtrl))
+            edit->SetValue(wxString::FromUTF8(text));
+    };
+}
+
 std::int64_t NowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
@@ -145,12 +154,13 @@ void CWindowDownloadUi::Post(std::function<void(wxWindow*)> action, bool wait) {
 }
 
 void CWindowDownloadUi::SetStatusText(const std::string& text) {
-    Post(
-        [text](wxWindow* owner) {
-            if (auto* edit = wxDynamicCast(owner->FindWindow(kStatusEditId), wxTextCtrl))
-                edit->SetValue(wxString::FromUTF8(text));
-        },
-        true);
+    Post(StatusAction(text), true);
+}
+
+void CWindowDownloadUi::PostStatusText(const std::string& text) {
+    // The closures run in the order they were queued, so the text still comes before
+    // everything the worker reports after it.
+    Post(StatusAction(text), false);
 }
 
 void CWindowDownloadUi::SetProgressRange(std::uint64_t maximum) {

@@ -39,6 +39,7 @@ public:
     CWindowDownloadUi& operator=(const CWindowDownloadUi&) = delete;
 
     void SetStatusText(const std::string& text) override;
+    void PostStatusText(const std::string& text) override;
     void SetProgressRange(std::uint64_t maximum) override;
     void SetProgressPos(std::uint64_t position) override;
     void ShowProgress(bool show) override;

@@ -103,6 +103,25 @@ TEST_F(WindowDownloadTest, ADownloadEndsWithOneHundredPercentOnTheWindowThread) 
     EXPECT_EQ(m_gauge->GetValue(), 0);
 }
 
+TEST_F(WindowDownloadTest, TheRequestGoesOutBeforeTheWindowHasShownTheFirstText) {
+    AddTitle("early", 20000);
+    Start("early");
+    // The window's loop does not run here: a worker that waited for its "0%" to be shown
+    // would never get as far as asking the server.
+    bool asked = false;
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (!asked && std::chrono::steady_clock::now() < end) {
+        for (const std::string& line : m_server->RequestLogLines())
+            asked = asked || line.find("/early.swf") != std::string::npos;
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(m_seen.empty());
+    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return DownloadWorkerCount() == 0; }, 60s));
+    EXPECT_THAT(Texts(), ElementsAre("0%", "100%"));
+    EXPECT_EQ(ReadFile(CachePath("early.swf")), Pattern(20000));
+}
+
 TEST_F(WindowDownloadTest, AnEmptyAnswerGivesTheSubstituteWithoutGaugeTrouble) {
     Start("empty", "/_fault/size/0");
     ASSERT_TRUE(zorbel::test::PumpUntil([&] { return DownloadWorkerCount() == 0; }, 60s));
