@@ -75,12 +75,12 @@ const char* IconSvg(long style) {
     }
 }
 
-struct ButtonSpec {
+struct ButtonChoice {
     int id;
     const char* label;  // UTF-8
 };
 
-std::vector<ButtonSpec> ButtonsOf(long style) {
+std::vector<ButtonChoice> ButtonsOf(long style) {
     switch (style & kMbButtonMask) {
         case kMbYesNo:
             return {{wxID_YES, "是"}, {wxID_NO, "否"}};
@@ -256,8 +256,8 @@ CMessageBoxDlg::CMessageBoxDlg(wxWindow* owner, const wxString& text, const wxSt
 
     auto* buttons = new wxBoxSizer(wxHORIZONTAL);
     buttons->AddStretchSpacer();
-    for (const ButtonSpec& spec : ButtonsOf(style)) {
-        auto* button = new wxButton(this, spec.id, wxString::FromUTF8(spec.label));
+    for (const ButtonChoice& choice : ButtonsOf(style)) {
+        auto* button = new wxButton(this, choice.id, wxString::FromUTF8(choice.label));
         button->SetMinSize(wxSize(FromDIP(88), -1));
         buttons->Add(button, 0, wxLEFT, FromDIP(8));
         m_buttons.push_back(button);
