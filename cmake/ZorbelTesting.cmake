@@ -12,7 +12,8 @@ function(zorbel_unit_test name)
 endfunction()
 
 # What window tests (and the window benchmarks) share, built once: the recording message box,
-# the bounded event pump, pointer input, screen capture and a stand-in notification area.
+# the bounded event pump, pointer input, screen capture, a stand-in notification area and the
+# started main window of the benchmarks.
 add_library(zorbel_window_test_support STATIC
   ${PROJECT_SOURCE_DIR}/tests/support/WindowTestSupport.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/EventPump.cpp
@@ -21,7 +22,8 @@ add_library(zorbel_window_test_support STATIC
   ${PROJECT_SOURCE_DIR}/tests/support/FakeTray.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/KeyInput.cpp
   ${PROJECT_SOURCE_DIR}/tests/support/DesktopState.cpp
-  ${PROJECT_SOURCE_DIR}/tests/support/ToolkitStart.cpp)
+  ${PROJECT_SOURCE_DIR}/tests/support/ToolkitStart.cpp
+  ${PROJECT_SOURCE_DIR}/tests/support/StartedMainWindow.cpp)
 target_link_libraries(zorbel_window_test_support PUBLIC zorbel_gui X11::Xtst)
 add_library(zorbel_window_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/WindowTestMain.cpp)
 target_link_libraries(zorbel_window_test_main PUBLIC zorbel_window_test_support GTest::gtest)

@@ -33,6 +33,7 @@
 #include "platform/skin/CSkinButton.h"
 #include "tests/support/EventPump.h"
 #include "tests/support/PointerInput.h"
+#include "tests/support/StartedMainWindow.h"
 #include "tests/support/ToolkitStart.h"
 #include "tools/catalog_builder/CatalogBuilder.h"
 #include "tools/catalog_builder/SyntheticCatalog.h"
@@ -310,21 +311,9 @@ int main(int argc, char** argv) {
         return 1;
     });
     zorbel::FlashUriScheme::Instance().SetFilesFolder(std::string(ZORBEL_APP_DIR) + "/ruffle");
-    for (const char* folder : {"Zorbel", "ZorbelPlim", "changeskin"})
-        SkinDLL_LoadSkinResourceFromFolder(
-            (std::string(ZORBEL_SOURCE_DIR) + "/res/skins/" + folder).c_str(),
-            CStartupSequence::kSkinPassword);
-
-    // The appearance start-up reads from the synthetic catalog's skin row (the shipped
-    // catalog's too): the title band is tiled with a texture.
-    SkinTexture = "skin.texture11";
-    DownloadBusy = 0;
-    auto* dialog = new CPlimDlg;
-    dialog->Show();
-    // The start-up the program runs a second after showing the window, at once; the ad
-    // rotation would only add its own moments to the figures.
-    const_cast<wxTimer&>(dialog->DeferredStartupTimer()).Stop();
-    const_cast<wxTimer&>(dialog->AdRotationTimer()).Stop();
+    CPlimDlg* dialog =
+        zorbel::test::ShowStartedMainWindow(std::string(ZORBEL_SOURCE_DIR) + "/res/skins");
+    // The start-up the program runs a second after showing the window, at once.
     dialog->DeferredStartup();
     auto* games = dynamic_cast<CSkinButton*>(dialog->GetDlgItem(kIdCategoryGames));
     if (games == nullptr) return 1;

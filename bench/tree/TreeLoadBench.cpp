@@ -36,6 +36,7 @@
 #include "platform/SkinEngine.h"
 #include "platform/VelaPfcSystem.h"
 #include "platform/skin/CSkinButton.h"
+#include "tests/support/StartedMainWindow.h"
 #include "tests/support/ToolkitStart.h"
 #include "tools/catalog_builder/CatalogBuilder.h"
 #include "tools/catalog_builder/SyntheticCatalog.h"
@@ -243,20 +244,8 @@ int main(int argc, char** argv) {
     }
     std::printf("catalog of %d titles built in %.0f ms\n", kTitles, Ms(start, Clock::now()));
 
-    for (const char* folder : {"Zorbel", "ZorbelPlim", "changeskin"})
-        SkinDLL_LoadSkinResourceFromFolder(
-            (std::string(ZORBEL_SOURCE_DIR) + "/res/skins/" + folder).c_str(),
-            CStartupSequence::kSkinPassword);
-
-    // The appearance start-up reads from the synthetic catalog's skin row (the shipped
-    // catalog's too): the title band is tiled with a texture.
-    SkinTexture = "skin.texture11";
-    DownloadBusy = 0;
-    auto* dialog = new CPlimDlg;
-    dialog->Show();
-    // The deferred start-up and the ad rotation would run in the middle of the timings.
-    const_cast<wxTimer&>(dialog->DeferredStartupTimer()).Stop();
-    const_cast<wxTimer&>(dialog->AdRotationTimer()).Stop();
+    CPlimDlg* dialog =
+        zorbel::test::ShowStartedMainWindow(std::string(ZORBEL_SOURCE_DIR) + "/res/skins");
     Settle(dialog);
     auto* tree = dynamic_cast<wxTreeCtrl*>(dialog->GetDlgItem(kIdCatalogTree));
     auto* games = dynamic_cast<CSkinButton*>(dialog->GetDlgItem(kIdCategoryGames));
