@@ -17,29 +17,29 @@ const wxColour kCream(255, 248, 225);
 const wxColour kInk(96, 40, 128);
 }  // namespace
 
-CPlayTimePanel::CPlayTimePanel(wxWindow* player, std::function<void()> onGrant)
+CPlayTimePanel::CPlayTimePanel(wxWindow* player, int grantMinutes, std::function<void()> onGrant)
     : wxPanel(player, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE),
       m_onGrant(std::move(onGrant)) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
-    m_grant = new wxButton(this, kGrantId, wxString::FromUTF8("爸爸妈妈：再玩 15 分钟"));
+    m_grant = new wxButton(
+        this, kGrantId,
+        wxString::FromUTF8("爸爸妈妈：再玩 " + std::to_string(grantMinutes) + " 分钟"));
     m_grant->Hide();
     Hide();
 }
 
 void CPlayTimePanel::ShowNotice(const std::string& text) {
-    m_mode = Mode::kNotice;
-    m_text = text;
-    m_grant->Hide();
-    Place();
-    Show();
-    Raise();
-    Refresh();
+    ShowAs(Mode::kNotice, text);
 }
 
 void CPlayTimePanel::ShowCover(const std::string& text) {
-    m_mode = Mode::kCover;
+    ShowAs(Mode::kCover, text);
+}
+
+void CPlayTimePanel::ShowAs(Mode mode, const std::string& text) {
+    m_mode = mode;
     m_text = text;
-    m_grant->Show();
+    m_grant->Show(mode == Mode::kCover);
     Place();
     Show();
     Raise();

@@ -16,7 +16,8 @@ public:
     static constexpr int kGrantId = 2201;
     static constexpr int kNoticeHeight = 40;
 
-    CPlayTimePanel(wxWindow* player, std::function<void()> onGrant);
+    // The cover's button grants grantMinutes more, through onGrant.
+    CPlayTimePanel(wxWindow* player, int grantMinutes, std::function<void()> onGrant);
 
     void ShowNotice(const std::string& text);
     void ShowCover(const std::string& text);
@@ -27,6 +28,7 @@ public:
     void Place();
 
 private:
+    void ShowAs(Mode mode, const std::string& text);
     void OnPaint(wxPaintEvent& event);
     void OnGrant(wxCommandEvent& event);
 

@@ -9,7 +9,7 @@ using zorbel::parent::AllowanceNotice;
 CPlayTimeWatch::CPlayTimeWatch(wxWindow* player, Probe probe)
     : m_player(player), m_probe(std::move(probe)), m_timer(this) {
     m_lastInput = m_clock.SteadyMillis();
-    m_panel = new CPlayTimePanel(player, [this] {
+    m_panel = new CPlayTimePanel(player, kGrantMinutes, [this] {
         if (zorbel::parent::ParentGate::Allow(m_player, "加时间")) Grant(kGrantMinutes);
     });
     Bind(wxEVT_TIMER, &CPlayTimeWatch::OnTimer, this);
