@@ -50,7 +50,11 @@ public:
     // A picture as drawn at the given size with the shift applied; null when missing.
     wxBitmap Picture(const std::string& folder, const std::string& picture, wxSize size,
                      const Hsb& hsb);
-    void ForgetPictures() { cache_.clear(); }
+    // Also forgets the window fonts, which are kept per colour: a colour shift changes them.
+    void ForgetPictures() {
+        cache_.clear();
+        windowFonts_.clear();
+    }
 
 private:
     using Key = std::tuple<std::string, int, int, int, int, int>;
