@@ -13,11 +13,13 @@
 #include "app/SettingsFiles.h"
 #include "platform/HostConfig.h"
 #include "platform/VelaPfcSystem.h"
+#include "tests/platform/ScopedEnv.h"
 #include "tests/platform/TempDir.h"
 
 namespace {
 
 using namespace zorbel::files;
+using zorbel::test::ScopedEnv;
 using zorbel::test::TempDir;
 
 std::string ReadAll(const std::string& path) {
@@ -26,31 +28,6 @@ std::string ReadAll(const std::string& path) {
     text << in.rdbuf();
     return text.str();
 }
-
-// Sets an environment variable for the life of the object, then puts the old state back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        const char* old = getenv(name);
-        m_had = old != nullptr;
-        if (old) m_old = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (m_had)
-            setenv(m_name, m_old.c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::string m_old;
-    bool m_had = false;
-};
 
 // An app folder with its shipped settings file, a user's configuration and cache folders.
 struct SettingsFolders {

@@ -8,11 +8,13 @@
 #include <string>
 
 #include "platform/VelaPfcSystem.h"
+#include "tests/platform/ScopedEnv.h"
 #include "tests/platform/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using zorbel::test::ScopedEnv;
 using zorbel::test::TempDir;
 
 std::string ReadAll(const std::string& path) {
@@ -21,31 +23,6 @@ std::string ReadAll(const std::string& path) {
     out << in.rdbuf();
     return out.str();
 }
-
-// Sets an environment variable for one test and puts the old value back afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        const char* old = getenv(name);
-        m_had = old != nullptr;
-        if (old) m_old = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (m_had)
-            setenv(m_name.c_str(), m_old.c_str(), 1);
-        else
-            unsetenv(m_name.c_str());
-    }
-
-private:
-    std::string m_name;
-    std::string m_old;
-    bool m_had = false;
-};
 
 class VelaPfcSystemTest : public ::testing::Test {
 protected:

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <stdlib.h>
+
+#include <string>
+
+namespace zorbel::test {
+
+// Sets an environment variable (or removes it, for a null value) for the life of the object,
+// then puts the old state back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        const char* old = getenv(name);
+        m_had = old != nullptr;
+        if (old) m_old = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (m_had)
+            setenv(m_name.c_str(), m_old.c_str(), 1);
+        else
+            unsetenv(m_name.c_str());
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string m_name;
+    std::string m_old;
+    bool m_had = false;
+};
+
+}  // namespace zorbel::test
