@@ -3,7 +3,8 @@
 // window bridge, the content server played by an in-process demo server. Measures how long
 // after the click the title's HTTP request reaches the server, when the advertisement page's
 // request does, and the rate from the click to the worker's "100%" against the curl command
-// on the same URL in the same run. Needs a display with a window manager (with-desktop.sh).
+// on the same URL, run just before each click. Needs a display with a window manager
+// (with-desktop.sh).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -76,16 +77,39 @@ struct Run {
     double clickToRequest = -1;  // the tree's button press to the title's request
     double sentToRequest = -1;   // the XTest press sent to the title's request
     double clickToAdRequest = -1;
-    double rate = 0;  // MiB/s from the press to "100%"
+    double rate = 0;      // MiB/s from the press to "100%"
+    double curlRate = 0;  // the curl command's, on the same URL just before the click
 };
+
+// One download of url by the curl command into out: MiB/s, or a negative number on failure.
+double CurlRate(const std::string& url, const fs::path& out, std::uint64_t size) {
+    const std::string command = "curl -s -f -o '" + out.string() + "' '" + url + "'";
+    const auto t0 = Clock::now();
+    const int rc = std::system(command.c_str());
+    const double seconds = Ms(t0, Clock::now()) / 1000;
+    std::error_code error;
+    const bool ok = rc == 0 && fs::file_size(out, error) == size;
+    fs::remove(out, error);
+    if (!ok) {
+        std::fprintf(stderr, "curl failed (%d)\n", rc);
+        return -1;
+    }
+    return Mib(size) / seconds;
+}
 
 // Clicks one uncached title after another in the catalog tree, from the main window's own
 // event loop, and reads the server's request log after each download.
 class ClickDriver : public wxEvtHandler {
 public:
     ClickDriver(CPlimDlg* dialog, zorbel::demo::DemoServer& server, const Settings& settings,
-                std::vector<Run>& runs)
-        : m_dialog(dialog), m_server(server), m_settings(settings), m_runs(runs), m_timer(this) {
+                std::string curlUrl, fs::path curlOut, std::vector<Run>& runs)
+        : m_dialog(dialog),
+          m_server(server),
+          m_settings(settings),
+          m_curlUrl(std::move(curlUrl)),
+          m_curlOut(std::move(curlOut)),
+          m_runs(runs),
+          m_timer(this) {
         m_tree = dynamic_cast<wxTreeCtrl*>(dialog->GetDlgItem(kIdCatalogTree));
         m_status = dynamic_cast<wxTextCtrl*>(dialog->GetDlgItem(kIdStatusEdit));
         Bind(wxEVT_TIMER, &ClickDriver::OnTimer, this);
@@ -121,6 +145,13 @@ private:
     enum class Step { Point, Press, Download };
 
     void Prepare() {
+        // curl on the same URL in the same conditions (the previous page loads and all), for
+        // the rate to be set against.
+        m_curlRate = CurlRate(m_curlUrl, m_curlOut, m_settings.size);
+        if (m_curlRate < 0) {
+            Finish(true);
+            return;
+        }
         const wxTreeItemId item = m_titles[m_runs.size()];
         m_tree->EnsureVisible(item);
         m_step = Step::Point;
@@ -185,12 +216,14 @@ private:
                 run.clickToAdRequest = Ms(m_pressed, at);
         }
         run.rate = Mib(m_settings.size) / (Ms(m_pressed, m_done) / 1000);
+        run.curlRate = m_curlRate;
         m_runs.push_back(run);
         std::printf(
             "run %zu: click to request %.1f ms (press sent %.1f ms before the click arrived), "
-            "click to the ad page's request %.1f ms, click to \"100%%\" %.0f ms, %.1f MiB/s\n",
+            "click to the ad page's request %.1f ms, click to \"100%%\" %.0f ms, %.1f MiB/s "
+            "(curl just before: %.1f MiB/s)\n",
             m_runs.size(), run.clickToRequest, Ms(m_sent, m_pressed), run.clickToAdRequest,
-            Ms(m_pressed, m_done), run.rate);
+            Ms(m_pressed, m_done), run.rate, run.curlRate);
         std::fflush(stdout);
         CallAfter([this] { Next(); });
     }
@@ -218,6 +251,9 @@ private:
     CPlimDlg* m_dialog;
     zorbel::demo::DemoServer& m_server;
     Settings m_settings;
+    std::string m_curlUrl;
+    fs::path m_curlOut;
+    double m_curlRate = 0;
     std::vector<Run>& m_runs;
     wxTimer m_timer;
     wxTreeCtrl* m_tree = nullptr;
@@ -227,25 +263,6 @@ private:
     Clock::time_point m_sent, m_pressed, m_done;
     bool m_failed = false;
 };
-
-std::vector<double> CurlRates(const std::string& url, const fs::path& out, const Settings& s) {
-    std::vector<double> rates;
-    for (int i = 0; i < s.runs; ++i) {
-        const std::string command = "curl -s -f -o '" + out.string() + "' '" + url + "'";
-        const auto t0 = Clock::now();
-        const int rc = std::system(command.c_str());
-        const double seconds = Ms(t0, Clock::now()) / 1000;
-        std::error_code error;
-        if (rc != 0 || fs::file_size(out, error) != s.size) {
-            std::fprintf(stderr, "curl failed (%d)\n", rc);
-            return {};
-        }
-        fs::remove(out, error);
-        rates.push_back(Mib(s.size) / seconds);
-        std::printf("curl run %d: %.3f s, %.1f MiB/s\n", i + 1, seconds, rates.back());
-    }
-    return rates;
-}
 
 }  // namespace
 
@@ -301,10 +318,6 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const std::vector<double> curlRates =
-        CurlRates(contentServer + "/vudevu/fla/curl.swf", root / "curl.out", settings);
-    if (curlRates.empty()) return 1;
-
     if (!zorbel::test::StartToolkit(argv[0])) return 1;
     zorbel::SetMessageBoxHook([](wxWindow*, const std::string& text, const std::string&, long) {
         std::fprintf(stderr, "message box: %s\n", text.c_str());
@@ -324,7 +337,8 @@ int main(int argc, char** argv) {
     std::vector<Run> runs;
     bool failed = false;
     {
-        ClickDriver driver(dialog, server, settings, runs);
+        ClickDriver driver(dialog, server, settings, contentServer + "/vudevu/fla/curl.swf",
+                           root / "curl.out", runs);
         driver.CallAfter([&driver] { driver.Start(); });
         wxTheApp->OnRun();
         failed = driver.Failed();
@@ -342,18 +356,22 @@ int main(int argc, char** argv) {
     fs::remove_all(root, error);
     if (failed || runs.empty()) return 1;
 
-    std::vector<double> toRequest, sentToRequest, toAd, rates;
+    std::vector<double> toRequest, sentToRequest, toAd, rates, curlRates, ratios;
     for (const Run& run : runs) {
         toRequest.push_back(run.clickToRequest);
         sentToRequest.push_back(run.sentToRequest);
         toAd.push_back(run.clickToAdRequest);
         rates.push_back(run.rate);
+        curlRates.push_back(run.curlRate);
+        ratios.push_back(run.rate / run.curlRate);
     }
     std::printf("size %.0f MiB, %zu runs\n", Mib(settings.size), runs.size());
     PrintSeries("click to the title's request", toRequest, "ms (target < 20)");
     PrintSeries("XTest press sent to the title's request", sentToRequest, "ms");
     PrintSeries("click to the ad page's request", toAd, "ms");
     PrintSeries("click to \"100%\" rate", rates, "MiB/s");
+    PrintSeries("curl -o rate just before each click", curlRates, "MiB/s");
+    PrintSeries("click to \"100%\" rate / curl's", ratios, "");
     const double curl = Median(curlRates);
     std::printf(
         "median: curl %.1f MiB/s, click to \"100%%\" %.1f MiB/s, ratio %.2f (target >= "
