@@ -21,6 +21,8 @@ constexpr const char* kUserAgent = "Zorbel";
 // libcurl hands over up to this much per call; the worker still writes it 512 bytes at a time.
 constexpr long kReceiveBuffer = 128 * 1024;
 constexpr long kMaxRedirects = 5;
+// What the title file's stream gathers before it writes: as much as libcurl hands over at once.
+constexpr std::size_t kWriteBuffer = kReceiveBuffer;
 
 void InitCurlOnce() {
     static std::once_flag once;
@@ -225,6 +227,11 @@ bool CDownloadWorker::OnResponse(long status) {
         m_strFailure = "cannot create " + m_strTempPath + ": " + std::strerror(errno);
         return false;
     }
+    // The body is written 512 bytes at a time; with the stream's own 4 KiB buffer that was a
+    // system call for every eight pieces, 16,384 for a 64 MiB title.
+    // (The stream only takes a size together with a buffer of our own.)
+    m_writeBuffer.resize(kWriteBuffer);
+    std::setvbuf(m_file, m_writeBuffer.data(), _IOFBF, m_writeBuffer.size());
     m_bResponseStarted = true;
     m_ui.SetProgressRange(static_cast<std::uint64_t>(m_result.reportedLength));
     return true;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 enum class DownloadOutcome {
     Completed,  // the file is at the title path and "100%" was written
@@ -92,6 +93,7 @@ private:
     std::string m_strFinalPath;
     std::string m_strTempPath;
     std::FILE* m_file = nullptr;
+    std::vector<char> m_writeBuffer;  // m_file's buffer; outlives it
     void* m_curl = nullptr;
     std::int64_t m_nHeaderLength = -1;
     bool m_bResponseStarted = false;
