@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -48,6 +49,14 @@ public:
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// The calling thread's processor time: in --core mode the worker runs on it, and unlike the
+// rate this hardly depends on what else the machine does.
+double ThreadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
 }
 
 double Mib(std::uint64_t bytes) {
@@ -208,7 +217,7 @@ int main(int argc, char** argv) {
     }
 
     if (settings.core) {
-        std::vector<double> rates;
+        std::vector<double> rates, cpus;
         for (int i = 0; i < settings.runs; ++i) {
             const TitleDownload title =
                 TitleDownload::Prepare((root / "cache").string(), "big", base);
@@ -217,7 +226,9 @@ int main(int argc, char** argv) {
             NullUi ui;
             CDownloadWorker worker(ui);
             const auto t0 = Clock::now();
+            const double cpu0 = ThreadCpuMs();
             const DownloadResult result = worker.Run();
+            const double cpu = ThreadCpuMs() - cpu0;
             const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
             if (result.outcome != DownloadOutcome::Completed) {
                 std::fprintf(stderr, "the worker's download failed: %s\n", result.detail.c_str());
@@ -225,13 +236,16 @@ int main(int argc, char** argv) {
             }
             fs::remove(title.titlePath);
             rates.push_back(Mib(settings.size) / seconds);
-            std::printf("worker (no window) run %d: %.3f s, %.1f MiB/s\n", i + 1, seconds,
-                        rates.back());
+            cpus.push_back(cpu);
+            std::printf("worker (no window) run %d: %.3f s, %.1f MiB/s, worker CPU %.0f ms\n",
+                        i + 1, seconds, rates.back(), cpu);
         }
         server.Stop();
         fs::remove_all(root);
-        std::printf("median: curl %.1f MiB/s, worker without window %.1f MiB/s, ratio %.2f\n",
-                    Median(curlRates), Median(rates), Median(rates) / Median(curlRates));
+        std::printf(
+            "median: curl %.1f MiB/s, worker without window %.1f MiB/s, ratio %.2f; "
+            "worker CPU %.0f ms\n",
+            Median(curlRates), Median(rates), Median(rates) / Median(curlRates), Median(cpus));
         return 0;
     }
 
