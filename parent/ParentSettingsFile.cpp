@@ -44,14 +44,16 @@ bool ParentSettingsFile::Load() {
 }
 
 bool ParentSettingsFile::Save() const {
-    std::error_code error;
-    const std::filesystem::path target(m_path);
-    if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), error);
     std::ostringstream text;
     for (const auto& [key, value] : m_values) text << key << '=' << value << '\n';
-    const std::string bytes = text.str();
+    return WritePrivate(m_path, text.str());
+}
 
-    std::string tmpl = m_path + ".XXXXXX";
+bool ParentSettingsFile::WritePrivate(const std::string& path, const std::string& bytes) {
+    std::error_code error;
+    const std::filesystem::path target(path);
+    if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), error);
+    std::string tmpl = path + ".XXXXXX";
     int fd = mkstemp(tmpl.data());  // mkstemp makes it 0600
     if (fd < 0) return false;
     bool ok = fchmod(fd, 0600) == 0;
@@ -66,7 +68,7 @@ bool ParentSettingsFile::Save() const {
     }
     if (ok) ok = fsync(fd) == 0;
     if (close(fd) != 0) ok = false;
-    if (ok) ok = rename(tmpl.c_str(), m_path.c_str()) == 0;
+    if (ok) ok = rename(tmpl.c_str(), path.c_str()) == 0;
     if (!ok) unlink(tmpl.c_str());
     return ok;
 }

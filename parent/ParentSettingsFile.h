@@ -31,6 +31,10 @@ public:
     void Erase(const std::string& key);
     std::vector<std::string> KeysWithPrefix(const std::string& prefix) const;
 
+    // Writes bytes as the whole file at path, readable by the user only, through a temporary
+    // file that then replaces the old one. False when it could not.
+    static bool WritePrivate(const std::string& path, const std::string& bytes);
+
 private:
     std::string m_path;
     std::map<std::string, std::string> m_values;

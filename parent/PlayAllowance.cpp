@@ -94,7 +94,9 @@ AllowanceNotice PlayAllowance::Tick(bool active, bool finishing) {
     FollowDay();
 
     const std::int64_t leftBefore = MillisLeft();
+    m_lastCountedMs = 0;
     if (active && m_phase != Phase::kStopped) {
+        m_lastCountedMs = step;
         m_usedMs += step;
         m_unsavedMs += step;
         if (m_phase == Phase::kGrace) m_graceMs += step;

@@ -48,6 +48,8 @@ public:
     // Milliseconds of play left today; -1 when today has no limit.
     std::int64_t MillisLeft() const;
     std::int64_t UsedMillis() const { return m_usedMs; }
+    // What the last tick counted as play.
+    std::int64_t LastCountedMillis() const { return m_lastCountedMs; }
     const std::string& Day() const { return m_day; }
 
     // The parent grants minutes from now on, also past bedtime.
@@ -72,6 +74,7 @@ private:
     std::int64_t m_graceMs = 0;
     std::int64_t m_unsavedMs = 0;
     std::int64_t m_lastSteady = 0;
+    std::int64_t m_lastCountedMs = 0;
 };
 
 }  // namespace zorbel::parent
