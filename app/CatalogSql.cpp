@@ -100,6 +100,12 @@ std::string SqlTitleByName(const std::string& name) {
     return "SELECT * FROM T_Raruri_FileList WHERE f_ProgramName " + LikeLiteral(name);
 }
 
+std::string SqlTypeOfTitle(const std::string& name) {
+    return "SELECT c.f_TypeID FROM T_Raruri_FileList AS f JOIN T_Raruri_Class AS c "
+           "ON c.f_ClassID = f.f_ClassID WHERE f.f_ProgramName " +
+           LikeLiteral(name);
+}
+
 std::string SqlUpdateClicks(int clicks, const std::string& fileId) {
     if (!IsPlainInteger(fileId)) return std::string();
     return "UPDATE T_Raruri_FileList SET f_Clicks=" + std::to_string(clicks) +

@@ -2,6 +2,8 @@
 // share one place right of the trees; these operations create, show and hide them.
 #include "mainwnd/PlimDlg.h"
 
+#include <cstdlib>
+
 #include "player/DlgPlayer.h"
 #include "web/DlgMovie.h"
 #include "web/DlgShowAd.h"
@@ -50,10 +52,10 @@ bool CPlimDlg::ShowMoviePage(const std::string& address) {
 bool CPlimDlg::PlayInPanel(const std::string& path) {
     if (m_pPlayerPanel == nullptr) CreatePlayerPanel();
     if (m_pPlayerPanel != nullptr) {
-        // Songs, stories and clips count against the play allowance while they play; games
-        // (and titles from the quick lists, whose kind is not known here) while touched.
+        // Songs, stories and clips count against the play allowance while they play, games
+        // while touched; the kind of a title from the quick lists is not known here.
         if (!path.empty())
-            m_pPlayerPanel->SetNextIsGame(!(m_nViewMode == 1 && m_strViewType != "4"));
+            m_pPlayerPanel->SetNextKind(m_nViewMode == 1 ? std::atoi(m_strViewType.c_str()) : 0);
         m_pPlayerPanel->PlayMovie(path);
         // The panels share one place: the player goes on top of the other two.
         m_pPlayerPanel->Raise();

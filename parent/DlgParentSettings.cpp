@@ -11,9 +11,11 @@
 #include <wx/valtext.h>
 
 #include "parent/AllowanceRules.h"
+#include "parent/DlgPlayWeek.h"
 #include "parent/ParentGate.h"
 #include "parent/ParentSettingsFile.h"
 #include "parent/PinStore.h"
+#include "parent/PlayDiary.h"
 #include "parent/SystemClock.h"
 #include "platform/MessageBox.h"
 
@@ -21,6 +23,7 @@
 wxBEGIN_EVENT_TABLE(CDlgParentSettings, wxDialog)
     EVT_BUTTON (CDlgParentSettings::kIdSetPin,    CDlgParentSettings::OnSetPin)
     EVT_BUTTON (CDlgParentSettings::kIdRemovePin, CDlgParentSettings::OnRemovePin)
+    EVT_BUTTON (CDlgParentSettings::kIdWeek,      CDlgParentSettings::OnWeek)
     EVT_BUTTON (wxID_OK,                          CDlgParentSettings::OnOK)
 wxEND_EVENT_TABLE()
 // clang-format on
@@ -108,6 +111,8 @@ CDlgParentSettings::CDlgParentSettings(wxWindow* parent)
     playBox->Add(graceRow, 0, wxALL, 6);
     playBox->Add(new wxStaticText(this, wxID_ANY, Utf8("设置了家长密码才会计时哦。")), 0, wxALL, 6);
     column->Add(playBox, 0, wxEXPAND | wxLEFT | wxRIGHT, 10);
+    m_week = new wxButton(this, kIdWeek, Utf8("看看这一周玩了什么"));
+    column->Add(m_week, 0, wxLEFT | wxRIGHT | wxTOP, 10);
 
     auto* buttons = new wxStdDialogButtonSizer();
     buttons->AddButton(new wxButton(this, wxID_OK, Utf8("确定")));
@@ -136,7 +141,17 @@ void CDlgParentSettings::LoadAllowance() {
 }
 
 void CDlgParentSettings::UpdatePinButtons() {
-    m_removePin->Enable(zorbel::parent::ParentGate::PinIsSet());
+    const bool pinSet = zorbel::parent::ParentGate::PinIsSet();
+    m_removePin->Enable(pinSet);
+    m_week->Enable(pinSet);
+}
+
+void CDlgParentSettings::OnWeek(wxCommandEvent&) {
+    zorbel::parent::SystemClock clock;
+    const std::string settings = zorbel::parent::ParentGate::SettingsPath();
+    CDlgPlayWeek week(this, zorbel::parent::PlayDiary::PathBeside(settings),
+                      zorbel::parent::PlayDiary::LocalDay(clock.WallSeconds()));
+    week.ShowModal();
 }
 
 void CDlgParentSettings::OnSetPin(wxCommandEvent&) {

@@ -11,7 +11,8 @@ class wxTextCtrl;
 
 // The parent's own page, reached from the settings dialog: set, change or remove the PIN
 // (typed twice) and the daily play allowance (minutes per weekday, bedtime, how long a song
-// or story may finish). The PIN buttons take effect at once; OK stores the allowance.
+// or story may finish). The PIN buttons take effect at once; OK stores the allowance. While
+// a PIN is set it also opens the week's play.
 class CDlgParentSettings : public wxDialog {
 public:
     enum ControlId {
@@ -23,6 +24,7 @@ public:
         kIdBedtimeStart,
         kIdBedtimeEnd,
         kIdGrace,
+        kIdWeek,
         kIdMinutesSunday,  // then one per weekday, Sunday first
     };
     static constexpr const char* kCaption = "家长设置";
@@ -38,12 +40,14 @@ private:
     void OnSetPin(wxCommandEvent& event);
     void OnRemovePin(wxCommandEvent& event);
     void OnOK(wxCommandEvent& event);
+    void OnWeek(wxCommandEvent& event);
     void LoadAllowance();
     void UpdatePinButtons();
 
     wxTextCtrl* m_pin = nullptr;
     wxTextCtrl* m_pinAgain = nullptr;
     wxButton* m_removePin = nullptr;
+    wxButton* m_week = nullptr;
     std::array<wxSpinCtrl*, 7> m_minutes{};
     wxCheckBox* m_bedtime = nullptr;
     wxTextCtrl* m_bedtimeStart = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace zorbel::parent {
 
@@ -16,6 +17,9 @@ struct PlayActivity {
     bool minimised = false;
     bool game = false;
     std::int64_t millisSinceInput = 0;
+    // What plays, for the parent's week: the catalog's kind of it and its title.
+    std::string category;
+    std::string title;
 
     bool Counts() const {
         if (!playing || !visible || minimised) return false;
@@ -23,6 +27,22 @@ struct PlayActivity {
     }
     // A song or story may finish within the parent's grace minutes; a game may not.
     bool MayFinish() const { return !game; }
+
+    // The category a catalog type digit stands for in the parent's week.
+    static const char* CategoryName(int typeDigit) {
+        switch (typeDigit) {
+            case 1:
+                return "儿歌";
+            case 2:
+                return "故事";
+            case 3:
+                return "知识";
+            case 4:
+                return "游戏";
+            default:
+                return "其他";
+        }
+    }
 };
 
 }  // namespace zorbel::parent

@@ -203,20 +203,42 @@ bool PlayDiary::WriteFile(const std::string& path, const std::string& text) {
     return !out.fail();
 }
 
-std::string PlayDiary::ShiftDay(const std::string& day, int days) {
-    if (!IsDay(day)) return std::string();
+namespace {
+// Noon of day shifted by days, as UTC parts; false for a malformed day.
+bool DayParts(const std::string& day, int days, struct tm& out) {
+    if (!IsDay(day)) return false;
     struct tm parts {};
     parts.tm_year = std::stoi(day.substr(0, 4)) - 1900;
     parts.tm_mon = std::stoi(day.substr(5, 2)) - 1;
     parts.tm_mday = std::stoi(day.substr(8, 2)) + days;
     parts.tm_hour = 12;
     const time_t t = timegm(&parts);
-    struct tm shifted {};
-    gmtime_r(&t, &shifted);
+    return gmtime_r(&t, &out) != nullptr;
+}
+
+std::string DayText(const struct tm& parts) {
     char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", shifted.tm_year + 1900, shifted.tm_mon + 1,
-                  shifted.tm_mday);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", parts.tm_year + 1900, parts.tm_mon + 1,
+                  parts.tm_mday);
     return text;
+}
+}  // namespace
+
+std::string PlayDiary::ShiftDay(const std::string& day, int days) {
+    struct tm parts {};
+    return DayParts(day, days, parts) ? DayText(parts) : std::string();
+}
+
+int PlayDiary::Weekday(const std::string& day) {
+    struct tm parts {};
+    return DayParts(day, 0, parts) ? parts.tm_wday : -1;
+}
+
+std::string PlayDiary::LocalDay(std::int64_t wallSeconds) {
+    const time_t t = static_cast<time_t>(wallSeconds);
+    struct tm parts {};
+    localtime_r(&t, &parts);
+    return DayText(parts);
 }
 
 }  // namespace zorbel::parent

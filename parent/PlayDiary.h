@@ -64,6 +64,10 @@ public:
 
     // The day `days` days after day (negative: before); empty for a malformed day.
     static std::string ShiftDay(const std::string& day, int days);
+    // 0 for a Sunday to 6 for a Saturday; -1 for a malformed day.
+    static int Weekday(const std::string& day);
+    // The local date at wallSeconds, YYYY-MM-DD.
+    static std::string LocalDay(std::int64_t wallSeconds);
 
 private:
     using Key = std::tuple<std::string, std::string, std::string>;  // day, category, title

@@ -2,6 +2,7 @@
 
 #include "parent/ParentGate.h"
 #include "parent/PlayAllowance.h"
+#include "parent/PlayDiary.h"
 #include "parent/PlayTimePanel.h"
 
 using zorbel::parent::AllowanceNotice;
@@ -40,18 +41,29 @@ void CPlayTimeWatch::OnTimer(wxTimerEvent&) {
 void CPlayTimeWatch::Check() {
     if (!zorbel::parent::ParentGate::PinIsSet()) {
         m_allowance.reset();
+        m_diary.reset();
         if (m_panel->CurrentMode() != CPlayTimePanel::Mode::kHidden) m_panel->HideAll();
         return;
     }
-    if (!m_allowance)
-        m_allowance = std::make_unique<zorbel::parent::PlayAllowance>(
-            zorbel::parent::ParentGate::SettingsPath(), m_clock);
-    else
+    if (!m_allowance) {
+        const std::string settings = zorbel::parent::ParentGate::SettingsPath();
+        m_allowance = std::make_unique<zorbel::parent::PlayAllowance>(settings, m_clock);
+        m_diary = std::make_unique<zorbel::parent::PlayDiary>(
+            zorbel::parent::PlayDiary::PathBeside(settings));
+    } else {
         m_allowance->ReloadRules();
+    }
 
     zorbel::parent::PlayActivity activity = m_probe.activity();
     activity.millisSinceInput = m_clock.SteadyMillis() - m_lastInput;
     const AllowanceNotice notice = m_allowance->Tick(activity.Counts(), activity.MayFinish());
+    if (const std::int64_t counted = m_allowance->LastCountedMillis(); counted > 0) {
+        m_diary->Add(m_allowance->Day(), activity.category, activity.title, counted);
+        if (m_diary->UnsavedMillis() >= zorbel::parent::PlayAllowance::kSaveEveryMillis)
+            m_diary->Flush();
+    } else if (m_diary->UnsavedMillis() > 0) {
+        m_diary->Flush();  // play paused: a good moment to write it down
+    }
 
     if (m_allowance->IsStopped()) {
         if (activity.playing) m_probe.pause();

@@ -12,7 +12,8 @@
 class CPlayTimePanel;
 namespace zorbel::parent {
 class PlayAllowance;
-}
+class PlayDiary;
+}  // namespace zorbel::parent
 
 // Counts the player's active play against the day's allowance, once a second, while a PIN
 // is set (without one it only looks whether one was set). It shows the notices and, at
@@ -54,6 +55,7 @@ private:
     wxTimer m_timer;
     zorbel::parent::SystemClock m_clock;
     std::unique_ptr<zorbel::parent::PlayAllowance> m_allowance;
+    std::unique_ptr<zorbel::parent::PlayDiary> m_diary;
     CPlayTimePanel* m_panel = nullptr;  // a child of the player
     std::int64_t m_lastInput = 0;
     int m_noticeTicks = 0;

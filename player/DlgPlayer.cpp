@@ -134,7 +134,9 @@ bool CDlgPlayer::Create(wxWindow* parent) {
         activity.visible = IsShownOnScreen();
         auto* main = dynamic_cast<wxTopLevelWindow*>(MainWindow());
         activity.minimised = main && main->IsIconized();
-        activity.game = m_bGame;
+        activity.game = m_nKind == 0 || m_nKind == 4;
+        activity.category = zorbel::parent::PlayActivity::CategoryName(m_nKind);
+        activity.title = m_strTitle;
         return activity;
     };
     probe.pause = [this] { OnPause(); };
@@ -208,6 +210,11 @@ void CDlgPlayer::PlayMovie(const std::string& path) {
     if (wxWindow* main = MainWindow()) main->Show(true);
     m_strMoviePath = path;
     m_strTitle = TitleFromPath(path);
+    m_nKind = m_nNextKind;
+    // Parent mode counts a song by its playing and files it under its category: a title from
+    // the quick lists is looked up in the catalog.
+    if (m_nKind == 0 && zorbel::parent::ParentGate::PinIsSet())
+        m_nKind = CPlayHistory().TypeOf(m_strTitle);
     OnStop();
     CloseMovie();
     OpenMovie();

@@ -77,9 +77,10 @@ public:
     void PlayMovie(const std::string& path);
     // The pause button.
     void Pause() { OnPause(); }
-    // Whether the next movie is a game (which counts against the play allowance only while
-    // the child plays it) or a song, story or clip (which counts while it plays).
-    void SetNextIsGame(bool game) { m_bGame = game; }
+    // The kind of the next movie as the catalog's type digit (1 songs, 2 stories, 3 knowledge,
+    // 4 games; 0 not known, as for the quick lists). A game counts against the play allowance
+    // only while the child plays it, the others while they play.
+    void SetNextKind(int typeDigit) { m_nNextKind = typeDigit; }
     // Parent mode's watch over the play allowance.
     CPlayTimeWatch* PlayTimeWatch() const { return m_playTime.get(); }
     // 1 after a play or a pause, 0 after a stop (and before the first movie).
@@ -170,7 +171,8 @@ private:
     wxTimer m_timerWrites;
     bool m_bRetryingWrites = false;
     bool m_bPlaying = false;  // played and neither paused nor stopped since
-    bool m_bGame = true;
+    int m_nNextKind = 0;
+    int m_nKind = 0;  // of the movie in the player
     std::unique_ptr<CPlayTimeWatch> m_playTime;
 
     friend struct CDlgPlayerMovieInput;

@@ -15,14 +15,19 @@
 #include <vector>
 
 #include <wx/app.h>
+#include <wx/button.h>
+#include <wx/listctrl.h>
 
 #include "app/DlgSettings.h"
 #include "catalog/DownloadState.h"
 #include "mainwnd/PlimDlg.h"
 #include "mainwnd/PlimIds.h"
+#include "parent/DlgParentSettings.h"
 #include "parent/DlgPinPrompt.h"
+#include "parent/DlgPlayWeek.h"
 #include "parent/ParentGate.h"
 #include "parent/PinStore.h"
+#include "parent/PlayDiary.h"
 #include "parent/SystemClock.h"
 #include "platform/MessageBoxStyle.h"
 #include "platform/VelaPfcSystem.h"
@@ -191,6 +196,50 @@ TEST_F(ParentGatesTest, SettingsDialogAsks) {
         },
         [&] { return ran; });
     delete dialog;
+}
+
+// Behind the settings' PIN, the parent's page opens the week: its figures are the diary's
+// for the last seven days, and the export writes them for a spreadsheet.
+TEST_F(ParentGatesTest, TheWeekShowsTheDiaryAndExportsIt) {
+    using zorbel::parent::PlayDiary;
+    const std::string diaryPath = PlayDiary::PathBeside(zorbel::parent::ParentGate::SettingsPath());
+    const std::string today = PlayDiary::LocalDay(time(nullptr));
+    {
+        PlayDiary diary(diaryPath);
+        diary.Add(today, "儿歌", "两只老虎", 3 * 60000);
+        diary.Add(PlayDiary::ShiftDay(today, -1), "游戏", "拼图", 60000);
+        diary.Add(PlayDiary::ShiftDay(today, -9), "游戏", "last week", 60000);
+        ASSERT_TRUE(diary.Flush());
+    }
+    {
+        CDlgParentSettings settings(nullptr);
+        auto* weekButton =
+            dynamic_cast<wxButton*>(settings.FindWindow(CDlgParentSettings::kIdWeek));
+        ASSERT_NE(weekButton, nullptr);
+        EXPECT_TRUE(weekButton->IsEnabled());
+    }
+    auto* week = new CDlgPlayWeek(nullptr, diaryPath, today);
+    week->Show();
+    EXPECT_TRUE(zorbel::test::PumpUntil(
+        [week] { return zorbel::test::IsMapped(zorbel::test::XWindowOf(week)); }, 10s));
+    auto* days = dynamic_cast<wxListCtrl*>(week->FindWindow(CDlgPlayWeek::kIdDays));
+    auto* titles = dynamic_cast<wxListCtrl*>(week->FindWindow(CDlgPlayWeek::kIdTitles));
+    ASSERT_TRUE(days && titles);
+    EXPECT_EQ(days->GetItemCount(), 7);
+    EXPECT_EQ(days->GetItemText(0, 2), "3");
+    ASSERT_EQ(titles->GetItemCount(), 2);
+    EXPECT_EQ(titles->GetItemText(0, 0).utf8_string(), "两只老虎");
+
+    const std::string csv = config_.File("week.csv");
+    EXPECT_TRUE(week->ExportTo(csv));
+    ASSERT_EQ(zorbel::test::ShownBoxes().size(), 1u);
+    EXPECT_EQ(zorbel::test::ShownBoxes()[0].text, CDlgPlayWeek::kExportedText);
+    std::ifstream in(csv, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, PlayDiary::WeekCsv(week->Week()));
+    EXPECT_NE(text.find("两只老虎,3.0"), std::string::npos);
+    EXPECT_EQ(text.find("last week"), std::string::npos);
+    week->Destroy();
 }
 
 TEST_F(ParentGatesTest, SkinDialogAsks) {

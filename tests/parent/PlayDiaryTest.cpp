@@ -76,6 +76,7 @@ TEST(PlayDiaryTest, KeepsFiveWeeksAndReportsTheSevenDaysToToday) {
     EXPECT_EQ(week.titles[0].millis, 5 * kMinute);
     EXPECT_EQ(PlayDiary::ShiftDay("2024-12-31", 1), "2025-01-01");
     EXPECT_EQ(PlayDiary::ShiftDay("12/31/2024", 1), "");
+    EXPECT_EQ(PlayDiary::Weekday("2024-03-03"), 0);
 }
 
 TEST(PlayDiaryTest, CsvQuotesWhatItMustAndKeepsFormulasAsText) {

@@ -20,6 +20,7 @@
 #include "parent/ParentGate.h"
 #include "parent/ParentSettingsFile.h"
 #include "parent/PinStore.h"
+#include "parent/PlayDiary.h"
 #include "parent/PlayTimePanel.h"
 #include "parent/PlayTimeWatch.h"
 #include "parent/SystemClock.h"
@@ -541,6 +542,16 @@ TEST_F(DlgPlayerTest, WithTheDayUsedUpThePlayerPausesBehindTheCoverUntilTheParen
     EXPECT_TRUE(Flash()->IsPlaying());
     PumpFor(1500ms);
     EXPECT_TRUE(Flash()->IsPlaying());
+    // The play went into the parent's week under the title's kind, looked up in the catalog.
+    s_player->OnPause();
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            const auto entries =
+                zorbel::parent::PlayDiary(zorbel::parent::PlayDiary::PathBeside(path)).Entries();
+            return entries.size() == 1 && entries[0].title == "数鸭子" &&
+                   entries[0].category == "儿歌" && entries[0].millis >= 1000;
+        },
+        5s));
 
     CDlgPinPrompt::SetHook({});
     setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
