@@ -27,6 +27,12 @@ bool ParentGate::PinIsSet() {
     return PinStore(SettingsPath(), clock).HasPin();
 }
 
+std::string ParentGate::MovieContentRules(const std::string& ownScheme) {
+    const HostConfig hosts = HostConfig::Load(files::LocateSettings().ReadOrder());
+    return WalledGarden({hosts.webSite, hosts.webServer, hosts.contentServer})
+        .ContentRules(ownScheme);
+}
+
 bool ParentGate::MayNavigate(const std::string& address) {
     if (!PinIsSet()) return true;
     const HostConfig hosts = HostConfig::Load(files::LocateSettings().ReadOrder());

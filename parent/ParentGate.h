@@ -20,6 +20,9 @@ public:
     // Whether an embedded page may go to address: anywhere with no PIN set, else only within
     // the hosts the settings file names.
     static bool MayNavigate(const std::string& address);
+    // The movie player's walls while a PIN is set: a content-blocker rule list that lets its
+    // view load only from ownScheme and the hosts the settings file names.
+    static std::string MovieContentRules(const std::string& ownScheme);
     // The parent settings file that the program uses.
     static std::string SettingsPath();
 };

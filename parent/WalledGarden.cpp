@@ -37,6 +37,57 @@ std::string WalledGarden::Origin(const std::string& address) {
     return scheme + "://" + authority;
 }
 
+namespace {
+// A literal address start as a pattern of the blocker's small regular-expression language.
+// Only letters, digits and ". : / -" pass; anything else gives no pattern (the host is then
+// left outside the walls rather than a rule risked that lets more through).
+std::string PatternOf(const std::string& text) {
+    std::string pattern = "^";
+    for (char c : text) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == ':' || c == '/' || c == '-';
+        if (c == '.')
+            pattern += "\\\\.";  // \. in JSON: a literal dot
+        else if (plain)
+            pattern += c;
+        else
+            return std::string();
+    }
+    return pattern;
+}
+
+std::string Rule(const std::string& action, const std::string& filter) {
+    return "{\"trigger\":{\"url-filter\":\"" + filter + "\"},\"action\":{\"type\":\"" + action +
+           "\"}}";
+}
+
+// The origin without its port when that is the scheme's default: addresses leave it out.
+std::string WithoutDefaultPort(const std::string& origin) {
+    for (const char* tail : {"http://:80", "https://:443"}) {
+        const std::string scheme = std::string(tail).substr(0, std::string(tail).find(':') + 3);
+        const std::string port = std::string(tail).substr(scheme.size());
+        if (origin.rfind(scheme, 0) == 0 && origin.size() > port.size() &&
+            origin.compare(origin.size() - port.size(), port.size(), port) == 0)
+            return origin.substr(0, origin.size() - port.size());
+    }
+    return std::string();
+}
+}  // namespace
+
+std::string WalledGarden::ContentRules(const std::string& ownScheme) const {
+    std::string rules = "[" + Rule("block", ".*");
+    std::vector<std::string> open = {ownScheme + ":", "data:", "blob:"};
+    for (const std::string& origin : m_origins) {
+        open.push_back(origin + "/");
+        if (const std::string bare = WithoutDefaultPort(origin); !bare.empty())
+            open.push_back(bare + "/");
+    }
+    for (const std::string& start : open)
+        if (const std::string pattern = PatternOf(start); start.size() > 1 && !pattern.empty())
+            rules += "," + Rule("ignore-previous-rules", pattern);
+    return rules + "]";
+}
+
 bool WalledGarden::Allows(const std::string& address) const {
     if (address == "about:blank") return true;
     const std::string origin = Origin(address);

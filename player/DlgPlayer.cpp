@@ -22,6 +22,7 @@
 #include "platform/skin/CSkinButton.h"
 #include "platform/templates/TemplateBuilder.h"
 #include "player/PlayHistory.h"
+#include "web/flash/FlashSchemePaths.h"
 #include "web/flash/ShockwaveFlash.h"
 
 // clang-format off
@@ -238,7 +239,10 @@ void CDlgPlayer::OpenMovie() {
     MakeMovieControl();
     m_pFlash = m_pMovieControl;
     m_pFlash->Show();
-    m_pFlash->SetWalledGarden(zorbel::parent::ParentGate::PinIsSet());
+    const bool walled = zorbel::parent::ParentGate::PinIsSet();
+    m_pFlash->SetWalledGarden(walled, walled ? zorbel::parent::ParentGate::MovieContentRules(
+                                                   zorbel::FlashSchemePaths::kScheme)
+                                             : std::string());
     m_pFlash->LoadMovie(0, m_strMoviePath);
     LayoutControls();
 }

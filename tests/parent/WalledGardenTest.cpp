@@ -17,3 +17,20 @@ TEST(WalledGardenTest, OnlyTheConfiguredHostsAreWithin) {
           "javascript:alert(1)", "", "about:config"})
         EXPECT_FALSE(garden.Allows(outside)) << outside;
 }
+
+// The movie player's walls: block everything, then let through the player's own scheme, data
+// and blob addresses and the configured hosts, dots taken literally; an address the blocker's
+// patterns cannot say safely gets no opening.
+TEST(WalledGardenTest, ContentRulesOpenOnlyTheOwnSchemeAndTheHosts) {
+    const WalledGarden garden({"http://127.0.0.1:8517/x", "https://Maker.Example", "http://a\"b/"});
+    const std::string block = R"({"trigger":{"url-filter":".*"},"action":{"type":"block"}})";
+    auto open = [](const std::string& filter) {
+        return R"({"trigger":{"url-filter":")" + filter +
+               R"("},"action":{"type":"ignore-previous-rules"}})";
+    };
+    EXPECT_EQ(garden.ContentRules("zorbel"), "[" + block + "," + open("^zorbel:") + "," +
+                                                 open("^data:") + "," + open("^blob:") + "," +
+                                                 open(R"(^http://127\\.0\\.0\\.1:8517/)") + "," +
+                                                 open(R"(^https://maker\\.example:443/)") + "," +
+                                                 open(R"(^https://maker\\.example/)") + "]");
+}

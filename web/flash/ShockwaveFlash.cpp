@@ -35,6 +35,33 @@ void OnScriptDone(GObject* source, GAsyncResult* result, gpointer /*unused*/) {
     // Commands are fire and forget: a script error or a cancelled request changes nothing here.
     if (error) g_error_free(error);
 }
+
+// Compiled rule lists are kept by WebKit in a folder; one store serves every control.
+WebKitUserContentFilterStore* WallStore() {
+    static WebKitUserContentFilterStore* store = [] {
+        const std::string folder = std::string(g_get_user_cache_dir()) + "/zorbel/content-filters";
+        return webkit_user_content_filter_store_new(folder.c_str());
+    }();
+    return store;
+}
+
+// The control is alive here unless the request was cancelled: m_pCancel goes with it.
+void OnWallsCompiled(GObject* source, GAsyncResult* result, gpointer self) {
+    GError* error = nullptr;
+    WebKitUserContentFilter* filter = webkit_user_content_filter_store_save_finish(
+        WEBKIT_USER_CONTENT_FILTER_STORE(source), result, &error);
+    if (!(error && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED)))
+        static_cast<CShockwaveFlash*>(self)->WallsCompiled(filter,
+                                                           error ? error->message : nullptr);
+    if (filter) webkit_user_content_filter_unref(filter);
+    if (error) g_error_free(error);
+}
+
+WebKitUserContentManager* ContentManagerOf(wxWebView* view) {
+    auto* native = view ? static_cast<GObject*>(view->GetNativeBackend()) : nullptr;
+    if (!native || !WEBKIT_IS_WEB_VIEW(native)) return nullptr;
+    return webkit_web_view_get_user_content_manager(WEBKIT_WEB_VIEW(native));
+}
 }  // namespace
 
 int CShockwaveFlash::ScriptsInFlight() {
@@ -128,8 +155,50 @@ void CShockwaveFlash::LoadMovie(int /*layer*/, const std::string& url) {
     if (m_bPlayerReady) SendLoad();
 }
 
+void CShockwaveFlash::SetWalledGarden(bool walled, const std::string& contentRules) {
+    m_bWalled = walled;
+    m_strWallRules = walled ? contentRules : std::string();
+    if (m_strWallRules == m_strWallsUp) return;
+    WebKitUserContentManager* manager = ContentManagerOf(m_pView);
+    if (!manager) return;
+    if (m_strWallRules.empty()) {
+        webkit_user_content_manager_remove_all_filters(manager);
+        m_strWallsUp.clear();
+        return;
+    }
+    if (!m_strWallsCompiling.empty()) return;  // when that ends it looks again
+    m_strWallsCompiling = m_strWallRules;
+    GBytes* source = g_bytes_new(m_strWallRules.data(), m_strWallRules.size());
+    webkit_user_content_filter_store_save(WallStore(), "movie-walls", source, m_pCancel,
+                                          &OnWallsCompiled, this);
+    g_bytes_unref(source);
+}
+
+void CShockwaveFlash::WallsCompiled(WebKitUserContentFilter* filter, const char* failure) {
+    const std::string compiled = m_strWallsCompiling;
+    m_strWallsCompiling.clear();
+    WebKitUserContentManager* manager = ContentManagerOf(m_pView);
+    if (filter && manager && compiled == m_strWallRules) {
+        webkit_user_content_manager_remove_all_filters(manager);
+        webkit_user_content_manager_add_filter(manager, filter);
+        m_strWallsUp = compiled;
+    } else if (!filter) {
+        // A store that cannot be written (a full disk) must not leave the child with a player
+        // that never starts: the movie plays with the URL option's walls alone.
+        g_warning("movie walls not raised: %s", failure ? failure : "no filter");
+        m_strWallsUp.clear();
+        m_strWallRules.clear();
+    }
+    if (m_strWallRules != m_strWallsUp) SetWalledGarden(m_bWalled, m_strWallRules);  // changed
+    SendLoad();
+}
+
+bool CShockwaveFlash::WallsReady() const {
+    return m_strWallRules == m_strWallsUp;
+}
+
 void CShockwaveFlash::SendLoad() {
-    if (!m_bLoadPending) return;
+    if (!m_bLoadPending || !m_bPlayerReady || !WallsReady()) return;
     m_bLoadPending = false;
     const char* mode = m_mode == FrameControlMode::Callbacks ? "callbacks" : "menu";
     RunScript("zorbelHost.load(" + std::to_string(m_nLoadId) + ", '" + m_strMovieUri + "', '" +

@@ -10,6 +10,7 @@
 class wxWebView;
 class wxWebViewEvent;
 typedef struct _GCancellable GCancellable;
+typedef struct _WebKitUserContentFilter WebKitUserContentFilter;
 
 namespace zorbel {
 
@@ -67,8 +68,12 @@ public:
     bool IsFirstFrameShown() const { return m_bFirstFrameShown; }
     bool IsPlaying() const { return m_bPlaying; }
     // Movies loaded from now on may not open addresses or browser windows, nor reach the
-    // browser through navigation calls (the player's own URL and networking options).
-    void SetWalledGarden(bool walled) { m_bWalled = walled; }
+    // browser through navigation calls (the player's own URL option). With contentRules (a
+    // content-blocker rule list) the player also loads nothing the rules do not let through,
+    // whatever the movie or a script in the page asks; a movie waits until they are in place.
+    void SetWalledGarden(bool walled, const std::string& contentRules = std::string());
+    // The rules the view wears now; empty when none.
+    const std::string& WallsUp() const { return m_strWallsUp; }
     FrameControlMode ControlMode() const { return m_mode; }
     const std::string& MoviePath() const { return m_strMoviePath; }
     wxWebView* WebView() const { return m_pView; }
@@ -86,7 +91,13 @@ private:
     void HandleMessage(const std::string& json);
     void SendLoad();
     void RunScript(const std::string& script);
+    bool WallsReady() const;
 
+public:
+    // The end of a rule compilation this control asked for; filter is null when it failed.
+    void WallsCompiled(WebKitUserContentFilter* filter, const char* failure);
+
+private:
     wxWebView* m_pView = nullptr;
     GCancellable* m_pCancel = nullptr;  // cancelled when the control goes
     bool m_bPlayerReady = false;
@@ -102,6 +113,9 @@ private:
     FrameControlMode m_mode = FrameControlMode::None;
     std::string m_strMoviePath;
     std::string m_strMovieUri;
+    std::string m_strWallRules;       // the rules the view should wear
+    std::string m_strWallsUp;         // the rules it wears
+    std::string m_strWallsCompiling;  // the rules being made ready
     std::function<void()> m_onFirstFrame;
 };
 

@@ -247,7 +247,8 @@
         if (id !== S.id) return;
         const options = { data: data, swfFileName: "movie.swf", allowScriptAccess: true };
         // allowNetworking "internal" would also cut ExternalInterface, which the frame action
-        // reports through; denying the opening of addresses is what keeps the movie in.
+        // reports through. Denying the opening of addresses keeps the movie from the browser;
+        // the view's content rules keep it (and any script) from loading anything else.
         if (walled) options.openUrlMode = "deny";
         return S.player.ruffle().load(options);
       }).catch(function (e) {

@@ -350,24 +350,28 @@ TEST_F(ShockwaveFlashLifetimeTest, DeletingTheControlAloneWithCommandsInFlightIs
     EXPECT_TRUE(PumpUntil([] { return CShockwaveFlash::ScriptsInFlight() == 0; }, 10s));
 }
 
-// A movie whose first frame calls getURL (AS1, target "_self"): the walled garden of parent
-// mode keeps the player from going anywhere; without it the same movie does reach the address,
-// which shows the test can see a request at all.
-std::vector<uint8_t> GetUrlMovie(const std::string& url) {
+// A movie whose first frame calls getURL twice (AS1): into level 1, which makes the player
+// fetch a movie, then to "_self", which would take the page away. In parent mode neither may
+// reach anything: the URL option stops the second, the view's content rules the first.
+// Without the walls each call reaches its address, which shows the test can see a request at
+// all.
+std::vector<uint8_t> GetUrlMovie(const std::vector<std::pair<std::string, std::string>>& calls) {
     test::TestMovieRecipe recipe;
     recipe.version = 8;
     recipe.frames = 100;
     recipe.fileAttributes = false;
     std::vector<uint8_t> bytes = test::MakeTestMovie(recipe);
-    std::vector<uint8_t> action = {0x83};
-    const std::string target = "_self";
-    const size_t length = url.size() + 1 + target.size() + 1;
-    action.push_back(static_cast<uint8_t>(length & 0xFF));
-    action.push_back(static_cast<uint8_t>(length >> 8));
-    action.insert(action.end(), url.begin(), url.end());
-    action.push_back(0);
-    action.insert(action.end(), target.begin(), target.end());
-    action.push_back(0);
+    std::vector<uint8_t> action;
+    for (const auto& [url, target] : calls) {
+        action.push_back(0x83);
+        const size_t length = url.size() + 1 + target.size() + 1;
+        action.push_back(static_cast<uint8_t>(length & 0xFF));
+        action.push_back(static_cast<uint8_t>(length >> 8));
+        action.insert(action.end(), url.begin(), url.end());
+        action.push_back(0);
+        action.insert(action.end(), target.begin(), target.end());
+        action.push_back(0);
+    }
     action.push_back(0);  // end of actions
     const std::vector<uint8_t> tag = test::TestTag(12, action);
     // Tags start after the signature, length, frame rectangle, rate and count.
@@ -376,6 +380,12 @@ std::vector<uint8_t> GetUrlMovie(const std::string& url) {
     const uint32_t total = static_cast<uint32_t>(bytes.size());
     for (int i = 0; i < 4; ++i) bytes[4 + i] = static_cast<uint8_t>(total >> (8 * i));
     return bytes;
+}
+
+bool Requested(const demo::DemoServer& server, const std::string& path) {
+    for (const std::string& line : server.RequestLogLines())
+        if (line.find(path) != std::string::npos) return true;
+    return false;
 }
 
 TEST(ShockwaveFlashWalledTest, GetUrlReachesNothingWhileWalled) {
@@ -387,27 +397,45 @@ TEST(ShockwaveFlashWalledTest, GetUrlReachesNothingWhileWalled) {
     demo::DemoServer outside(options);
     ASSERT_TRUE(outside.Start().ok());
     const std::string movie = folder.path + "/geturl.swf";
-    ASSERT_TRUE(test::WriteFileBytes(movie, GetUrlMovie(outside.BaseUrl() + "/away")));
+    ASSERT_TRUE(
+        test::WriteFileBytes(movie, GetUrlMovie({{outside.BaseUrl() + "/level.swf", "_level1"},
+                                                 {outside.BaseUrl() + "/away", "_self"}})));
+    // The player's own scheme only, as parent mode has it with hosts elsewhere.
+    const std::string rules =
+        R"([{"trigger":{"url-filter":".*"},"action":{"type":"block"}},)"
+        R"({"trigger":{"url-filter":"^zorbel:"},"action":{"type":"ignore-previous-rules"}}])";
 
     auto* frame = new wxFrame(nullptr, wxID_ANY, "movie", wxDefaultPosition, wxSize(320, 240));
     auto* flash = new CShockwaveFlash(frame, wxID_ANY, wxPoint(0, 0), wxSize(320, 240));
     frame->Show();
-    flash->SetWalledGarden(true);
+    flash->SetWalledGarden(true, rules);
     flash->LoadMovie(0, movie);
     ASSERT_TRUE(PumpUntil([flash] { return flash->IsFirstFrameShown(); }, 20s)) << [flash] {
         wxString out;
         flash->WebView()->RunScript("JSON.stringify(zorbelHost.state())", &out);
         return out.utf8_string();
     }();
+    EXPECT_EQ(flash->WallsUp(), rules);
     // The frame action still reports: the walls keep the movie from the browser, not from us.
     flash->Play();
     EXPECT_TRUE(PumpUntil([flash] { return flash->CurrentFrame() > 5; }, 20s));
     EXPECT_EQ(flash->ControlMode(), FrameControlMode::Callbacks);
+    PumpFor(1000ms);
     EXPECT_TRUE(outside.RequestLogLines().empty());
 
+    // One call per movie here: a page that goes away may take the other request with it.
     flash->SetWalledGarden(false);
-    flash->LoadMovie(0, movie);
-    EXPECT_TRUE(PumpUntil([&] { return !outside.RequestLogLines().empty(); }, 30s));
+    EXPECT_TRUE(flash->WallsUp().empty());
+    const std::string levelOnly = folder.path + "/level.swf";
+    const std::string awayOnly = folder.path + "/away.swf";
+    ASSERT_TRUE(test::WriteFileBytes(levelOnly,
+                                     GetUrlMovie({{outside.BaseUrl() + "/level.swf", "_level1"}})));
+    ASSERT_TRUE(
+        test::WriteFileBytes(awayOnly, GetUrlMovie({{outside.BaseUrl() + "/away", "_self"}})));
+    flash->LoadMovie(0, levelOnly);
+    EXPECT_TRUE(PumpUntil([&] { return Requested(outside, "/level.swf"); }, 30s));
+    flash->LoadMovie(0, awayOnly);
+    EXPECT_TRUE(PumpUntil([&] { return Requested(outside, "/away"); }, 30s));
     frame->Destroy();
     PumpFor(500ms);
 }
