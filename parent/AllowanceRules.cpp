@@ -42,6 +42,8 @@ AllowanceRules AllowanceRules::Read(const ParentSettingsFile& file) {
     rules.bedtimeEnd = static_cast<int>(file.GetInt("allowance.bedtime_end", -1));
     rules.graceMinutes = static_cast<int>(
         std::clamp<std::int64_t>(file.GetInt("allowance.grace_minutes", 0), 0, 60));
+    rules.grantMinutes = static_cast<int>(std::clamp<std::int64_t>(
+        file.GetInt("allowance.grant_minutes", kDefaultGrantMinutes), 1, 240));
     return rules;
 }
 
@@ -60,6 +62,7 @@ void AllowanceRules::Write(ParentSettingsFile& file) const {
         file.Erase("allowance.bedtime_end");
     }
     file.SetInt("allowance.grace_minutes", graceMinutes);
+    file.SetInt("allowance.grant_minutes", grantMinutes);
 }
 
 }  // namespace zorbel::parent

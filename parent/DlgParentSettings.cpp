@@ -109,6 +109,13 @@ CDlgParentSettings::CDlgParentSettings(wxWindow* parent)
                              wxSP_ARROW_KEYS, 0, 60, 0);
     graceRow->Add(m_grace, 0, wxLEFT, 4);
     playBox->Add(graceRow, 0, wxALL, 6);
+    auto* grantRow = new wxBoxSizer(wxHORIZONTAL);
+    grantRow->Add(new wxStaticText(this, wxID_ANY, Utf8("时间到了，输入密码可以再玩（分钟）：")), 0,
+                  wxALIGN_CENTER_VERTICAL);
+    m_grant = new wxSpinCtrl(this, kIdGrant, wxString(), wxDefaultPosition, wxSize(80, -1),
+                             wxSP_ARROW_KEYS, 1, 240, AllowanceRules::kDefaultGrantMinutes);
+    grantRow->Add(m_grant, 0, wxLEFT, 4);
+    playBox->Add(grantRow, 0, wxALL, 6);
     playBox->Add(new wxStaticText(this, wxID_ANY, Utf8("设置了家长密码才会计时哦。")), 0, wxALL, 6);
     column->Add(playBox, 0, wxEXPAND | wxLEFT | wxRIGHT, 10);
     m_week = new wxButton(this, kIdWeek, Utf8("看看这一周玩了什么"));
@@ -138,6 +145,7 @@ void CDlgParentSettings::LoadAllowance() {
         m_bedtimeEnd->ChangeValue(ClockText(rules.bedtimeEnd));
     }
     m_grace->SetValue(rules.graceMinutes);
+    m_grant->SetValue(rules.grantMinutes);
 }
 
 void CDlgParentSettings::UpdatePinButtons() {
@@ -195,6 +203,7 @@ void CDlgParentSettings::OnOK(wxCommandEvent&) {
         rules.bedtimeEnd = ParseClock(std::string(m_bedtimeEnd->GetValue().utf8_str()));
     }
     rules.graceMinutes = m_grace->GetValue();
+    rules.grantMinutes = m_grant->GetValue();
     zorbel::parent::ParentSettingsFile file(zorbel::parent::ParentGate::SettingsPath());
     if (!file.Load()) return Tell(this, kWriteFailedText);
     rules.Write(file);

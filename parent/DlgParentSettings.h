@@ -24,6 +24,7 @@ public:
         kIdBedtimeStart,
         kIdBedtimeEnd,
         kIdGrace,
+        kIdGrant,
         kIdWeek,
         kIdMinutesSunday,  // then one per weekday, Sunday first
     };
@@ -53,6 +54,7 @@ private:
     wxTextCtrl* m_bedtimeStart = nullptr;
     wxTextCtrl* m_bedtimeEnd = nullptr;
     wxSpinCtrl* m_grace = nullptr;
+    wxSpinCtrl* m_grant = nullptr;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -51,6 +51,7 @@ public:
     // What the last tick counted as play.
     std::int64_t LastCountedMillis() const { return m_lastCountedMs; }
     const std::string& Day() const { return m_day; }
+    const AllowanceRules& Rules() const { return m_rules; }
 
     // The parent grants minutes from now on, also past bedtime.
     void Grant(int minutes);

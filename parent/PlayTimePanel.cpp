@@ -17,13 +17,11 @@ const wxColour kCream(255, 248, 225);
 const wxColour kInk(96, 40, 128);
 }  // namespace
 
-CPlayTimePanel::CPlayTimePanel(wxWindow* player, int grantMinutes, std::function<void()> onGrant)
+CPlayTimePanel::CPlayTimePanel(wxWindow* player, std::function<void()> onGrant)
     : wxPanel(player, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE),
       m_onGrant(std::move(onGrant)) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
-    m_grant = new wxButton(
-        this, kGrantId,
-        wxString::FromUTF8("爸爸妈妈：再玩 " + std::to_string(grantMinutes) + " 分钟"));
+    m_grant = new wxButton(this, kGrantId, wxString());
     m_grant->Hide();
     Hide();
 }
@@ -32,13 +30,16 @@ void CPlayTimePanel::ShowNotice(const std::string& text) {
     ShowAs(Mode::kNotice, text);
 }
 
-void CPlayTimePanel::ShowCover(const std::string& text) {
-    ShowAs(Mode::kCover, text);
+void CPlayTimePanel::ShowCover(const std::string& text, int grantMinutes) {
+    ShowAs(Mode::kCover, text, grantMinutes);
 }
 
-void CPlayTimePanel::ShowAs(Mode mode, const std::string& text) {
+void CPlayTimePanel::ShowAs(Mode mode, const std::string& text, int grantMinutes) {
     m_mode = mode;
     m_text = text;
+    if (mode == Mode::kCover)
+        m_grant->SetLabel(
+            wxString::FromUTF8("爸爸妈妈：再玩 " + std::to_string(grantMinutes) + " 分钟"));
     m_grant->Show(mode == Mode::kCover);
     Place();
     Show();

@@ -16,11 +16,12 @@ public:
     static constexpr int kGrantId = 2201;
     static constexpr int kNoticeHeight = 40;
 
-    // The cover's button grants grantMinutes more, through onGrant.
-    CPlayTimePanel(wxWindow* player, int grantMinutes, std::function<void()> onGrant);
+    // The cover's button asks for more time through onGrant.
+    CPlayTimePanel(wxWindow* player, std::function<void()> onGrant);
 
     void ShowNotice(const std::string& text);
-    void ShowCover(const std::string& text);
+    // The cover, whose button offers grantMinutes more.
+    void ShowCover(const std::string& text, int grantMinutes);
     void HideAll();
     Mode CurrentMode() const { return m_mode; }
     const std::string& Text() const { return m_text; }
@@ -28,7 +29,7 @@ public:
     void Place();
 
 private:
-    void ShowAs(Mode mode, const std::string& text);
+    void ShowAs(Mode mode, const std::string& text, int grantMinutes = 0);
     void OnPaint(wxPaintEvent& event);
     void OnGrant(wxCommandEvent& event);
 

@@ -10,8 +10,9 @@ using zorbel::parent::AllowanceNotice;
 CPlayTimeWatch::CPlayTimeWatch(wxWindow* player, Probe probe)
     : m_player(player), m_probe(std::move(probe)), m_timer(this) {
     m_lastInput = m_clock.SteadyMillis();
-    m_panel = new CPlayTimePanel(player, kGrantMinutes, [this] {
-        if (zorbel::parent::ParentGate::Allow(m_player, "加时间")) Grant(kGrantMinutes);
+    m_panel = new CPlayTimePanel(player, [this] {
+        if (m_allowance && zorbel::parent::ParentGate::Allow(m_player, "加时间"))
+            Grant(m_allowance->Rules().grantMinutes);
     });
     Bind(wxEVT_TIMER, &CPlayTimeWatch::OnTimer, this);
     m_timer.Start(kTickMillis);
@@ -69,7 +70,8 @@ void CPlayTimeWatch::Check() {
         if (activity.playing) m_probe.pause();
         if (m_panel->CurrentMode() != CPlayTimePanel::Mode::kCover ||
             notice != AllowanceNotice::kNone)
-            m_panel->ShowCover(notice == AllowanceNotice::kBedtime ? kBedtimeText : kTimeUpText);
+            m_panel->ShowCover(notice == AllowanceNotice::kBedtime ? kBedtimeText : kTimeUpText,
+                               m_allowance->Rules().grantMinutes);
         return;
     }
     if (m_panel->CurrentMode() == CPlayTimePanel::Mode::kCover) m_panel->HideAll();

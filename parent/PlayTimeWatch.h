@@ -22,7 +22,6 @@ class PlayDiary;
 class CPlayTimeWatch : public wxEvtHandler {
 public:
     static constexpr int kTickMillis = 1000;
-    static constexpr int kGrantMinutes = 15;
     static constexpr int kNoticeTicks = 8;
     static constexpr const char* kFiveText = "还可以玩 5 分钟哦，玩完这一个就休息一下吧～";
     static constexpr const char* kOneText = "还可以玩 1 分钟哦，和小伙伴说再见吧～";

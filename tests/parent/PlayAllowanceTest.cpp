@@ -174,6 +174,7 @@ TEST_F(PlayAllowanceTest, RulesRoundTripPerWeekday) {
     rules.bedtimeStart = 20 * 60 + 30;
     rules.bedtimeEnd = 7 * 60;
     rules.graceMinutes = 5;
+    rules.grantMinutes = 30;
     zorbel::parent::ParentSettingsFile file(path);
     rules.Write(file);
     ASSERT_TRUE(file.Save());
@@ -186,6 +187,9 @@ TEST_F(PlayAllowanceTest, RulesRoundTripPerWeekday) {
     EXPECT_FALSE(read.IsBedtime(7 * 60));
     EXPECT_FALSE(read.IsBedtime(20 * 60 + 29));
     EXPECT_EQ(read.graceMinutes, 5);
+    EXPECT_EQ(read.grantMinutes, 30);
+    EXPECT_EQ(AllowanceRules::Read(zorbel::parent::ParentSettingsFile("")).grantMinutes,
+              AllowanceRules::kDefaultGrantMinutes);
     EXPECT_FALSE(AllowanceRules{}.LimitsAnything());
 
     // Saturday (the fake clock's day) has no limit here.
