@@ -34,7 +34,23 @@ void CPlayTimePanel::ShowCover(const std::string& text, int grantMinutes) {
     ShowAs(Mode::kCover, text, grantMinutes);
 }
 
+void CPlayTimePanel::KeepCovering() {
+    if (m_mode != Mode::kCover) return;
+    for (wxWindow* sibling : GetParent()->GetChildren()) {
+        if (sibling == this || sibling->IsTopLevel() || !sibling->IsShown()) continue;
+        sibling->Hide();
+        m_covered.emplace_back(sibling);
+    }
+}
+
+void CPlayTimePanel::Uncover() {
+    for (wxWindow* sibling : m_covered)
+        if (sibling) sibling->Show();
+    m_covered.clear();
+}
+
 void CPlayTimePanel::ShowAs(Mode mode, const std::string& text, int grantMinutes) {
+    if (mode != Mode::kCover) Uncover();
     m_mode = mode;
     m_text = text;
     if (mode == Mode::kCover)
@@ -44,6 +60,7 @@ void CPlayTimePanel::ShowAs(Mode mode, const std::string& text, int grantMinutes
     Place();
     Show();
     Raise();
+    KeepCovering();
     Refresh();
 }
 
@@ -51,12 +68,13 @@ void CPlayTimePanel::HideAll() {
     m_mode = Mode::kHidden;
     m_text.clear();
     Hide();
+    Uncover();
 }
 
 void CPlayTimePanel::Place() {
     const wxSize size = GetParent()->GetClientSize();
     if (m_mode == Mode::kNotice)
-        SetSize(0, 0, size.x, kNoticeHeight);
+        SetSize(0, size.y - kNoticeHeight, size.x, kNoticeHeight);
     else
         SetSize(0, 0, size.x, size.y);
     if (m_mode == Mode::kCover) {

@@ -72,6 +72,8 @@ void CPlayTimeWatch::Check() {
             notice != AllowanceNotice::kNone)
             m_panel->ShowCover(notice == AllowanceNotice::kBedtime ? kBedtimeText : kTimeUpText,
                                m_allowance->Rules().grantMinutes);
+        else
+            m_panel->KeepCovering();
         return;
     }
     if (m_panel->CurrentMode() == CPlayTimePanel::Mode::kCover) m_panel->HideAll();

@@ -532,12 +532,22 @@ TEST_F(DlgPlayerTest, WithTheDayUsedUpThePlayerPausesBehindTheCoverUntilTheParen
     EXPECT_TRUE(watch->Panel()->IsShownOnScreen());
     EXPECT_EQ(watch->Panel()->Text(), CPlayTimeWatch::kTimeUpText);
     EXPECT_FALSE(Flash()->IsPlaying());
+    // On screen the cover, not the movie, whose native view would otherwise stay on top.
+    EXPECT_FALSE(Flash()->IsShownOnScreen());
+    PumpFor(300ms);
+    const wxRect player = s_player->GetScreenRect();
+    const wxColour middle = zorbel::test::ScreenPixel(
+        wxPoint(player.x + player.width / 2, player.y + player.height / 2));
+    EXPECT_NEAR(middle.Red(), 250, 12);
+    EXPECT_NEAR(middle.Green(), 234, 12);
+    EXPECT_NEAR(middle.Blue(), 240, 12);
     s_player->OnPlay();
     EXPECT_FALSE(Flash()->IsPlaying());
 
     wxCommandEvent grant(wxEVT_BUTTON, CPlayTimePanel::kGrantId);
     watch->Panel()->GetEventHandler()->ProcessEvent(grant);
     EXPECT_EQ(watch->Panel()->CurrentMode(), CPlayTimePanel::Mode::kHidden);
+    EXPECT_TRUE(Flash()->IsShownOnScreen());
     s_player->OnPlay();
     EXPECT_TRUE(Flash()->IsPlaying());
     PumpFor(1500ms);
