@@ -32,7 +32,7 @@ std::string MinutesText(std::int64_t millis) {
 
 wxListCtrl* MakeList(wxWindow* parent, int id,
                      std::initializer_list<std::pair<const char*, int>> columns) {
-    auto* list = new wxListCtrl(parent, id, wxDefaultPosition, wxSize(-1, 180),
+    auto* list = new wxListCtrl(parent, id, wxDefaultPosition, wxSize(-1, 200),
                                 wxLC_REPORT | wxLC_SINGLE_SEL);
     for (const auto& [heading, width] : columns)
         list->AppendColumn(Utf8(heading), wxLIST_FORMAT_LEFT, width);
