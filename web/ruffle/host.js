@@ -11,6 +11,22 @@
     }
   }
 
+  // Out of sight, the engine keeps a movie that was playing ticking from a worker of its own,
+  // at the movie's frame rate, even once we have paused it. A resting player ends those
+  // workers: nothing is there to tick.
+  const tickWorkers = [];
+  const NativeWorker = window.Worker;
+  if (NativeWorker) {
+    window.Worker = class extends NativeWorker {
+      constructor(...args) {
+        super(...args);
+        // Made after we came to rest (the engine saw the page hide after us): no use either.
+        if (S.suspended) this.terminate();
+        else tickWorkers.push(this);
+      }
+    };
+  }
+
   window.RufflePlayer = window.RufflePlayer || {};
   window.RufflePlayer.config = {
     autoplay: "on",
@@ -306,7 +322,8 @@
     state: function () {
       return JSON.stringify({ id: S.id, mode: S.mode, loaded: S.loaded, shown: S.shown,
                               callbacks: hasCallbacks(), playing: S.playing, isPlaying: !!(S.player && S.player.isPlaying),
-                              frame: currentFrame(), ready: S.ready, resting: !!S.suspended });
+                              frame: currentFrame(), ready: S.ready, resting: !!S.suspended,
+                              tickWorkers: tickWorkers.length });
     },
     menuCaptions: function () {
       const p = S.player;
@@ -340,6 +357,7 @@
       if (S.resumeRunning) S.player.pause();
       clearInterval(S.ticker);
       S.ticker = 0;
+      while (tickWorkers.length) tickWorkers.pop().terminate();
     } else {
       if (S.resumeRunning && S.player) S.player.play();
       S.resumeRunning = false;

@@ -130,6 +130,8 @@ TEST_F(ShockwaveFlashTest, CurrentFrameAdvancesWhilePlayingAndHoldsWhenStopped) 
         PumpUntil([] { return PageState().find("\"resting\":true") != std::string::npos; }, 10s))
         << PageState();
     EXPECT_NE(PageState().find("\"isPlaying\":false"), std::string::npos) << PageState();
+    // Nor does the engine's background ticker go on waking the page for a paused movie.
+    EXPECT_NE(PageState().find("\"tickWorkers\":0"), std::string::npos) << PageState();
     s_frame->Show();
     EXPECT_TRUE(
         PumpUntil([] { return PageState().find("\"resting\":false") != std::string::npos; }, 10s))
