@@ -1,11 +1,14 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <wx/panel.h>
+#include <wx/timer.h>
 
 #include "web/flash/FlashMoviePreparer.h"
+#include "web/flash/MovieEndWatch.h"
 
 class wxWebView;
 class wxWebViewEvent;
@@ -80,12 +83,29 @@ public:
         m_onFirstFrame = std::move(handler);
     }
 
+    // The end of the movie (see MovieEndWatch): the root timeline stopped on its last frame or
+    // wrapped to the first, or, for a header whose frame count is not to be trusted, the
+    // picture held still past that count. Called once per end, within a second of it.
+    void SetEndHandler(std::function<void(MovieEnd)> handler) { m_onEnd = std::move(handler); }
+    // Movies loaded from now on loop on purpose (games): they never end.
+    void SetEndless(bool endless) { m_bEndless = endless; }
+    // How the current movie ended, None while it has not (or cannot).
+    MovieEnd LastEnd() const { return m_endWatch.LastEnd(); }
+    bool IsFrameCountTrusted() const { return m_bCountTrusted; }
+    // Loudness of the player's sound, 0 (silent) to 100; kept for every later movie.
+    void SetVolume(int percent);
+    int Volume() const { return m_nVolume; }
+
 private:
     void CreateView();
     void OnScriptMessage(wxWebViewEvent& event);
     void HandleMessage(const std::string& json);
     void SendLoad();
     void RunScript(const std::string& script);
+    void OnEndTimer(wxTimerEvent& event);
+    void NoteEnd(MovieEnd end);
+    void SamplePicture();
+    friend struct FlashSnapshot;
 
     wxWebView* m_pView = nullptr;
     GCancellable* m_pCancel = nullptr;  // cancelled when the control goes
@@ -103,6 +123,16 @@ private:
     std::string m_strMoviePath;
     std::string m_strMovieUri;
     std::function<void()> m_onFirstFrame;
+
+    bool m_bEndless = false;
+    bool m_bCountTrusted = false;
+    bool m_bSampling = false;  // a picture sample is on its way
+    int m_nVolume = 100;
+    MovieEndWatch m_endWatch;
+    wxTimer m_endTimer;
+    std::function<void(MovieEnd)> m_onEnd;
+    // Lets a snapshot that comes back after the control is gone find nothing.
+    std::shared_ptr<CShockwaveFlash*> m_self;
 };
 
 }  // namespace zorbel
