@@ -2,6 +2,7 @@
 // share one place right of the trees; these operations create, show and hide them.
 #include "mainwnd/PlimDlg.h"
 
+#include "listening/ListeningBar.h"
 #include "player/DlgPlayer.h"
 #include "web/DlgMovie.h"
 #include "web/DlgShowAd.h"
@@ -24,7 +25,13 @@ void CreatePanel(Panel*& member, wxWindow* mainWindow) {
 }  // namespace
 
 void CPlimDlg::CreatePlayerPanel() {
+    const bool made = m_pPlayerPanel == nullptr;
     CreatePanel(m_pPlayerPanel, this);
+    if (!made || m_pPlayerPanel == nullptr || m_pPlayerPanel->Listening() == nullptr) return;
+    CListeningBar::ListHooks hooks;
+    hooks.nextTitle = [this] { return NextListeningTitle(); };
+    hooks.playTitle = [this](const std::string& title) { PlayListeningTitle(title); };
+    m_pPlayerPanel->Listening()->SetListHooks(std::move(hooks));
 }
 
 void CPlimDlg::CreateAdPanel() {
@@ -52,8 +59,10 @@ bool CPlimDlg::PlayInPanel(const std::string& path) {
     if (m_pPlayerPanel != nullptr) {
         // Songs, stories and clips count against the play allowance while they play; games
         // (and titles from the quick lists, whose kind is not known here) while touched.
-        if (!path.empty())
+        if (!path.empty()) {
             m_pPlayerPanel->SetNextIsGame(!(m_nViewMode == 1 && m_strViewType != "4"));
+            m_pPlayerPanel->SetNextKind(KindOfTitle(CDlgPlayer::TitleFromPath(path)));
+        }
         m_pPlayerPanel->PlayMovie(path);
         // The panels share one place: the player goes on top of the other two.
         m_pPlayerPanel->Raise();

@@ -14,6 +14,7 @@
 #include <wx/webview.h>
 
 #include "app/SystemIcon.h"
+#include "listening/ListeningBar.h"
 #include "parent/ParentGate.h"
 #include "parent/PlayTimeWatch.h"
 #include "platform/MemoryTrim.h"
@@ -101,6 +102,7 @@ CDlgPlayer::CDlgPlayer()
       m_timerWrites(this, kWritesTimerId) {}
 
 CDlgPlayer::~CDlgPlayer() {
+    m_listening.reset();
     m_playTime.reset();
     m_timerProgress.Stop();
     m_timerStatus.Stop();
@@ -126,6 +128,10 @@ bool CDlgPlayer::Create(wxWindow* parent) {
                                    rect.GetPosition(), rect.GetSize(), CSkinButton::Kind::Push);
         });
     DoDataExchange();
+    CListeningBar::PlayerHooks hooks;
+    hooks.pause = [this] { OnPause(); };
+    hooks.play = [this] { OnPlay(); };
+    m_listening = std::make_unique<CListeningBar>(this, std::move(hooks));
     InitDialog();
     CPlayTimeWatch::Probe probe;
     probe.activity = [this] {
@@ -210,6 +216,7 @@ void CDlgPlayer::PlayMovie(const std::string& path) {
     m_strTitle = TitleFromPath(path);
     OnStop();
     CloseMovie();
+    if (m_listening) m_listening->OnTitleStarting(m_nextKind);
     OpenMovie();
     OnPlay();
     RecordPlay();
@@ -239,6 +246,10 @@ void CDlgPlayer::OpenMovie() {
 void CDlgPlayer::MakeMovieControl() {
     if (m_pMovieControl) return;
     m_pMovieControl = new zorbel::CShockwaveFlash(this, kMovieId, wxPoint(0, 0), wxSize(10, 10));
+    if (m_listening) {
+        m_listening->AttachMovie(m_pMovieControl);
+        m_pMovieControl->SetEndless(m_nextKind == zorbel::listening::TitleKind::Game);
+    }
     WatchMovieInput();
     m_pMovieControl->Bind(wxEVT_RIGHT_DOWN, &CDlgPlayer::OnRightDown, this);
 }
@@ -336,6 +347,11 @@ void CDlgPlayer::OnPlay() {
     m_bPlaying = true;
     // A play the allowance does not allow is paused again at once.
     if (m_playTime) m_playTime->Check();
+}
+
+void CDlgPlayer::Pause() {
+    if (m_listening) m_listening->OnUserHalt();
+    OnPause();
 }
 
 void CDlgPlayer::OnPause() {
@@ -449,8 +465,11 @@ void CDlgPlayer::LayoutControls() {
             x += size.x + 5;
         }
         const int statusX = 5 * (size.x + 6);
-        Place(m_wndStatus, statusX, b - 20, (r - 5) - statusX, 20);
+        // Listening mode's controls end the bar; the status line takes what is left.
+        const int listeningX = m_listening ? m_listening->Place(r - 5, b, size.y) : r;
+        Place(m_wndStatus, statusX, b - 20, (listeningX - 5) - statusX, 20);
     }
+    if (m_listening) m_listening->PlaceCover(wxRect(l + 5, t + 5, width, height));
     Refresh(true);
 }
 
@@ -470,10 +489,11 @@ void CDlgPlayer::OnPlayButton(wxCommandEvent& /*event*/) {
 }
 
 void CDlgPlayer::OnPauseButton(wxCommandEvent& /*event*/) {
-    OnPause();
+    Pause();
 }
 
 void CDlgPlayer::OnStopButton(wxCommandEvent& /*event*/) {
+    if (m_listening) m_listening->OnUserHalt();
     OnStop();
 }
 

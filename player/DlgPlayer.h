@@ -7,10 +7,12 @@
 #include <wx/timer.h>
 
 #include "app/CatalogWriteQueue.h"
+#include "listening/TitleKind.h"
 #include "ui/FullScreenPanel.h"
 #include "ui/XScrollBar.h"
 
 class wxControl;
+class CListeningBar;
 class CPlayTimeWatch;
 namespace zorbel {
 class CShockwaveFlash;
@@ -75,11 +77,17 @@ public:
     // catalog; a catalog that cannot be opened or is damaged is reported after the movie has
     // started, and one that another program holds locked gets the play once it is free.
     void PlayMovie(const std::string& path);
-    // The pause button.
-    void Pause() { OnPause(); }
+    // The pause button (the main window's, when it hides the player): no next title starts by
+    // itself after it.
+    void Pause();
     // Whether the next movie is a game (which counts against the play allowance only while
     // the child plays it) or a song, story or clip (which counts while it plays).
     void SetNextIsGame(bool game) { m_bGame = game; }
+    // The catalog type of the next movie, for listening mode (games never end; songs, stories
+    // and clips may play straight through).
+    void SetNextKind(zorbel::listening::TitleKind kind) { m_nextKind = kind; }
+    // Listening mode's controls on the bar.
+    CListeningBar* Listening() const { return m_listening.get(); }
     // Parent mode's watch over the play allowance.
     CPlayTimeWatch* PlayTimeWatch() const { return m_playTime.get(); }
     // 1 after a play or a pause, 0 after a stop (and before the first movie).
@@ -172,6 +180,8 @@ private:
     bool m_bPlaying = false;  // played and neither paused nor stopped since
     bool m_bGame = true;
     std::unique_ptr<CPlayTimeWatch> m_playTime;
+    std::unique_ptr<CListeningBar> m_listening;
+    zorbel::listening::TitleKind m_nextKind = zorbel::listening::TitleKind::Unknown;
 
     friend struct CDlgPlayerMovieInput;
 
