@@ -1,9 +1,9 @@
 #include "listening/ListeningCover.h"
 
-#include <gtk/gtk.h>
-
 #include <wx/button.h>
 #include <wx/dcbuffer.h>
+
+#include "ui/RaiseOverMovie.h"
 
 // clang-format off
 wxBEGIN_EVENT_TABLE(CListeningCover, wxPanel)
@@ -47,13 +47,7 @@ void CListeningCover::ShowAs(Mode mode, const std::string& text, const std::stri
     if (!sameLook) {
         Place(m_movieArea);
         Show();
-        // The movie's web view paints into a native window of its own, above every sibling
-        // drawn in the player's window: only a native window of ours can go over it.
-        if (GtkWidget* widget = static_cast<GtkWidget*>(GetHandle())) {
-            gtk_widget_realize(widget);
-            if (GdkWindow* window = gtk_widget_get_window(widget)) gdk_window_ensure_native(window);
-        }
-        Raise();
+        RaiseOverMovie(this);
     }
     Refresh();
 }

@@ -31,6 +31,7 @@
 #include "tests/platform/TempDir.h"
 #include "tests/support/DesktopState.h"
 #include "tests/support/PointerInput.h"
+#include "tests/support/ScreenCapture.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tests/web/flash/TestMovie.h"
 #include "tools/catalog_builder/CatalogBuilder.h"
@@ -531,6 +532,19 @@ TEST_F(DlgPlayerTest, WithTheDayUsedUpThePlayerPausesBehindTheCoverUntilTheParen
     EXPECT_TRUE(watch->Panel()->IsShownOnScreen());
     EXPECT_EQ(watch->Panel()->Text(), CPlayTimeWatch::kTimeUpText);
     EXPECT_FALSE(Flash()->IsPlaying());
+    // The screen shows the cover, not the movie: a band along its top is the cover's cream.
+    {
+        PumpFor(300ms);
+        const wxRect cover = watch->Panel()->GetScreenRect();
+        const wxImage band =
+            zorbel::test::CaptureScreen(wxRect(cover.x + 10, cover.y + 8, cover.width - 20, 4));
+        ASSERT_TRUE(band.IsOk());
+        int cream = 0, all = 0;
+        for (int x = 0; x < band.GetWidth(); ++x, ++all)
+            cream +=
+                band.GetRed(x, 1) > 230 && band.GetGreen(x, 1) > 225 && band.GetBlue(x, 1) > 200;
+        EXPECT_GT(cream, all * 8 / 10);
+    }
     s_player->OnPlay();
     EXPECT_FALSE(Flash()->IsPlaying());
 
