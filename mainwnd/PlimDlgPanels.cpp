@@ -27,11 +27,13 @@ void CreatePanel(Panel*& member, wxWindow* mainWindow) {
 void CPlimDlg::CreatePlayerPanel() {
     const bool made = m_pPlayerPanel == nullptr;
     CreatePanel(m_pPlayerPanel, this);
-    if (!made || m_pPlayerPanel == nullptr || m_pPlayerPanel->Listening() == nullptr) return;
+    if (!made || m_pPlayerPanel == nullptr) return;
+    CListeningBar* listening = m_pPlayerPanel->EnableListening();
+    if (listening == nullptr) return;
     CListeningBar::ListHooks hooks;
     hooks.nextTitle = [this] { return NextListeningTitle(); };
     hooks.playTitle = [this](const std::string& title) { PlayListeningTitle(title); };
-    m_pPlayerPanel->Listening()->SetListHooks(std::move(hooks));
+    listening->SetListHooks(std::move(hooks));
 }
 
 void CPlimDlg::CreateAdPanel() {

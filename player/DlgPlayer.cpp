@@ -128,10 +128,6 @@ bool CDlgPlayer::Create(wxWindow* parent) {
                                    rect.GetPosition(), rect.GetSize(), CSkinButton::Kind::Push);
         });
     DoDataExchange();
-    CListeningBar::PlayerHooks hooks;
-    hooks.pause = [this] { OnPause(); };
-    hooks.play = [this] { OnPlay(); };
-    m_listening = std::make_unique<CListeningBar>(this, std::move(hooks));
     InitDialog();
     CPlayTimeWatch::Probe probe;
     probe.activity = [this] {
@@ -146,6 +142,17 @@ bool CDlgPlayer::Create(wxWindow* parent) {
     probe.pause = [this] { OnPause(); };
     m_playTime = std::make_unique<CPlayTimeWatch>(this, std::move(probe));
     return true;
+}
+
+CListeningBar* CDlgPlayer::EnableListening() {
+    if (m_listening || !GetHandle()) return m_listening.get();
+    CListeningBar::PlayerHooks hooks;
+    hooks.pause = [this] { OnPause(); };
+    hooks.play = [this] { OnPlay(); };
+    m_listening = std::make_unique<CListeningBar>(this, std::move(hooks));
+    if (m_pMovieControl) m_listening->AttachMovie(m_pMovieControl);
+    LayoutControls();
+    return m_listening.get();
 }
 
 void CDlgPlayer::DoDataExchange() {

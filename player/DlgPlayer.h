@@ -86,7 +86,9 @@ public:
     // The catalog type of the next movie, for listening mode (games never end; songs, stories
     // and clips may play straight through).
     void SetNextKind(zorbel::listening::TitleKind kind) { m_nextKind = kind; }
-    // Listening mode's controls on the bar.
+    // Adds listening mode's controls to the end of the bar (the main window does, once); the
+    // status line then ends where they begin. Without it the bar is the classic one.
+    CListeningBar* EnableListening();
     CListeningBar* Listening() const { return m_listening.get(); }
     // Parent mode's watch over the play allowance.
     CPlayTimeWatch* PlayTimeWatch() const { return m_playTime.get(); }

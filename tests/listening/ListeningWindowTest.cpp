@@ -358,6 +358,7 @@ TEST_F(ListeningWindowTest, VolumeReachesThePlayerAndSurvivesARestart) {
     // movie it plays.
     auto* again = new CDlgPlayer;
     ASSERT_TRUE(again->Create(s_dialog));
+    ASSERT_NE(again->EnableListening(), nullptr);
     again->SetSize(Player()->GetRect());
     EXPECT_EQ(again->Listening()->Volume(), volume);
     EXPECT_EQ(again->Listening()->VolumeSlider()->GetValue(), volume);
