@@ -1,9 +1,9 @@
 #include "listening/ListeningBar.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include <wx/menu.h>
-#include <wx/time.h>
 #include <wx/window.h>
 
 #include "platform/skin/CSkinButton.h"
@@ -27,7 +27,10 @@ constexpr const char* kWakeText = "再听一会儿";
 enum SleepChoice { kSleepOff = 1, kSleepAfter1, kSleepAfter2, kSleepAfter3, kSleep15, kSleep30 };
 
 int64_t NowMs() {
-    return wxGetLocalTimeMillis().GetValue();
+    // A steady clock: a wall clock set back or forward would stretch or skip what is timed.
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 constexpr int kSliderWidth = 90;

@@ -3,8 +3,8 @@
 #include <webkit2/webkit2.h>
 
 #include <algorithm>
+#include <chrono>
 #include <wx/sizer.h>
-#include <wx/time.h>
 #include <wx/webview.h>
 
 #include "web/WebHostSite.h"
@@ -28,7 +28,10 @@ int g_nScriptsInFlight = 0;
 constexpr int kEndTickMs = 200;
 
 int64_t NowMs() {
-    return wxGetLocalTimeMillis().GetValue();
+    // A steady clock: a wall clock set back or forward would stretch or skip what is timed.
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 // Commands go to the native view rather than through wxWebView::RunScriptAsync: wx hands each
