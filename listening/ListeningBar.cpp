@@ -292,12 +292,13 @@ void CListeningBar::OnSleepButton(wxCommandEvent&) {
     wxMenu menu;
     menu.AppendRadioItem(kSleepOff, wxString::FromUTF8("不定时"));
     menu.AppendRadioItem(kSleepAfter1, wxString::FromUTF8("听完这一个就睡觉"));
-    menu.AppendRadioItem(kSleepAfter2, wxString::FromUTF8("再听 2 个就睡觉"));
-    menu.AppendRadioItem(kSleepAfter3, wxString::FromUTF8("再听 3 个就睡觉"));
+    menu.AppendRadioItem(kSleepAfter2, wxString::FromUTF8("听完 2 个就睡觉"));
+    menu.AppendRadioItem(kSleepAfter3, wxString::FromUTF8("听完 3 个就睡觉"));
     menu.AppendRadioItem(kSleep15, wxString::FromUTF8("15 分钟后睡觉"));
     menu.AppendRadioItem(kSleep30, wxString::FromUTF8("30 分钟后睡觉"));
-    if (!m_sleep.IsSet()) menu.Check(kSleepOff, true);
+    menu.Check(m_sleep.IsSet() && m_nSleepChoice ? m_nSleepChoice : int(kSleepOff), true);
     menu.Bind(wxEVT_MENU, [this](wxCommandEvent& event) {
+        m_nSleepChoice = event.GetId();
         switch (event.GetId()) {
             case kSleepAfter1:
                 SetSleepAfterTitles(1);

@@ -131,4 +131,5 @@ private:
     wxTimer m_timer;
     std::string m_strNext;
     int m_nEnds = 0;
+    int m_nSleepChoice = 0;  // the menu item that set the running timer
 };

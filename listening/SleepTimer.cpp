@@ -33,7 +33,7 @@ std::string SleepTimer::Describe(int64_t nowMs) const {
             return "睡觉定时：没有定时";
         case Mode::AfterTitles:
             return m_nTitlesLeft <= 1 ? "听完这一个就睡觉啦"
-                                      : "再听 " + std::to_string(m_nTitlesLeft) + " 个就睡觉啦";
+                                      : "再听完 " + std::to_string(m_nTitlesLeft) + " 个就睡觉啦";
         case Mode::AfterMinutes: {
             const int left = MinutesLeft(nowMs);
             return left > 0 ? std::to_string(left) + " 分钟后，听完这一个就睡觉啦"

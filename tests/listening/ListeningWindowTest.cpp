@@ -321,6 +321,12 @@ TEST_F(ListeningWindowTest, AfterTwoTitlesItSleepsWithTheScreenDimmed) {
     ClickOn(Bar()->Cover()->Button());
     ASSERT_TRUE(PumpUntil([] { return !Bar()->IsAsleep(); }, 5s));
     EXPECT_TRUE(Player()->MovieControl()->IsPlaying());
+    // The second song loops in the player: played on, it ends again, and "after this title"
+    // set now puts it to bed at that end.
+    Bar()->SetStraightThrough(false);
+    Bar()->SetSleepAfterTitles(1);
+    ASSERT_TRUE(PumpUntil([] { return Bar()->IsAsleep(); }, 20s));
+    EXPECT_EQ(Player()->Title(), kSongs[1]);
 }
 
 TEST_F(ListeningWindowTest, VolumeReachesThePlayerAndSurvivesARestart) {

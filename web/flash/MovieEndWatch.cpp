@@ -62,9 +62,14 @@ MovieEnd MovieEndWatch::OnFrame(int frame, int64_t nowMs) {
     m_nFrame = frame;
     m_tFrameSince = nowMs;
     if (frame >= last) m_bPastLast = true;
+    const int slack = Slack();
+    // A movie that goes on after its end (the player loops it, or the child plays it again)
+    // can end again: once it has left the end behind.
+    if (m_bEnded && ((m_lastEnd == MovieEnd::Wrapped && frame >= slack && frame < last) ||
+                     (m_lastEnd == MovieEnd::StoppedAtLast && frame < last)))
+        m_bEnded = false;
     if (m_bEnded || !m_bPlaying || !m_facts.trustworthyCount) return MovieEnd::None;
     if (nowMs - m_tSeek < kSeekQuietMs) return MovieEnd::None;
-    const int slack = Slack();
     if (previous >= last - slack + 1 && frame < previous && frame < slack)
         return Found(MovieEnd::Wrapped);
     return MovieEnd::None;

@@ -27,8 +27,8 @@ struct MovieEndFacts {
 
 // Decides, from the frame reports of the movie control, when a movie has come to its end.
 // Window-free: times are milliseconds of any steady clock, passed in by the caller. Each entry
-// point returns the end the moment it is found (once per end); None otherwise. A seek re-arms
-// the watch, so a movie played again from earlier ends again.
+// point returns the end the moment it is found (once per end); None otherwise. A movie that
+// goes on from its end (looped by the player, played again) ends again at its next end.
 class MovieEndWatch {
 public:
     // A picture that stays the same this long past the last known frame is the end.
