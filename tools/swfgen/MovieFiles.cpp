@@ -50,11 +50,11 @@ bool MovieFiles::WriteFile(const std::string& path, const std::vector<uint8_t>& 
 }
 
 MovieFilesResult MovieFiles::WriteTitles(const std::vector<DemoTitle>& titles,
-                                         const std::string& folder) {
+                                         const std::string& folder, bool byKind) {
     MovieFilesResult result;
     for (const DemoTitle& title : titles) {
-        std::vector<uint8_t> movie =
-            DemoMovie::Build(DemoMovie::PlanFor(title.fileId, KindOf(title)));
+        std::vector<uint8_t> movie = DemoMovie::Build(
+            DemoMovie::PlanFor(title.fileId, byKind ? KindOf(title) : DemoKind::Unknown));
         if (movie.empty()) {
             result.message = "cannot build the movie of \"" + title.name + "\"";
             return result;

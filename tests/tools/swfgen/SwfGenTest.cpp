@@ -694,9 +694,7 @@ TEST(SwfGenProgram, WritesTitlesAndTheStandInMovie) {
     EXPECT_EQ(RunSwfGen("--seed '" + seed.string() + "' --out '" + out.string() +
                         "' --unavailable '" + standIn.string() + "'"),
               0);
-    // Its class says songs: a short linear song.
-    EXPECT_EQ(ReadAll(out / fs::u8path("数鸭子.swf")),
-              DemoMovie::Build(DemoMovie::PlanFor("5", DemoKind::Song)));
+    EXPECT_EQ(ReadAll(out / fs::u8path("数鸭子.swf")), Built("5"));
     EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
     EXPECT_EQ(ReadAll(standIn), UnavailableMovie::Build());
 
@@ -727,6 +725,21 @@ TEST(SwfGenProgram, EveryDemoCatalogTitleGetsAMovie) {
         ASSERT_TRUE(fs::exists(file)) << t.name;
         EXPECT_GE(fs::file_size(file), DemoMovie::kMinimumSize) << t.name;
     }
+}
+
+// With --kinds a title takes the shape of its class's type.
+TEST(SwfGenProgram, KindsShapeEachTitleAfterItsClass) {
+    TempDir dir;
+    fs::path seed = dir.path() / "seed.tsv";
+    std::ofstream(seed)
+        << "title\t5\t1\t数鸭子\ntitle\t6\t4\t拼图\nclass\t1\t1\tx\nclass\t4\t4\ty\n";
+    fs::path out = dir.path() / "content";
+    EXPECT_EQ(RunSwfGen("--kinds --seed '" + seed.string() + "' --out '" + out.string() + "'"), 0);
+    EXPECT_EQ(ReadAll(out / fs::u8path("数鸭子.swf")),
+              DemoMovie::Build(DemoMovie::PlanFor("5", DemoKind::Song)));
+    EXPECT_EQ(ReadAll(out / fs::u8path("拼图.swf")),
+              DemoMovie::Build(DemoMovie::PlanFor("6", DemoKind::Game)));
+    EXPECT_EQ(RunSwfGen("--kinds --unavailable '" + (dir.path() / "x").string() + "'"), 2);
 }
 
 }  // namespace
