@@ -103,7 +103,7 @@ std::string SqlTitleByName(const std::string& name) {
 std::string SqlTypeOfTitle(const std::string& name) {
     return "SELECT c.f_TypeID FROM T_Raruri_FileList AS f JOIN T_Raruri_Class AS c "
            "ON c.f_ClassID = f.f_ClassID WHERE f.f_ProgramName " +
-           LikeLiteral(name);
+           LikeLiteral(name) + " LIMIT 1";
 }
 
 std::string SqlUpdateClicks(int clicks, const std::string& fileId) {

@@ -60,7 +60,7 @@ std::string SqlPlayedList(const std::string& userId);
 // Play history and favourites. A name holding a LIKE wildcard ('%' or '_') gets them
 // escaped and an ESCAPE clause, so it matches only itself.
 std::string SqlTitleByName(const std::string& name);
-// The type digit (1 songs, 2 stories, 3 knowledge, 4 games) of the titles named name.
+// The type digit (1 songs, 2 stories, 3 knowledge, 4 games) of the first title named name.
 std::string SqlTypeOfTitle(const std::string& name);
 std::string SqlUpdateClicks(int clicks, const std::string& fileId);
 std::string SqlPlayedOf(const std::string& fileId);

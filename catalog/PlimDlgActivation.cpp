@@ -65,6 +65,7 @@ void CPlimDlg::OnCatalogTreeSelChanged(wxTreeEvent& event) {
                                                      zorbel::files::LoadHosts().webSite));
             return;
         }
+        NoteListenSource(m_treeCatalog, item);
         if (!ActivateTitle(ItemText(m_treeCatalog, item))) return;
     }
     zorbel::TrimWorkingSet();
@@ -74,6 +75,7 @@ void CPlimDlg::OnQuickTreeSelChanged(wxTreeEvent& event) {
     const wxTreeItemId item = event.GetItem();
     if (!IsTitle(m_treeQuick, item)) return;
     HideBrowser(this);
+    NoteListenSource(m_treeQuick, item);
     ActivateTitle(ItemText(m_treeQuick, item));
 }
 

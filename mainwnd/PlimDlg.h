@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,10 @@
 #include <wx/dialog.h>
 #include <wx/gdicmn.h>
 #include <wx/timer.h>
+#include <wx/treebase.h>
 
 #include "app/SystemIcon.h"
+#include "listening/TitleKind.h"
 #include "mainwnd/AdList.h"
 #include "platform/x11/CopyDataReceiver.h"
 #include "web/WebBrowser2.h"
@@ -143,6 +146,15 @@ public:
     void LoadCartoonCatalog();
     void LoadQuickList(const std::string& kind);
 
+    // Listening mode (PlimDlgListening.cpp): the list a title was started from, the next
+    // title of it that is listened to (a song, story or clip), and starting one the way a
+    // click does. Without a list (cartoons, another view since) there is no next title.
+    std::optional<std::string> NextListeningTitle();
+    bool PlayListeningTitle(const std::string& titleName);
+    // The kind of the title about to play: the catalog type shown, or for the quick lists the
+    // type of the title's class.
+    zorbel::listening::TitleKind KindOfTitle(const std::string& titleName) const;
+
     static constexpr const char* kWindowTitle = "儿童游戏-佐贝乐";
     static constexpr const char* kTrayTip = "佐贝乐儿童游戏";
     static constexpr const char* kCaptionText = " 佐贝乐儿童游戏";
@@ -176,6 +188,9 @@ public:
     int m_nViewMode = 0;                  // which content view shows (category switching)
     std::string m_strViewType;            // the catalog type shown in view mode 1
     std::string m_strShowAdUrl;           // the advertisement panel's page at start-up
+    wxTreeCtrl* m_listenTree = nullptr;   // the tree the playing title was picked in
+    wxTreeItemId m_listenItem;            // its item there (checked against the tree before use)
+    std::string m_listenText;
 
 protected:
     // Binds the controls to their members: 1027, 1021, 1022, 1033, then 1032.
@@ -205,6 +220,9 @@ private:
     void OnTabPlayed(wxCommandEvent& event);
     void OnCatalogTreeSelChanged(wxTreeEvent& event);
     void OnQuickTreeSelChanged(wxTreeEvent& event);
+    void NoteListenSource(wxTreeCtrl* tree, const wxTreeItemId& item);
+    // The item still in tree that was noted, or an invalid id when the tree has changed.
+    wxTreeItemId FindListenItem() const;
     // Plays a title from the cache or starts its download; false when a running download
     // refused it.
     bool ActivateTitle(const std::string& titleName);

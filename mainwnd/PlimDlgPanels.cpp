@@ -2,8 +2,7 @@
 // share one place right of the trees; these operations create, show and hide them.
 #include "mainwnd/PlimDlg.h"
 
-#include <cstdlib>
-
+#include "listening/ListeningBar.h"
 #include "player/DlgPlayer.h"
 #include "web/DlgMovie.h"
 #include "web/DlgShowAd.h"
@@ -26,7 +25,15 @@ void CreatePanel(Panel*& member, wxWindow* mainWindow) {
 }  // namespace
 
 void CPlimDlg::CreatePlayerPanel() {
+    const bool made = m_pPlayerPanel == nullptr;
     CreatePanel(m_pPlayerPanel, this);
+    if (!made || m_pPlayerPanel == nullptr) return;
+    CListeningBar* listening = m_pPlayerPanel->EnableListening();
+    if (listening == nullptr) return;
+    CListeningBar::ListHooks hooks;
+    hooks.nextTitle = [this] { return NextListeningTitle(); };
+    hooks.playTitle = [this](const std::string& title) { PlayListeningTitle(title); };
+    listening->SetListHooks(std::move(hooks));
 }
 
 void CPlimDlg::CreateAdPanel() {
@@ -52,10 +59,10 @@ bool CPlimDlg::ShowMoviePage(const std::string& address) {
 bool CPlimDlg::PlayInPanel(const std::string& path) {
     if (m_pPlayerPanel == nullptr) CreatePlayerPanel();
     if (m_pPlayerPanel != nullptr) {
-        // Songs, stories and clips count against the play allowance while they play, games
-        // while touched; the kind of a title from the quick lists is not known here.
+        // The kind of the title: songs, stories and clips count against the play allowance
+        // while they play and may play straight through; games count while touched.
         if (!path.empty())
-            m_pPlayerPanel->SetNextKind(m_nViewMode == 1 ? std::atoi(m_strViewType.c_str()) : 0);
+            m_pPlayerPanel->SetNextKind(KindOfTitle(CDlgPlayer::TitleFromPath(path)));
         m_pPlayerPanel->PlayMovie(path);
         // The panels share one place: the player goes on top of the other two.
         m_pPlayerPanel->Raise();

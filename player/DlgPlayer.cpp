@@ -13,7 +13,10 @@
 #include <wx/frame.h>
 #include <wx/webview.h>
 
+#include "app/CatalogFiles.h"
 #include "app/SystemIcon.h"
+#include "listening/ListeningBar.h"
+#include "listening/TitleTypeLookup.h"
 #include "parent/ParentGate.h"
 #include "parent/PlayTimeWatch.h"
 #include "platform/MemoryTrim.h"
@@ -102,6 +105,7 @@ CDlgPlayer::CDlgPlayer()
       m_timerWrites(this, kWritesTimerId) {}
 
 CDlgPlayer::~CDlgPlayer() {
+    m_listening.reset();
     m_playTime.reset();
     m_timerProgress.Stop();
     m_timerStatus.Stop();
@@ -143,6 +147,17 @@ bool CDlgPlayer::Create(wxWindow* parent) {
     probe.pause = [this] { OnPause(); };
     m_playTime = std::make_unique<CPlayTimeWatch>(this, std::move(probe));
     return true;
+}
+
+CListeningBar* CDlgPlayer::EnableListening() {
+    if (m_listening || !GetHandle()) return m_listening.get();
+    CListeningBar::PlayerHooks hooks;
+    hooks.pause = [this] { OnPause(); };
+    hooks.play = [this] { OnPlay(); };
+    m_listening = std::make_unique<CListeningBar>(this, std::move(hooks));
+    if (m_pMovieControl) m_listening->AttachMovie(m_pMovieControl);
+    LayoutControls();
+    return m_listening.get();
 }
 
 void CDlgPlayer::DoDataExchange() {
@@ -211,13 +226,16 @@ void CDlgPlayer::PlayMovie(const std::string& path) {
     if (wxWindow* main = MainWindow()) main->Show(true);
     m_strMoviePath = path;
     m_strTitle = TitleFromPath(path);
-    m_nKind = m_nNextKind;
-    // Parent mode counts a song by its playing and files it under its category: a title from
-    // the quick lists is looked up in the catalog.
+    m_nKind = static_cast<int>(m_nextKind);
+    // Parent mode counts a song by its playing and files it under its category: a title whose
+    // kind nobody named is looked up in the catalog.
     if (m_nKind == 0 && zorbel::parent::ParentGate::PinIsSet())
-        m_nKind = CPlayHistory().TypeOf(m_strTitle);
+        m_nKind = static_cast<int>(
+            zorbel::listening::TitleTypeLookup::KindOf(zorbel::files::CatalogPath(), m_strTitle)
+                .kind);
     OnStop();
     CloseMovie();
+    if (m_listening) m_listening->OnTitleStarting(m_nextKind);
     OpenMovie();
     OnPlay();
     RecordPlay();
@@ -250,6 +268,10 @@ void CDlgPlayer::OpenMovie() {
 void CDlgPlayer::MakeMovieControl() {
     if (m_pMovieControl) return;
     m_pMovieControl = new zorbel::CShockwaveFlash(this, kMovieId, wxPoint(0, 0), wxSize(10, 10));
+    if (m_listening) {
+        m_listening->AttachMovie(m_pMovieControl);
+        m_pMovieControl->SetEndless(m_nextKind == zorbel::listening::TitleKind::Game);
+    }
     WatchMovieInput();
     m_pMovieControl->Bind(wxEVT_RIGHT_DOWN, &CDlgPlayer::OnRightDown, this);
 }
@@ -347,6 +369,11 @@ void CDlgPlayer::OnPlay() {
     m_bPlaying = true;
     // A play the allowance does not allow is paused again at once.
     if (m_playTime) m_playTime->Check();
+}
+
+void CDlgPlayer::Pause() {
+    if (m_listening) m_listening->OnUserHalt();
+    OnPause();
 }
 
 void CDlgPlayer::OnPause() {
@@ -460,8 +487,11 @@ void CDlgPlayer::LayoutControls() {
             x += size.x + 5;
         }
         const int statusX = 5 * (size.x + 6);
-        Place(m_wndStatus, statusX, b - 20, (r - 5) - statusX, 20);
+        // Listening mode's controls end the bar; the status line takes what is left.
+        const int listeningX = m_listening ? m_listening->Place(r - 5, b, size.y) : r;
+        Place(m_wndStatus, statusX, b - 20, (listeningX - 5) - statusX, 20);
     }
+    if (m_listening) m_listening->PlaceCover(wxRect(l + 5, t + 5, width, height));
     Refresh(true);
 }
 
@@ -481,10 +511,11 @@ void CDlgPlayer::OnPlayButton(wxCommandEvent& /*event*/) {
 }
 
 void CDlgPlayer::OnPauseButton(wxCommandEvent& /*event*/) {
-    OnPause();
+    Pause();
 }
 
 void CDlgPlayer::OnStopButton(wxCommandEvent& /*event*/) {
+    if (m_listening) m_listening->OnUserHalt();
     OnStop();
 }
 

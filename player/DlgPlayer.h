@@ -7,10 +7,12 @@
 #include <wx/timer.h>
 
 #include "app/CatalogWriteQueue.h"
+#include "listening/TitleKind.h"
 #include "ui/FullScreenPanel.h"
 #include "ui/XScrollBar.h"
 
 class wxControl;
+class CListeningBar;
 class CPlayTimeWatch;
 namespace zorbel {
 class CShockwaveFlash;
@@ -75,12 +77,17 @@ public:
     // catalog; a catalog that cannot be opened or is damaged is reported after the movie has
     // started, and one that another program holds locked gets the play once it is free.
     void PlayMovie(const std::string& path);
-    // The pause button.
-    void Pause() { OnPause(); }
-    // The kind of the next movie as the catalog's type digit (1 songs, 2 stories, 3 knowledge,
-    // 4 games; 0 not known, as for the quick lists). A game counts against the play allowance
-    // only while the child plays it, the others while they play.
-    void SetNextKind(int typeDigit) { m_nNextKind = typeDigit; }
+    // The pause button (the main window's, when it hides the player): no next title starts by
+    // itself after it.
+    void Pause();
+    // The catalog type of the next movie: a game counts against the play allowance only while
+    // the child plays it and never ends; songs, stories and clips count while they play and
+    // may play straight through.
+    void SetNextKind(zorbel::listening::TitleKind kind) { m_nextKind = kind; }
+    // Adds listening mode's controls to the end of the bar (the main window does, once); the
+    // status line then ends where they begin. Without it the bar is the classic one.
+    CListeningBar* EnableListening();
+    CListeningBar* Listening() const { return m_listening.get(); }
     // Parent mode's watch over the play allowance.
     CPlayTimeWatch* PlayTimeWatch() const { return m_playTime.get(); }
     // 1 after a play or a pause, 0 after a stop (and before the first movie).
@@ -171,9 +178,10 @@ private:
     wxTimer m_timerWrites;
     bool m_bRetryingWrites = false;
     bool m_bPlaying = false;  // played and neither paused nor stopped since
-    int m_nNextKind = 0;
-    int m_nKind = 0;  // of the movie in the player
+    int m_nKind = 0;          // the catalog type of the movie in the player; 0 not known
     std::unique_ptr<CPlayTimeWatch> m_playTime;
+    std::unique_ptr<CListeningBar> m_listening;
+    zorbel::listening::TitleKind m_nextKind = zorbel::listening::TitleKind::Unknown;
 
     friend struct CDlgPlayerMovieInput;
 

@@ -120,15 +120,6 @@ CPlayHistory::FavoriteResult CPlayHistory::AddFavorite(
     return result;
 }
 
-int CPlayHistory::TypeOf(const std::string& title) const {
-    std::unique_ptr<CDbVelaLite> db = OpenCatalog(CatalogFile());
-    int type = 0;
-    if (db)
-        ForEachRow(*db, zorbel::sql::SqlTypeOfTitle(title),
-                   [&](CSqlStatement& row) { type = row.ColumnInt(0); });
-    return type;
-}
-
 WriteOutcome CPlayHistory::StoreFavorite(const std::string& title) {
     switch (AddFavorite(title).outcome) {
         case FavoriteOutcome::AlreadyFavourite:

@@ -53,11 +53,6 @@ public:
     // only when the history row landed; kNotWritten for a title the catalog does not know.
     zorbel::WriteOutcome RecordPlay(const std::string& title);
 
-    // The type digit of title's class (1 songs, 2 stories, 3 knowledge, 4 games); 0 when the
-    // catalog does not know the title or cannot be read. When several titles match, the last
-    // row decides, as for a play.
-    int TypeOf(const std::string& title) const;
-
     static constexpr const char* kFavoriteCaption = "佐贝乐儿童游戏";
     static constexpr const char* kDataFailureCaption = "佐贝乐.儿童游戏";
 

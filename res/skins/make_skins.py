@@ -141,6 +141,17 @@ PLAYER = {
     "btn_full.svg": svg('<path d="M8 24 V8 H24 M40 8 H56 V24 M56 40 V56 H40 M24 56 H8 V40" '
                         'stroke="#66bb6a" stroke-width="7" fill="none" stroke-linecap="round" '
                         'stroke-linejoin="round"/>'),
+    # Listening: play straight through, the sleep timer, the sound.
+    "btn_next.svg": svg('<path d="M8 14 L30 32 L8 50 Z M32 14 L54 32 L32 50 Z" fill="#ab47bc" '
+                        'stroke="#ab47bc" stroke-width="4" stroke-linejoin="round"/>'),
+    "btn_sleep.svg": svg('<path d="M40 8 A24 24 0 1 0 56 44 A20 20 0 1 1 40 8 Z" fill="#ffca28" '
+                         'stroke="#ffa000" stroke-width="3" stroke-linejoin="round"/>'),
+    "btn_sound.svg": svg('<path d="M8 24 H20 L34 12 V52 L20 40 H8 Z" %s/>'
+                         '<path d="M42 22 Q48 32 42 42 M48 16 Q58 32 48 48" stroke="#29b6f6" '
+                         'stroke-width="5" fill="none" stroke-linecap="round"/>' % PLAYER_GLYPH),
+    "btn_muted.svg": svg('<path d="M8 24 H20 L34 12 V52 L20 40 H8 Z" fill="#90a4ae"/>'
+                         '<path d="M42 24 L56 40 M56 24 L42 40" stroke="#ef5350" stroke-width="6" '
+                         'stroke-linecap="round"/>'),
 }
 
 
@@ -279,6 +290,25 @@ def plim_xml():
                    '    <state name="focus" border="#ffb300"/>\n'
                    '    <state name="disabled" border="#cfd8dc" fill="#eceff1"/>\n  </element>\n'
                    % (name, SKY_LIGHT, name.lower()))
+    # The listening switches light up while they are on; the sound button shows a crossed
+    # speaker while muted.
+    for name, picture, on in (("Next", "next", 'fill="#f3e5f5" border="#ab47bc"'),
+                              ("Sleep", "sleep", 'fill="#fff8e1" border="#ffa000"'),
+                              ("Sound", "sound", 'picture="btn_muted.svg" border="#90a4ae"')):
+        out.append('  <element name="item.plim.btn.%s" fill="#ffffff" border="%s" border-width="3" radius="40" '
+                   'picture="btn_%s.svg" picture-size="22" shadow="#b3e5fc">\n'
+                   '    <state name="checked" %s/>\n'
+                   '    <state name="hover" fill="#e1f5fe"/>\n    <state name="pressed" fill="#b3e5fc"/>\n'
+                   '    <state name="focus" border="#ffb300"/>\n  </element>\n'
+                   % (name, SKY_LIGHT, picture, on))
+    out.append('  <element name="slider.plim.volume">\n')
+    out.append('    <item name="item.track" rect="9,0,-9,8" radius="4" fill="#e1f5fe" border="%s" '
+               'border-width="1"/>\n' % SKY_LIGHT)
+    out.append('    <item name="item.fill" rect="9,0,-9,8" radius="4" fill="#4fc3f7" fill2="%s"/>\n' % SKY_DARK)
+    out.append('    <item name="item.thumb" rect="0,0,18,18" fill="#ffffff" border="%s" border-width="3" '
+               'radius="9" shadow="#90a4ae">\n' % SKY)
+    out.append('      <state name="hover" border="%s"/>\n      <state name="focus" border="#ffb300"/>\n'
+               '      <state name="pressed" fill="#fff59d"/>\n    </item>\n  </element>\n' % SKY_DARK)
     out.append('</skin>\n')
     return "".join(out)
 

@@ -1,5 +1,6 @@
 #include "tools/swfgen/DemoMovie.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -94,6 +95,11 @@ SwfRgba Shade(const SwfRgba& c, double factor) {
         return uint8_t(s < 0 ? 0 : s > 255 ? 255 : std::lround(s));
     };
     return {scale(c.r), scale(c.g), scale(c.b), c.a};
+}
+
+// Frames that fill the given seconds at an 8.8 fixed frame rate, never fewer than 2.
+int PlayingFrames(uint16_t rateFixed, unsigned seconds) {
+    return std::max(2, int(std::lround(seconds * (rateFixed / 256.0))));
 }
 
 int32_t Tw(double pixels) {
@@ -446,8 +452,18 @@ std::vector<uint8_t> BuildWithDetail(const DemoMoviePlan& plan, int blades) {
                           SwfMovieWriter::PlaceBody(s.first, s.second, SwfMatrix{}, nullptr));
             }
         }
+        const bool stillFrame = plan.stillEnd && f + 1 == plan.frameCount && f > 0;
         for (const auto& [d, a] : placed) {
             SwfColorTransform tint = Tint(t, a.tintPhase, a.tintStrength);
+            if (stillFrame && a.characterId == pinwheel) {
+                movie.Tag(SwfMovieWriter::kTagRemoveObject2,
+                          {static_cast<uint8_t>(d), static_cast<uint8_t>(d >> 8)});
+                movie.Tag(SwfMovieWriter::kTagPlaceObject2,
+                          SwfMovieWriter::PlaceBody(d, blades12, ActorMatrix(a, t), &tint));
+                movie.Tag(SwfMovieWriter::kTagPlaceObject2,
+                          SwfMovieWriter::PlaceBody(d + 1, pin, ActorMatrix(a, t), nullptr));
+                continue;
+            }
             movie.Tag(SwfMovieWriter::kTagPlaceObject2,
                       SwfMovieWriter::PlaceBody(d, f == 0 ? a.characterId : 0, ActorMatrix(a, t),
                                                 a.tintStrength > 0 ? &tint : nullptr));
@@ -496,6 +512,33 @@ DemoMoviePlan DemoMovie::PlanFor(const std::string& fileId) {
         }
     }
     return plan;
+}
+
+DemoMoviePlan DemoMovie::PlanFor(const std::string& fileId, DemoKind kind) {
+    DemoMoviePlan plan = PlanFor(fileId);
+    const uint32_t h = plan.seed;
+    switch (kind) {
+        case DemoKind::Song:
+        case DemoKind::Story:
+        case DemoKind::Knowledge:
+            // Short enough to listen through several in a row: 3 to 12 seconds.
+            plan.frameCount = uint16_t(PlayingFrames(plan.frameRateFixed, 3 + Mix(h, 9) % 10));
+            plan.stillEnd = true;
+            if (!plan.actionScript3)
+                plan.lastFrameAction =
+                    Mix(h, 10) % 2 ? DemoFrameAction::StopAtEnd : DemoFrameAction::None;
+            break;
+        case DemoKind::Game:
+            if (!plan.actionScript3) plan.lastFrameAction = DemoFrameAction::LoopToStart;
+            break;
+        case DemoKind::Unknown:
+            break;
+    }
+    return plan;
+}
+
+double DemoMovie::PlayingSeconds(const DemoMoviePlan& plan) {
+    return plan.frameCount / (plan.frameRateFixed / 256.0);
 }
 
 std::vector<uint8_t> DemoMovie::Build(const DemoMoviePlan& plan) {

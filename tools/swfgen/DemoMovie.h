@@ -13,6 +13,15 @@ enum class DemoFrameAction {
     LoopToStart,  // gotoAndPlay(1) on the last frame
 };
 
+// The catalog type a title belongs to (the seed's class typeid); it decides how its movie ends.
+enum class DemoKind {
+    Unknown = 0,
+    Song = 1,       // linear: plays once through, then stops on or wraps from its last frame
+    Story = 2,      // linear, as songs
+    Knowledge = 3,  // linear, as songs
+    Game = 4,       // loops on purpose: gotoAndPlay(1) on its last frame
+};
+
 // What a title's movie looks like from outside; everything follows from the file id.
 struct DemoMoviePlan {
     uint32_t seed = 0;
@@ -24,6 +33,9 @@ struct DemoMoviePlan {
     bool compressed = false;     // CWS (zlib)
     bool actionScript3 = false;  // FileAttributes says ActionScript 3; no frame actions then
     DemoFrameAction lastFrameAction = DemoFrameAction::None;
+    // The last frame is a still picture: the spinning clip gives way to its blades at rest, so
+    // that a movie stopped there shows nothing moving.
+    bool stillEnd = false;
 };
 
 // A colourful shape animation for one demo title: a sky, a sun, clouds, a meadow and a few
@@ -35,6 +47,12 @@ public:
     static constexpr size_t kMinimumSize = 8 * 1024 + 512;
 
     static DemoMoviePlan PlanFor(const std::string& fileId);
+    // The same title made to fit its kind: songs, stories and knowledge clips are short and
+    // linear (no loop, no stop() before the last frame; stop() on the last frame or none, when
+    // the player wraps), games loop on purpose. Unknown gives PlanFor(fileId).
+    static DemoMoviePlan PlanFor(const std::string& fileId, DemoKind kind);
+    // Seconds a linear title takes from its first frame to its last (frames / frame rate).
+    static double PlayingSeconds(const DemoMoviePlan& plan);
     // Empty only if compression fails.
     static std::vector<uint8_t> Build(const DemoMoviePlan& plan);
 };

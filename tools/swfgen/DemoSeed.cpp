@@ -1,7 +1,9 @@
 #include "tools/swfgen/DemoSeed.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -48,6 +50,7 @@ DemoSeedResult DemoSeed::Parse(const std::string& text) {
     DemoSeedResult result;
     result.ok = true;
     std::set<std::string> names;
+    std::map<std::string, int> classTypes;
     std::istringstream in(text);
     std::string line;
     int number = 0;
@@ -57,6 +60,10 @@ DemoSeedResult DemoSeed::Parse(const std::string& text) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '#') continue;
         std::vector<std::string> fields = SplitTabs(line);
+        if (fields[0] == "class" && fields.size() >= 3) {
+            classTypes[fields[1]] = std::atoi(fields[2].c_str());
+            continue;
+        }
         if (fields[0] != "title") continue;
         const std::string where = "line " + std::to_string(number) + ": ";
         if (fields.size() < 4 || fields.size() > 5) {
@@ -79,6 +86,11 @@ DemoSeedResult DemoSeed::Parse(const std::string& text) {
             continue;
         }
         result.titles.push_back(title);
+    }
+    // Class lines may come after their titles.
+    for (DemoTitle& title : result.titles) {
+        auto it = classTypes.find(title.classId);
+        if (it != classTypes.end()) title.typeId = it->second;
     }
     return result;
 }

@@ -10,6 +10,7 @@ struct DemoTitle {
     std::string classId;
     std::string name;
     int line = 0;
+    int typeId = 0;  // its class's typeid (1 songs .. 4 games); 0 when no class line names it
 };
 
 struct DemoSeedResult {
@@ -20,7 +21,8 @@ struct DemoSeedResult {
 };
 
 // The title lines of the demo catalog seed: tab-separated UTF-8,
-// "title<TAB>fileid<TAB>classid<TAB>name[<TAB>clicks]"; other kinds of line and '#' comments
+// "title<TAB>fileid<TAB>classid<TAB>name[<TAB>clicks]", with the type of each title's class
+// from the "class<TAB>classid<TAB>typeid<TAB>name" lines; other kinds of line and '#' comments
 // are not ours and are passed over.
 class DemoSeed {
 public:

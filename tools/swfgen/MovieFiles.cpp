@@ -11,6 +11,14 @@ namespace zorbel::swfgen {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+DemoKind KindOf(const DemoTitle& title) {
+    return title.typeId >= 1 && title.typeId <= 4 ? DemoKind(title.typeId) : DemoKind::Unknown;
+}
+
+}  // namespace
+
 bool MovieFiles::WriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
                            std::string* error) {
     const fs::path target = fs::u8path(path);
@@ -42,10 +50,11 @@ bool MovieFiles::WriteFile(const std::string& path, const std::vector<uint8_t>& 
 }
 
 MovieFilesResult MovieFiles::WriteTitles(const std::vector<DemoTitle>& titles,
-                                         const std::string& folder) {
+                                         const std::string& folder, bool byKind) {
     MovieFilesResult result;
     for (const DemoTitle& title : titles) {
-        std::vector<uint8_t> movie = DemoMovie::Build(DemoMovie::PlanFor(title.fileId));
+        std::vector<uint8_t> movie = DemoMovie::Build(
+            DemoMovie::PlanFor(title.fileId, byKind ? KindOf(title) : DemoKind::Unknown));
         if (movie.empty()) {
             result.message = "cannot build the movie of \"" + title.name + "\"";
             return result;

@@ -19,9 +19,10 @@ struct MovieFilesResult {
 // so that a server reading the folder never sees half a movie.
 class MovieFiles {
 public:
-    // One "<name>.swf" per title in `folder` (created if missing).
+    // One "<name>.swf" per title in `folder` (created if missing); byKind shapes each after
+    // its class's type (DemoMovie::PlanFor with a kind).
     static MovieFilesResult WriteTitles(const std::vector<DemoTitle>& titles,
-                                        const std::string& folder);
+                                        const std::string& folder, bool byKind = false);
     static MovieFilesResult WriteUnavailable(const std::string& path);
     static bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes,
                           std::string* error);

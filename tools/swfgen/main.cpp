@@ -1,5 +1,7 @@
 // zorbel-swfgen: writes the demo titles' movies and the "title not available" movie.
 //   zorbel-swfgen --seed FILE --out DIR     one <title name>.swf per title line of the seed
+//     [--kinds]                             each shaped after its class's type (songs, stories
+//                                           and clips linear and short, games looping)
 //   zorbel-swfgen --unavailable FILE        the stand-in movie (data/Velaone.dll)
 #include <cstdio>
 #include <cstring>
@@ -11,7 +13,8 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: zorbel-swfgen [--seed FILE --out DIR] [--unavailable FILE]\n");
+    std::fprintf(stderr,
+                 "usage: zorbel-swfgen [--seed FILE --out DIR [--kinds]] [--unavailable FILE]\n");
     return 2;
 }
 
@@ -19,8 +22,13 @@ int Usage() {
 
 int main(int argc, char** argv) {
     std::string seed, out, unavailable;
+    bool kinds = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        if (arg == "--kinds") {
+            kinds = true;
+            continue;
+        }
         if (i + 1 >= argc) return Usage();
         if (arg == "--seed")
             seed = argv[++i];
@@ -31,7 +39,9 @@ int main(int argc, char** argv) {
         else
             return Usage();
     }
-    if (seed.empty() != out.empty() || (seed.empty() && unavailable.empty())) return Usage();
+    if (seed.empty() != out.empty() || (seed.empty() && unavailable.empty()) ||
+        (kinds && seed.empty()))
+        return Usage();
 
     using namespace zorbel::swfgen;
     int status = 0;
@@ -44,7 +54,7 @@ int main(int argc, char** argv) {
         for (const std::string& w : parsed.warnings) {
             std::fprintf(stderr, "zorbel-swfgen: %s: skipped %s\n", seed.c_str(), w.c_str());
         }
-        MovieFilesResult written = MovieFiles::WriteTitles(parsed.titles, out);
+        MovieFilesResult written = MovieFiles::WriteTitles(parsed.titles, out, kinds);
         if (!written.ok) {
             std::fprintf(stderr, "zorbel-swfgen: %s\n", written.message.c_str());
             status = 1;

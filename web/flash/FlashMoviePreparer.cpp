@@ -48,6 +48,14 @@ PreparedMovie FlashMoviePreparer::Prepare(const std::vector<uint8_t>& file) {
     prepared.header = movie.header;
     if (!movie.ok()) return prepared;
     prepared.bytes = std::move(movie.bytes);
+    int shown = 0;
+    SwfTagsResult walk = SwfHeader::ForEachTag(prepared.bytes.data(), prepared.bytes.size(),
+                                               [&shown](const SwfTag& t) {
+                                                   shown += t.code == SwfHeader::kTagShowFrame;
+                                                   return true;
+                                               });
+    prepared.frameCountTrusted =
+        walk.ok() && prepared.header.frameCount > 1 && shown == prepared.header.frameCount;
 
     SwfAs3Result as3 = SwfHeader::IsActionScript3(prepared.bytes);
     prepared.actionScript3 = as3.ok() && as3.actionScript3;

@@ -22,6 +22,9 @@ struct PreparedMovie {
     std::vector<uint8_t> bytes;  // uncompressed movie to hand to the player
     bool actionScript3 = false;
     FrameControlMode mode = FrameControlMode::None;
+    // The root timeline holds as many frames as the header says, and more than one (a one-frame
+    // root usually plays everything in a clip, so its count says nothing about the end).
+    bool frameCountTrusted = false;
     bool ok() const { return status == SwfStatus::Ok; }
 };
 

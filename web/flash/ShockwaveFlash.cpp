@@ -1,6 +1,9 @@
 #include "web/flash/ShockwaveFlash.h"
 
 #include <webkit2/webkit2.h>
+
+#include <algorithm>
+#include <chrono>
 #include <wx/sizer.h>
 #include <wx/webview.h>
 
@@ -10,11 +13,26 @@
 #include "web/flash/FlashUriScheme.h"
 
 namespace zorbel {
+
+// The picture sample's answer; the control may be gone by then.
+struct FlashSnapshot {
+    static void Done(GObject* source, GAsyncResult* result, gpointer data);
+};
+
 namespace {
 constexpr const char* kMessageHandler = "zorbelFlash";
 constexpr const char* kHostPage = "host.html";
 
 int g_nScriptsInFlight = 0;
+// How often the end rules that need time are looked at: well inside the second an end may take.
+constexpr int kEndTickMs = 200;
+
+int64_t NowMs() {
+    // A steady clock: a wall clock set back or forward would stretch or skip what is timed.
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 // Commands go to the native view rather than through wxWebView::RunScriptAsync: wx hands each
 // answer to the wxWebView that sent it, with no way to withdraw the request, so an answer arriving
@@ -76,6 +94,8 @@ CShockwaveFlash::CShockwaveFlash(wxWindow* parent, wxWindowID id, const wxPoint&
 }
 
 CShockwaveFlash::~CShockwaveFlash() {
+    m_endTimer.Stop();
+    if (m_self) *m_self = nullptr;
     if (m_pCancel) {
         g_cancellable_cancel(m_pCancel);
         g_object_unref(m_pCancel);
@@ -93,6 +113,9 @@ bool CShockwaveFlash::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos
                              const wxSize& size) {
     if (!wxPanel::Create(parent, id, pos, size, wxBORDER_NONE | wxTAB_TRAVERSAL)) return false;
     SetBackgroundColour(*wxBLACK);
+    m_self = std::make_shared<CShockwaveFlash*>(this);
+    m_endTimer.SetOwner(this);
+    Bind(wxEVT_TIMER, &CShockwaveFlash::OnEndTimer, this, m_endTimer.GetId());
     CreateView();
     return true;
 }
@@ -140,6 +163,8 @@ void CShockwaveFlash::LoadMovie(int /*layer*/, const std::string& url) {
     m_nTotalFrames = kNoFrames;
     m_nCurrentFrame = 0;
     m_bPlaying = true;
+    m_endWatch.Reset();
+    m_endTimer.Stop();
 
     PreparedMovie movie = FlashMoviePreparer::PrepareFile(url);
     m_mode = movie.mode;
@@ -147,9 +172,12 @@ void CShockwaveFlash::LoadMovie(int /*layer*/, const std::string& url) {
         // Nothing to show: the previous movie goes, the player stays for the next one.
         m_mode = FrameControlMode::None;
         RunScript("zorbelHost.unload(" + std::to_string(m_nLoadId) + ");");
+        m_bCountTrusted = false;
         return;
     }
     m_nPendingFrames = movie.header.frameCount;
+    // Exact frames come from the movie itself; estimated ones lean on the header.
+    m_bCountTrusted = movie.mode == FrameControlMode::Callbacks || movie.frameCountTrusted;
     m_strMovieUri = FlashUriScheme::Instance().AddMovie(std::move(movie.bytes));
     m_bLoadPending = true;
     if (m_bPlayerReady) SendLoad();
@@ -200,6 +228,7 @@ bool CShockwaveFlash::WallsReady() const {
 void CShockwaveFlash::SendLoad() {
     if (!m_bLoadPending || !m_bPlayerReady || !WallsReady()) return;
     m_bLoadPending = false;
+    if (m_nVolume != 100) SetVolume(m_nVolume);
     const char* mode = m_mode == FrameControlMode::Callbacks ? "callbacks" : "menu";
     RunScript("zorbelHost.load(" + std::to_string(m_nLoadId) + ", '" + m_strMovieUri + "', '" +
               mode + "', " + std::to_string(m_nPendingFrames) + ", " +
@@ -208,11 +237,13 @@ void CShockwaveFlash::SendLoad() {
 
 void CShockwaveFlash::Play() {
     m_bPlaying = true;
+    m_endWatch.OnPlaying(true, NowMs());
     if (m_bPlayerReady) RunScript("zorbelHost.play();");
 }
 
 void CShockwaveFlash::Stop() {
     m_bPlaying = false;
+    m_endWatch.OnPlaying(false, NowMs());
     if (m_bPlayerReady) RunScript("zorbelHost.stop();");
 }
 
@@ -226,6 +257,7 @@ void CShockwaveFlash::FrameNum(int frame) {
     if (frame >= m_nTotalFrames) frame = m_nTotalFrames - 1;
     // Reported at once, so that a status line polled right after the seek agrees with it.
     m_nCurrentFrame = frame;
+    m_endWatch.OnSeek(frame, NowMs());
     RunScript("zorbelHost.gotoFrame(" + std::to_string(frame) + ");");
 }
 
@@ -253,8 +285,20 @@ void CShockwaveFlash::HandleMessage(const std::string& json) {
     if (m.type == "loaded") {
         m_bMovieLoaded = true;
         m_nTotalFrames = m_nPendingFrames;
+        MovieEndFacts facts;
+        facts.totalFrames = m_nTotalFrames;
+        facts.frameRate = m.frameRate > 0 ? m.frameRate : 12;
+        facts.exactFrames = m_mode == FrameControlMode::Callbacks;
+        facts.trustworthyCount = m_bCountTrusted;
+        facts.endless = m_bEndless;
+        m_endWatch.Start(facts, NowMs());
+        m_endWatch.OnPlaying(m_bPlaying, NowMs());
+        if (m_endWatch.IsWatching()) m_endTimer.Start(kEndTickMs);
     } else if (m.type == "frame") {
-        if (m_bMovieLoaded && m.frame >= 0) m_nCurrentFrame = m.frame;
+        if (m_bMovieLoaded && m.frame >= 0) {
+            m_nCurrentFrame = m.frame;
+            NoteEnd(m_endWatch.OnFrame(m.frame, NowMs()));
+        }
     } else if (m.type == "shown") {
         if (!m_bFirstFrameShown) {
             m_bFirstFrameShown = true;
@@ -263,7 +307,73 @@ void CShockwaveFlash::HandleMessage(const std::string& json) {
     } else if (m.type == "error") {
         m_bMovieLoaded = false;
         m_nTotalFrames = kNoFrames;
+        m_endWatch.Reset();
+        m_endTimer.Stop();
     }
+}
+
+void CShockwaveFlash::SetVolume(int percent) {
+    m_nVolume = std::clamp(percent, 0, 100);
+    // The page keeps it for every later movie; before the page is up, the first load sends it.
+    RunScript("zorbelHost.setVolume(" + std::to_string(m_nVolume / 100.0) + ");");
+}
+
+void CShockwaveFlash::OnEndTimer(wxTimerEvent& /*event*/) {
+    if (!m_endWatch.IsWatching()) {
+        m_endTimer.Stop();
+        return;
+    }
+    const int64_t now = NowMs();
+    NoteEnd(m_endWatch.Tick(now));
+    if (!m_bSampling && m_endWatch.WantsPicture(now)) SamplePicture();
+}
+
+void CShockwaveFlash::NoteEnd(MovieEnd end) {
+    if (end == MovieEnd::None) return;
+    // The handler may load the next movie; it runs outside the report that found the end.
+    CallAfter([this, end] {
+        if (m_onEnd) m_onEnd(end);
+    });
+}
+
+void CShockwaveFlash::SamplePicture() {
+    auto* native = m_pView ? static_cast<GObject*>(m_pView->GetNativeBackend()) : nullptr;
+    if (!native || !WEBKIT_IS_WEB_VIEW(native)) return;
+    m_bSampling = true;
+    webkit_web_view_get_snapshot(WEBKIT_WEB_VIEW(native), WEBKIT_SNAPSHOT_REGION_VISIBLE,
+                                 WEBKIT_SNAPSHOT_OPTIONS_NONE, m_pCancel, &FlashSnapshot::Done,
+                                 new std::shared_ptr<CShockwaveFlash*>(m_self));
+}
+
+void FlashSnapshot::Done(GObject* source, GAsyncResult* result, gpointer data) {
+    std::unique_ptr<std::shared_ptr<CShockwaveFlash*>> self(
+        static_cast<std::shared_ptr<CShockwaveFlash*>*>(data));
+    GError* error = nullptr;
+    cairo_surface_t* surface =
+        webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), result, &error);
+    if (error) g_error_free(error);
+    CShockwaveFlash* control = **self;
+    if (!control) {
+        if (surface) cairo_surface_destroy(surface);
+        return;
+    }
+    control->m_bSampling = false;
+    if (!surface) return;
+    // A fingerprint of every fourth pixel of every fourth row is plenty to see a change.
+    uint64_t hash = 1469598103934665603ull;
+    cairo_surface_flush(surface);
+    if (cairo_image_surface_get_format(surface) != CAIRO_FORMAT_INVALID) {
+        const unsigned char* pixels = cairo_image_surface_get_data(surface);
+        const int width = cairo_image_surface_get_width(surface);
+        const int height = cairo_image_surface_get_height(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        for (int y = 0; pixels && y < height; y += 4) {
+            const auto* row = reinterpret_cast<const uint32_t*>(pixels + size_t(y) * stride);
+            for (int x = 0; x < width; x += 4) hash = (hash ^ row[x]) * 1099511628211ull;
+        }
+    }
+    cairo_surface_destroy(surface);
+    control->NoteEnd(control->m_endWatch.OnPicture(hash, NowMs()));
 }
 
 }  // namespace zorbel

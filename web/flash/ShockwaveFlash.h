@@ -1,11 +1,14 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <wx/panel.h>
+#include <wx/timer.h>
 
 #include "web/flash/FlashMoviePreparer.h"
+#include "web/flash/MovieEndWatch.h"
 
 class wxWebView;
 class wxWebViewEvent;
@@ -85,6 +88,19 @@ public:
         m_onFirstFrame = std::move(handler);
     }
 
+    // The end of the movie (see MovieEndWatch): the root timeline stopped on its last frame or
+    // wrapped to the first, or, for a header whose frame count is not to be trusted, the
+    // picture held still past that count. Called once per end, within a second of it.
+    void SetEndHandler(std::function<void(MovieEnd)> handler) { m_onEnd = std::move(handler); }
+    // Movies loaded from now on loop on purpose (games): they never end.
+    void SetEndless(bool endless) { m_bEndless = endless; }
+    // How the current movie ended, None while it has not (or cannot).
+    MovieEnd LastEnd() const { return m_endWatch.LastEnd(); }
+    bool IsFrameCountTrusted() const { return m_bCountTrusted; }
+    // Loudness of the player's sound, 0 (silent) to 100; kept for every later movie.
+    void SetVolume(int percent);
+    int Volume() const { return m_nVolume; }
+
 private:
     void CreateView();
     void OnScriptMessage(wxWebViewEvent& event);
@@ -92,6 +108,10 @@ private:
     void SendLoad();
     void RunScript(const std::string& script);
     bool WallsReady() const;
+    void OnEndTimer(wxTimerEvent& event);
+    void NoteEnd(MovieEnd end);
+    void SamplePicture();
+    friend struct FlashSnapshot;
 
 public:
     // The end of a rule compilation this control asked for; filter is null when it failed.
@@ -117,6 +137,16 @@ private:
     std::string m_strWallsUp;         // the rules it wears
     std::string m_strWallsCompiling;  // the rules being made ready
     std::function<void()> m_onFirstFrame;
+
+    bool m_bEndless = false;
+    bool m_bCountTrusted = false;
+    bool m_bSampling = false;  // a picture sample is on its way
+    int m_nVolume = 100;
+    MovieEndWatch m_endWatch;
+    wxTimer m_endTimer;
+    std::function<void(MovieEnd)> m_onEnd;
+    // Lets a snapshot that comes back after the control is gone find nothing.
+    std::shared_ptr<CShockwaveFlash*> m_self;
 };
 
 }  // namespace zorbel

@@ -81,6 +81,7 @@
     since: 0,
     lastFrame: -1,
     rootStopped: false,
+    volume: 1,             // 0..1, kept across movies (the player forgets it with each load)
   };
 
   function hideParts(player) {
@@ -222,10 +223,19 @@
       S.loaded = true;
       S.frameRate = m.frameRate > 0 ? m.frameRate : 12;
       S.since = performance.now();
+      applyVolume();
       post({ t: "loaded", id: S.id, numFrames: m.numFrames, frameRate: m.frameRate,
              swfVersion: m.swfVersion, as3: !!m.isActionScript3 });
     });
     return player;
+  }
+
+  function applyVolume() {
+    try {
+      if (S.player) S.player.volume = S.volume;
+    } catch (e) {
+      // A player between movies takes it with the next one.
+    }
   }
 
   function applyStop() {
@@ -317,6 +327,12 @@
       report();
     },
     currentFrame: currentFrame,
+    // The sound's loudness, 0 (silent) to 1.
+    setVolume: function (v) {
+      S.volume = Math.max(0, Math.min(1, Number(v) || 0));
+      applyVolume();
+    },
+    volume: function () { return S.player ? Number(S.player.volume) : -1; },
     // One timeline item of the player's menu ("play", "rewind", "forward", "back").
     menu: function (which) { return kMenuCaptions[which] ? menuCommand(which) : false; },
     state: function () {

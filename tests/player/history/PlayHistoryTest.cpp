@@ -257,11 +257,6 @@ TEST_F(PlayHistoryTest, NamesWithQuotesAndWildcardsMatchOnlyThemselves) {
     EXPECT_EQ(TitleClicks(21), 2);
     EXPECT_EQ(CPlayHistory().AddFavorite("Tom's 猫").outcome, Outcome::Added);
 
-    // The kind parent mode counts a quick-list title by.
-    EXPECT_EQ(CPlayHistory().TypeOf("Tom's 猫"), 1);
-    EXPECT_EQ(CPlayHistory().TypeOf("拼图"), 4);
-    EXPECT_EQ(CPlayHistory().TypeOf("猫%"), 0);
-
     EXPECT_EQ(CPlayHistory().RecordPlay("猫_1"), WriteOutcome::kWritten);
     EXPECT_EQ(CPlayHistory().RecordPlay("100%"), WriteOutcome::kWritten);
     EXPECT_EQ(TitleClicks(22), 1);

@@ -24,6 +24,7 @@ namespace fs = std::filesystem;
 using zorbel::SwfHeader;
 using zorbel::SwfTag;
 using zorbel::swfgen::DemoFrameAction;
+using zorbel::swfgen::DemoKind;
 using zorbel::swfgen::DemoMovie;
 using zorbel::swfgen::DemoMoviePlan;
 using zorbel::swfgen::DemoSeed;
@@ -288,6 +289,11 @@ Walk CheckTimeline(const Bytes& movie, size_t start, size_t end, std::set<uint16
                 occupied.insert(p.depth);
                 break;
             }
+            case 28: {
+                const uint16_t depth = uint16_t(body[0] | body[1] << 8);
+                if (tag.length != 2 || !occupied.erase(depth)) w.error = "removing at empty depth";
+                break;
+            }
             case 39: {
                 uint16_t sprite = uint16_t(body[0] | body[1] << 8);
                 uint16_t spriteFrames = uint16_t(body[2] | body[3] << 8);
@@ -524,6 +530,59 @@ TEST(DemoMovieBuild, FrameActionsSitOnTheLastFrame) {
     EXPECT_TRUE(sawAs3);
 }
 
+// Listening titles play once through and end at a known moment; games loop on purpose.
+TEST(DemoMovieBuild, KindsEndAsTheirListenersExpect) {
+    int stops = 0, wraps = 0, as3 = 0;
+    for (int i = 0; i < 300; ++i) {
+        const std::string id = std::to_string(i);
+        SCOPED_TRACE("file id " + id);
+        const DemoMoviePlan base = DemoMovie::PlanFor(id);
+        EXPECT_EQ(DemoMovie::PlanFor(id, DemoKind::Unknown).frameCount, base.frameCount);
+        for (DemoKind kind : {DemoKind::Song, DemoKind::Story, DemoKind::Knowledge}) {
+            DemoMoviePlan plan = DemoMovie::PlanFor(id, kind);
+            EXPECT_NE(plan.lastFrameAction, DemoFrameAction::LoopToStart);
+            EXPECT_GE(DemoMovie::PlayingSeconds(plan), 2.5);
+            EXPECT_LE(DemoMovie::PlayingSeconds(plan), 12.5);
+            EXPECT_EQ(plan.version, base.version);
+            EXPECT_EQ(plan.actionScript3, base.actionScript3);
+            if (kind != DemoKind::Song) continue;
+            stops += plan.lastFrameAction == DemoFrameAction::StopAtEnd;
+            wraps += !plan.actionScript3 && plan.lastFrameAction == DemoFrameAction::None;
+            as3 += plan.actionScript3;
+        }
+        DemoMoviePlan game = DemoMovie::PlanFor(id, DemoKind::Game);
+        EXPECT_EQ(game.lastFrameAction,
+                  game.actionScript3 ? DemoFrameAction::None : DemoFrameAction::LoopToStart);
+    }
+    EXPECT_GT(stops, 50);
+    EXPECT_GT(wraps, 50);
+    EXPECT_GT(as3, 10);
+
+    // The only frame action of a song is a stop() on its very last frame.
+    for (const char* id : {"1", "2", "3", "4", "5", "6", "7", "8"}) {
+        DemoMoviePlan plan = DemoMovie::PlanFor(id, DemoKind::Song);
+        Bytes movie = DemoMovie::Build(plan);
+        ASSERT_GE(movie.size(), DemoMovie::kMinimumSize) << id;
+        Walk w = CheckMovie(movie);
+        ASSERT_EQ(w.error, "") << id;
+        EXPECT_EQ(w.frames, plan.frameCount) << id;
+        // Where it stops, nothing moves: the spinning clip has left the last frame.
+        std::vector<size_t> removes, shows;
+        for (size_t i = 0; i < w.tags.size(); ++i) {
+            if (w.tags[i].code == 28) removes.push_back(i);
+            if (w.tags[i].code == 1) shows.push_back(i);
+        }
+        ASSERT_EQ(removes.size(), 1u) << id;
+        EXPECT_GT(removes[0], shows[shows.size() - 2]) << id;
+        if (plan.lastFrameAction == DemoFrameAction::StopAtEnd) {
+            ASSERT_EQ(w.doActions, 1) << id;
+            EXPECT_EQ(w.actionFrames[0], plan.frameCount - 1) << id;
+        } else {
+            EXPECT_EQ(w.doActions, 0) << id;
+        }
+    }
+}
+
 TEST(UnavailableMovieBuild, IsASmallSoundShapesOnlyMovie) {
     Bytes movie = UnavailableMovie::Build();
     EXPECT_EQ(movie, UnavailableMovie::Build());
@@ -565,6 +624,9 @@ TEST(DemoSeedParse, ReadsTitleLinesAndSkipsTheRest) {
     EXPECT_EQ(r.titles[0].fileId, "1");
     EXPECT_EQ(r.titles[0].classId, "1");
     EXPECT_EQ(r.titles[0].line, 3);
+    EXPECT_EQ(r.titles[0].typeId, 1);  // from the class line
+    EXPECT_EQ(DemoSeed::Parse("title\t1\t9\tx\nclass\t9\t4\tgames\n").titles[0].typeId, 4);
+    EXPECT_EQ(DemoSeed::Parse("title\t1\t9\tx\n").titles[0].typeId, 0);
     EXPECT_EQ(r.titles[1].name, "two words");
     EXPECT_EQ(r.titles[2].name, "a.b.swf name");
     ASSERT_EQ(r.warnings.size(), 7u);
@@ -663,6 +725,21 @@ TEST(SwfGenProgram, EveryDemoCatalogTitleGetsAMovie) {
         ASSERT_TRUE(fs::exists(file)) << t.name;
         EXPECT_GE(fs::file_size(file), DemoMovie::kMinimumSize) << t.name;
     }
+}
+
+// With --kinds a title takes the shape of its class's type.
+TEST(SwfGenProgram, KindsShapeEachTitleAfterItsClass) {
+    TempDir dir;
+    fs::path seed = dir.path() / "seed.tsv";
+    std::ofstream(seed)
+        << "title\t5\t1\t数鸭子\ntitle\t6\t4\t拼图\nclass\t1\t1\tx\nclass\t4\t4\ty\n";
+    fs::path out = dir.path() / "content";
+    EXPECT_EQ(RunSwfGen("--kinds --seed '" + seed.string() + "' --out '" + out.string() + "'"), 0);
+    EXPECT_EQ(ReadAll(out / fs::u8path("数鸭子.swf")),
+              DemoMovie::Build(DemoMovie::PlanFor("5", DemoKind::Song)));
+    EXPECT_EQ(ReadAll(out / fs::u8path("拼图.swf")),
+              DemoMovie::Build(DemoMovie::PlanFor("6", DemoKind::Game)));
+    EXPECT_EQ(RunSwfGen("--kinds --unavailable '" + (dir.path() / "x").string() + "'"), 2);
 }
 
 }  // namespace

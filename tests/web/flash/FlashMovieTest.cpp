@@ -13,6 +13,7 @@
 #include "web/flash/FlashMoviePreparer.h"
 #include "web/flash/FlashSchemePaths.h"
 #include "web/flash/FrameControlAction.h"
+#include "web/flash/MovieEndWatch.h"
 
 namespace zorbel {
 namespace {
@@ -234,6 +235,122 @@ TEST(FlashMoviePreparerTest, PrepareChoosesTheFrameControl) {
     PreparedMovie old = FlashMoviePreparer::Prepare(MakeTestMovie(recipe));
     ASSERT_TRUE(old.ok());
     EXPECT_EQ(old.mode, FrameControlMode::TimelineMenu);
+
+    // The header's frame count is trusted only when the timeline holds that many frames.
+    EXPECT_TRUE(as2.frameCountTrusted);
+    EXPECT_TRUE(old.frameCountTrusted);
+    std::vector<uint8_t> lying = MakeTestMovie(recipe);
+    SwfHeaderResult h = SwfHeader::Read(lying);
+    ASSERT_TRUE(h.ok());
+    lying[h.header.firstTagOffset - 2] = 40;  // the header says 40 frames, the movie holds 7
+    EXPECT_FALSE(FlashMoviePreparer::Prepare(lying).frameCountTrusted);
+    recipe.frames = 1;
+    EXPECT_FALSE(FlashMoviePreparer::Prepare(MakeTestMovie(recipe)).frameCountTrusted);
+}
+
+// Frame reports as the page sends them: one every 40 ms, of the frame the clock says.
+struct EndFeed {
+    MovieEndWatch watch;
+    int64_t now = 0;
+    MovieEnd seen = MovieEnd::None;
+    int64_t seenAt = -1;
+
+    explicit EndFeed(MovieEndFacts facts) { watch.Start(facts, now); }
+    void Note(MovieEnd end) {
+        if (end != MovieEnd::None && seen == MovieEnd::None) {
+            seen = end;
+            seenAt = now;
+        }
+    }
+    // Advances the clock by ms, reporting frameAt(t) every 40 ms and ticking every 200 ms.
+    template <typename FrameAt>
+    void Run(int64_t ms, FrameAt frameAt, uint64_t picture = 0) {
+        for (int64_t end = now + ms; now < end;) {
+            now += 40;
+            Note(watch.OnFrame(frameAt(now), now));
+            if (now % 200 == 0) Note(watch.Tick(now));
+            if (watch.WantsPicture(now)) Note(watch.OnPicture(picture, now));
+        }
+    }
+};
+
+TEST(MovieEndWatchTest, FindsEachKindOfEndPromptlyAndOnlyOnce) {
+    const double fps = 24;
+    auto playing = [fps](int64_t t) { return static_cast<int>(t * fps / 1000); };
+    // 48 frames at 24 fps: the last frame is on screen from 1958 ms.
+    MovieEndFacts facts{48, fps, true, true, false};
+    {
+        SCOPED_TRACE("stop() on the last frame");
+        EndFeed f(facts);
+        f.Run(6000, [&](int64_t t) { return std::min(playing(t), 47); });
+        EXPECT_EQ(f.seen, MovieEnd::StoppedAtLast);
+        EXPECT_GE(f.seenAt, 1958 + f.watch.StillFrameMs());
+        EXPECT_LE(f.seenAt, 1958 + 1000);
+    }
+    {
+        SCOPED_TRACE("the player wraps to the first frame, again and again");
+        EndFeed f(facts);
+        int ends = 0;
+        for (int64_t t = 40; t <= 7000; t += 40)
+            ends += f.watch.OnFrame(playing(t) % 48, t) != MovieEnd::None;
+        EXPECT_EQ(ends, 3);  // at 2, 4 and 6 s: each round is an end of its own
+        EXPECT_EQ(f.watch.LastEnd(), MovieEnd::Wrapped);
+    }
+    {
+        SCOPED_TRACE("30 fps: reports skip the last frame and the first");
+        MovieEndFacts fast{60, 30, false, true, false};
+        EndFeed f(fast);
+        f.Run(2100, [](int64_t t) { return static_cast<int>(t * 30 / 1000) % 60; });
+        EXPECT_EQ(f.seen, MovieEnd::Wrapped);
+        EXPECT_LE(f.seenAt, 2000 + 100);
+    }
+    {
+        SCOPED_TRACE("a game never ends");
+        MovieEndFacts game = facts;
+        game.endless = true;
+        EndFeed f(game);
+        f.Run(8000, [&](int64_t t) { return playing(t) % 48; });
+        f.Run(3000, [](int64_t) { return 47; });
+        EXPECT_EQ(f.seen, MovieEnd::None);
+    }
+    {
+        SCOPED_TRACE("paused on the last frame, or sought back from near the end");
+        EndFeed f(facts);
+        f.Run(1960, [&](int64_t t) { return std::min(playing(t), 47); });
+        f.watch.OnPlaying(false, f.now);
+        f.Run(3000, [](int64_t) { return 47; });
+        EXPECT_EQ(f.seen, MovieEnd::None);
+        f.watch.OnSeek(2, f.now);
+        f.watch.OnPlaying(true, f.now);
+        // A report sent before the seek arrives after it: no wrap.
+        f.Note(f.watch.OnFrame(46, f.now + 10));
+        f.Note(f.watch.OnFrame(2, f.now + 50));
+        EXPECT_EQ(f.seen, MovieEnd::None);
+        // Played again to the end, it ends again.
+        const int64_t from = f.now;
+        f.Run(4000, [&](int64_t t) { return std::min(2 + playing(t - from), 47); });
+        EXPECT_EQ(f.seen, MovieEnd::StoppedAtLast);
+    }
+    {
+        SCOPED_TRACE("a header count not to be trusted: the picture decides");
+        MovieEndFacts loose{48, fps, false, false, false};
+        EndFeed f(loose);
+        // Estimated frames wrap, but the picture still moves: no end.
+        uint64_t picture = 0;
+        for (int64_t t = 40; t <= 6000; t += 40) {
+            f.now = t;
+            f.Note(f.watch.OnFrame(playing(t) % 48, t));
+            f.Note(f.watch.Tick(t));
+            if (f.watch.WantsPicture(t)) f.Note(f.watch.OnPicture(++picture, t));
+        }
+        EXPECT_EQ(f.seen, MovieEnd::None);
+        // It holds still from 6 s: the end comes 3 s later.
+        f.Run(
+            5000, [&](int64_t t) { return playing(t) % 48; }, 7);
+        EXPECT_EQ(f.seen, MovieEnd::PictureStill);
+        EXPECT_GE(f.seenAt, 6000 + MovieEndWatch::kStillPictureMs);
+        EXPECT_LE(f.seenAt, 6000 + MovieEndWatch::kStillPictureMs + 1000);
+    }
 }
 
 TEST(FlashMoviePreparerTest, DamagedOrMissingFilesGiveNoMovie) {

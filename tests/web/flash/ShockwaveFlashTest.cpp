@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 
@@ -13,7 +15,9 @@
 #include "tests/web/flash/TestMovie.h"
 #include "web/flash/FlashMoviePreparer.h"
 #include "web/flash/FlashUriScheme.h"
+#include "player/SwfHeader.h"
 #include "tools/demo_server/DemoServer.h"
+#include "tools/swfgen/DemoMovie.h"
 #include "web/flash/ShockwaveFlash.h"
 
 namespace zorbel {
@@ -80,6 +84,13 @@ protected:
                 return PageFrame() == page && s_flash->CurrentFrame() == page;
             },
             20s);
+    }
+    static double PageVolume() {
+        wxString out;
+        if (!s_flash->WebView()->RunScript("zorbelHost.volume()", &out)) return -1;
+        double v = -1;
+        out.ToCDouble(&v);
+        return v;
     }
     static std::string PageState() {
         wxString out;
@@ -225,6 +236,92 @@ TEST_F(ShockwaveFlashTest, MoviesWithoutTheFrameActionFollowTheClockAndRewindThr
     EXPECT_EQ(s_flash->CurrentFrame(), held);
     s_flash->Rewind();
     EXPECT_TRUE(PumpUntil([] { return s_flash->CurrentFrame() == 0 && PageFrame() == 0; }, 10s));
+}
+
+// The end of a movie on the demo generator's titles: songs stop on or wrap from their last
+// frame (exact frames with the frame action, estimated without), a game loops and never ends,
+// and a header that miscounts the frames leaves it to the picture.
+TEST_F(ShockwaveFlashTest, EachKindOfTitleEndsAsItShouldAndAGameNever) {
+    using swfgen::DemoFrameAction;
+    using swfgen::DemoKind;
+    struct Case {
+        const char* what;
+        DemoKind kind;
+        bool as3;
+        DemoFrameAction action;
+        FrameControlMode mode;
+        MovieEnd end;
+        int version = 0;            // 0: as planned
+        int headerExtraFrames = 0;  // the header claims this many frames more than there are
+    };
+    const Case cases[] = {
+        {"song, stop() on its last frame", DemoKind::Song, false, DemoFrameAction::StopAtEnd,
+         FrameControlMode::Callbacks, MovieEnd::StoppedAtLast},
+        {"story the player wraps", DemoKind::Story, false, DemoFrameAction::None,
+         FrameControlMode::Callbacks, MovieEnd::Wrapped},
+        {"ActionScript 3 song, estimated", DemoKind::Song, true, DemoFrameAction::None,
+         FrameControlMode::TimelineMenu, MovieEnd::Wrapped},
+        {"game looping on purpose", DemoKind::Game, false, DemoFrameAction::LoopToStart,
+         FrameControlMode::Callbacks, MovieEnd::None},
+        {"old clip whose header miscounts", DemoKind::Knowledge, false, DemoFrameAction::StopAtEnd,
+         FrameControlMode::TimelineMenu, MovieEnd::PictureStill, 7, 24},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        swfgen::DemoMoviePlan plan;
+        for (int id = 0;; ++id) {
+            plan = swfgen::DemoMovie::PlanFor("end" + std::to_string(id), c.kind);
+            if (plan.actionScript3 == c.as3 && plan.lastFrameAction == c.action) break;
+        }
+        if (c.version) plan.version = uint8_t(c.version);
+        if (c.headerExtraFrames) plan.compressed = false;
+        std::vector<uint8_t> bytes = swfgen::DemoMovie::Build(plan);
+        if (c.headerExtraFrames) {
+            SwfHeaderResult h = SwfHeader::Read(bytes);
+            ASSERT_TRUE(h.ok());
+            const int claimed = plan.frameCount + c.headerExtraFrames;
+            bytes[h.header.firstTagOffset - 2] = uint8_t(claimed);
+            bytes[h.header.firstTagOffset - 1] = uint8_t(claimed >> 8);
+        }
+        const std::string path = (s_folder / (std::string("end-") + c.what + ".swf")).string();
+        ASSERT_TRUE(test::WriteFileBytes(path, bytes));
+        s_flash->SetEndless(c.kind == DemoKind::Game);
+        ASSERT_TRUE(LoadAndWait(path)) << PageState();
+        EXPECT_EQ(s_flash->ControlMode(), c.mode);
+        EXPECT_EQ(s_flash->IsFrameCountTrusted(), c.headerExtraFrames == 0);
+        const int total = s_flash->TotalFrames();
+        const int fps = static_cast<int>(plan.frameRateFixed >> 8);
+        s_flash->Play();
+        // From a second and a half before the end; nothing has ended on the way there.
+        s_flash->FrameNum(std::max(0, plan.frameCount - fps * 3 / 2));
+        ASSERT_TRUE(
+            PumpUntil([&] { return s_flash->CurrentFrame() >= plan.frameCount - fps; }, 20s))
+            << PageState();
+        EXPECT_EQ(s_flash->LastEnd(), MovieEnd::None);
+        if (c.end == MovieEnd::None) {
+            // Round the loop and on: it wraps, and that is no end.
+            ASSERT_TRUE(PumpUntil([&] { return s_flash->CurrentFrame() < fps; }, 20s));
+            PumpFor(1500ms);
+            EXPECT_EQ(s_flash->LastEnd(), MovieEnd::None);
+            continue;
+        }
+        ASSERT_TRUE(PumpUntil([] { return s_flash->LastEnd() != MovieEnd::None; }, 30s))
+            << PageState();
+        EXPECT_EQ(s_flash->LastEnd(), c.end) << MovieEndName(s_flash->LastEnd());
+        const int at = s_flash->CurrentFrame();
+        if (c.end == MovieEnd::StoppedAtLast) EXPECT_EQ(at, total - 1);
+        if (c.end == MovieEnd::Wrapped) EXPECT_LT(at, fps);
+    }
+    s_flash->SetEndless(false);
+
+    // The sound's loudness reaches the player and stays for the next movie.
+    s_flash->SetVolume(35);
+    EXPECT_TRUE(PumpUntil([] { return std::abs(PageVolume() - 0.35) < 0.01; }, 10s));
+    test::TestMovieRecipe recipe;
+    ASSERT_TRUE(LoadAndWait(WriteMovie("after-volume.swf", recipe)));
+    EXPECT_NEAR(PageVolume(), 0.35, 0.01);
+    s_flash->SetVolume(100);
+    EXPECT_TRUE(PumpUntil([] { return std::abs(PageVolume() - 1.0) < 0.01; }, 10s));
 }
 
 // The timeline-menu path checked against the truth: an ActionScript 2 movie that has the frame
