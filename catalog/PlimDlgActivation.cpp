@@ -111,7 +111,9 @@ bool CPlimDlg::ActivateTitle(const std::string& titleName) {
         auto failed = [titleName](const DownloadResult& result) {
             if (MainDialog != nullptr) MainDialog->ShowDownloadFailure(titleName, result);
         };
-        started = StartDownloadWorker(this, DownloadOptions(),
+        // A cut download keeps what it has for the next click; a title whose bytes are not
+        // the server's is never stored.
+        started = StartDownloadWorker(this, DownloadOptions::OfflineLibrary(),
                                       CWindowDownloadUi::ProgressDelivery::Coalesced, failed);
     }
     showAdvertisement();

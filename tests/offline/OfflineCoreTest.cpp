@@ -1,0 +1,112 @@
+#include "offline/DigestHeader.h"
+#include "offline/RangeAnswer.h"
+#include "offline/Sha256.h"
+#include "offline/TitleRecord.h"
+#include "tests/platform/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <vector>
+
+using namespace zorbel::offline;
+using Verdict = RangeAnswer::Verdict;
+
+namespace {
+
+// SHA-256 of "abc" (FIPS 180-2 example).
+const std::string kAbcHex = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+const std::string kAbcBase64 = "ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=";
+
+TEST(DigestHeaderTest, ReadsTheSha256EntryOfEachForm) {
+    EXPECT_EQ(DigestHeader::Base64FromHex(kAbcHex), kAbcBase64);
+    EXPECT_EQ(DigestHeader::FromReprDigest("sha-256=:" + kAbcBase64 + ":"), kAbcHex);
+    EXPECT_EQ(DigestHeader::FromReprDigest("sha-512=:AAAA:, SHA-256=:" + kAbcBase64 + ":"),
+              kAbcHex);
+    EXPECT_EQ(DigestHeader::FromDigest("MD5=xxxx, SHA-256=" + kAbcBase64), kAbcHex);
+    EXPECT_EQ(DigestHeader::FromSidecar(kAbcHex + "  song.swf\n"), kAbcHex);
+    EXPECT_EQ(DigestHeader::FromSidecar(
+                  "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD"),
+              kAbcHex);
+    // What is not a whole sha-256 value states nothing.
+    for (const std::string& bad : std::vector<std::string>{
+             "sha-256=" + kAbcBase64, "sha-256=:AAAA:", "md5=:" + kAbcBase64 + ":", ""})
+        EXPECT_EQ(DigestHeader::FromReprDigest(bad), "") << bad;
+    EXPECT_EQ(DigestHeader::FromDigest("SHA-256=" + kAbcBase64.substr(4)), "");
+    EXPECT_EQ(DigestHeader::FromSidecar(kAbcHex.substr(1)), "");
+    EXPECT_EQ(DigestHeader::FromSidecar(kAbcHex + "0"), "");
+    EXPECT_EQ(DigestHeader::FromSidecar("<html>404</html>"), "");
+
+    Sha256 sha;
+    sha.Update("ab", 2);
+    sha.Update("c", 1);
+    EXPECT_EQ(sha.FinishHex(), kAbcHex);
+}
+
+TEST(RangeAnswerTest, OnlyTheExactRestJoinsTheHeldBytes) {
+    struct Case {
+        long status;
+        const char* range;
+        std::int64_t contentLength;
+        Verdict verdict;
+    };
+    // 400 of 1000 bytes held.
+    const Case cases[] = {
+        {206, "bytes 400-999/1000", 600, Verdict::Append},
+        {206, "bytes 400-999/1000", -1, Verdict::Append},
+        {206, "bytes 399-999/1000", 601, Verdict::Discard},   // overlaps the held bytes
+        {206, "bytes 401-999/1000", 599, Verdict::Discard},   // leaves a hole
+        {206, "bytes 400-998/1000", 599, Verdict::Discard},   // stops short of the end
+        {206, "bytes 400-1199/1200", 800, Verdict::Discard},  // another length: another title
+        {206, "bytes 400-999/1000", 500, Verdict::Discard},
+        {206, "bytes */1000", -1, Verdict::Discard},
+        {206, "", 600, Verdict::Discard},
+        {200, "", 1000, Verdict::StartOver},
+        {416, "bytes */1000", -1, Verdict::Discard},  // not everything is held
+        {404, "", 20, Verdict::Error},
+        {500, "bytes 400-999/1000", 600, Verdict::Error},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RangeAnswer::Judge(c.status, c.range, c.contentLength, 400, 1000), c.verdict)
+            << c.status << " " << c.range;
+    EXPECT_EQ(RangeAnswer::Judge(416, "bytes */1000", -1, 1000, 1000), Verdict::HeldWhole);
+}
+
+TEST(TitleRecordTest, RoundTripsBesideItsTitle) {
+    EXPECT_EQ(TitleRecord::PathFor("/c/song.swf"), "/c/song.info");
+    EXPECT_EQ(TitleRecord::PathFor("/c/a.swf.b.swf"), "/c/a.swf.b.info");
+
+    zorbel::test::TempDir dir;
+    TitleRecord record;
+    record.url = "http://x/vudevu/fla/a%20b.swf";
+    record.etag = "\"1a-2b\"";
+    record.lastModified = "Tue, 08 Dec 2026 21:00:00 GMT";
+    record.length = 16777216;
+    record.held = 1234;
+    record.sha256 = kAbcHex;
+    record.verified = true;
+    record.complete = true;
+    record.storedAt = 1796000000;
+    const std::string path = dir.File("a b.info");
+    ASSERT_TRUE(TitleRecord::Save(path, record));
+    TitleRecord back;
+    ASSERT_TRUE(TitleRecord::Load(path, back));
+    EXPECT_EQ(back.url, record.url);
+    EXPECT_EQ(back.etag, record.etag);
+    EXPECT_EQ(back.lastModified, record.lastModified);
+    EXPECT_EQ(back.length, record.length);
+    EXPECT_EQ(back.held, record.held);
+    EXPECT_EQ(back.sha256, record.sha256);
+    EXPECT_TRUE(back.verified && back.complete);
+    EXPECT_EQ(back.storedAt, record.storedAt);
+    EXPECT_EQ(back.ResumeValidator(), record.etag);
+
+    // A weak tag cannot vouch for joined bytes; the date can.
+    back.etag = "W/\"1a\"";
+    EXPECT_EQ(back.ResumeValidator(), record.lastModified);
+    back.lastModified.clear();
+    EXPECT_EQ(back.ResumeValidator(), "");
+    EXPECT_FALSE(TitleRecord::Load(dir.File("missing.info"), back));
+}
+
+}  // namespace
