@@ -1,11 +1,16 @@
+#include "offline/ClassQueue.h"
 #include "offline/DigestHeader.h"
+#include "offline/OfflineShelf.h"
 #include "offline/RangeAnswer.h"
 #include "offline/Sha256.h"
 #include "offline/TitleRecord.h"
 #include "tests/platform/TempDir.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -107,6 +112,126 @@ TEST(TitleRecordTest, RoundTripsBesideItsTitle) {
     back.lastModified.clear();
     EXPECT_EQ(back.ResumeValidator(), "");
     EXPECT_FALSE(TitleRecord::Load(dir.File("missing.info"), back));
+}
+
+}  // namespace
+
+namespace {
+
+using ::testing::ElementsAre;
+
+class OfflineShelfTest : public ::testing::Test {
+protected:
+    void Write(const std::string& file, const std::string& bytes) {
+        std::ofstream(m_dir.File(file), std::ios::binary) << bytes;
+    }
+    void Stored(const std::string& name, const std::string& bytes, const std::string& sha) {
+        Write(name + ".swf", bytes);
+        TitleRecord record;
+        record.complete = true;
+        record.length = static_cast<std::int64_t>(bytes.size());
+        record.sha256 = sha;
+        record.storedAt = 1796000000;
+        ASSERT_TRUE(TitleRecord::Save(m_dir.File(name + ".info"), record));
+    }
+    static std::string Sha(const std::string& bytes) {
+        Sha256 sha;
+        sha.Update(bytes.data(), bytes.size());
+        return sha.FinishHex();
+    }
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    zorbel::test::TempDir m_dir;
+};
+
+TEST_F(OfflineShelfTest, FiguresMatchTheFilesAndChecksFindDamage) {
+    Stored("good", std::string(1000, 'g'), Sha(std::string(1000, 'g')));
+    Stored("bad", std::string(300, 'b'), Sha(std::string(300, 'x')));
+    Write("plain.swf", std::string(50, 'p'));
+    Write("half.tmp", std::string(70, 'h'));
+    TitleRecord partial;
+    partial.length = 200;
+    partial.etag = "\"v\"";
+    ASSERT_TRUE(TitleRecord::Save(m_dir.File("half.info"), partial));
+    Write("notes.txt", std::string(9999, 'n'));
+
+    OfflineShelf shelf(m_dir.Path());
+    const ShelfContents contents = shelf.Scan();
+    ASSERT_TRUE(contents.ok) << contents.error;
+    ASSERT_EQ(contents.titles.size(), 3u);
+    EXPECT_EQ(contents.titles[0].name, "bad");
+    EXPECT_EQ(contents.titles[1].name, "good");
+    EXPECT_EQ(contents.titles[1].size, 1000u);
+    EXPECT_EQ(contents.titles[1].storedAt, 1796000000);
+    EXPECT_TRUE(contents.titles[1].hasDigest);
+    EXPECT_EQ(contents.titles[2].name, "plain");
+    EXPECT_FALSE(contents.titles[2].hasDigest);
+    EXPECT_GT(contents.titles[2].storedAt, 0);
+    ASSERT_EQ(contents.partials.size(), 1u);
+    EXPECT_EQ(contents.partials[0].held, 70u);
+    EXPECT_EQ(contents.partials[0].length, 200);
+    std::uint64_t onDisk = 0;
+    for (const std::string& file : Files()) {
+        if (file != "notes.txt") onDisk += std::filesystem::file_size(m_dir.File(file));
+    }
+    EXPECT_EQ(contents.usedBytes, onDisk);
+    EXPECT_GT(contents.freeBytes, 0u);
+    EXPECT_TRUE(shelf.IsCached("good"));
+    EXPECT_FALSE(shelf.IsCached("half"));
+
+    const OfflineShelf::CheckReport report = shelf.CheckAll();
+    EXPECT_THAT(report.good, ElementsAre("good"));
+    EXPECT_THAT(report.failed, ElementsAre("bad"));
+    EXPECT_THAT(report.unchecked, ElementsAre("plain"));
+    EXPECT_FALSE(shelf.IsCached("bad"));
+    TitleRecord checked;
+    ASSERT_TRUE(TitleRecord::Load(m_dir.File("good.info"), checked));
+    EXPECT_TRUE(checked.verified);
+
+    EXPECT_TRUE(shelf.DeletePartial("half").ok);
+    EXPECT_TRUE(shelf.DeleteTitle("good").ok);
+    EXPECT_FALSE(shelf.DeleteTitle("../x").ok);
+    EXPECT_THAT(Files(), ElementsAre("notes.txt", "plain.swf"));
+    EXPECT_FALSE(OfflineShelf(m_dir.File("missing")).Scan().ok);
+}
+
+TEST_F(OfflineShelfTest, AClassQueueSurvivesARestart) {
+    const std::string path = m_dir.File("queue");
+    {
+        ClassQueue queue(path);
+        EXPECT_FALSE(queue.Load());
+        queue.Start("儿歌", {"a", "b", "c"});
+        queue.PopFront();
+        queue.Postpone();  // "b" failed: it waits behind "c"
+        ASSERT_TRUE(queue.Save());
+    }
+    ClassQueue again(path);
+    ASSERT_TRUE(again.Load());
+    EXPECT_EQ(again.ClassName(), "儿歌");
+    EXPECT_EQ(again.Total(), 3u);
+    EXPECT_EQ(again.Done(), 1u);
+    EXPECT_THAT(again.Pending(), ElementsAre("c", "b"));
+    again.PopFront();
+    again.PopFront();
+    EXPECT_TRUE(again.Empty());
+    ASSERT_TRUE(again.Save());
+    EXPECT_FALSE(std::filesystem::exists(path));
+    again.Start("故事", {"x"});
+    again.Save();
+    again.Cancel();
+    EXPECT_FALSE(ClassQueue(path).Load());
+
+    EXPECT_EQ(ClassQueue::EstimateBytes(30, 0, 0), 30 * ClassQueue::kTypicalTitleBytes);
+    EXPECT_EQ(ClassQueue::EstimateBytes(4, 1000, 10), 400u);
+    EXPECT_TRUE(ClassQueue::Fits(100, ClassQueue::kSpareBytes + 100));
+    EXPECT_FALSE(ClassQueue::Fits(101, ClassQueue::kSpareBytes + 100));
+    EXPECT_FALSE(ClassQueue::Fits(0, 10));
 }
 
 }  // namespace
