@@ -70,6 +70,10 @@ DownloadOptions DownloadOptions::OfflineLibrary() {
 CDownloadWorker::CDownloadWorker(DownloadUi& ui, DownloadOptions options)
     : m_ui(ui), m_options(std::move(options)) {}
 
+bool CDownloadWorker::StopAsked() const {
+    return Quitting() || (m_options.stop && m_options.stop->load());
+}
+
 CDownloadWorker::~CDownloadWorker() {
     if (m_file) std::fclose(m_file);
 }
@@ -90,6 +94,7 @@ DownloadResult CDownloadWorker::RunClaimed(const DownloadRequest& request) {
     m_ui.PostStatusText("0%");
 
     m_strFinalPath = request.titlePath;
+    m_bSetsCurrentTitle = request.setsCurrentTitle;
     const std::string& url = request.url;
     if (!IsTitleFilePath(m_strFinalPath))
         return Fail(DownloadOutcome::Refused, "not a title file path: " + m_strFinalPath);
@@ -100,7 +105,7 @@ DownloadResult CDownloadWorker::RunClaimed(const DownloadRequest& request) {
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
         m_nFrom = m_options.resumable ? PrepareResume(url) : 0;
         const bool complete = Transfer(url);
-        if (m_bQuitting || Quitting()) return Abandon();
+        if (m_bQuitting || StopAsked()) return Abandon();
         if (!complete) {
             if (!m_bDiscard) return Fail(DownloadOutcome::Failed, m_strFailure);
             DropPartial();
@@ -229,7 +234,7 @@ bool CDownloadWorker::Transfer(const std::string& url) {
         }
         if (ended || m_bQuitting) break;
         // A stalled server sends nothing, so no body callback would ever see AppExiting.
-        if (Quitting()) {
+        if (StopAsked()) {
             m_bQuitting = true;
             break;
         }
@@ -283,7 +288,7 @@ std::size_t CDownloadWorker::BodyThunk(char* data, std::size_t size, std::size_t
 int CDownloadWorker::ProgressThunk(void* self, std::int64_t, std::int64_t, std::int64_t,
                                    std::int64_t) {
     auto* worker = static_cast<CDownloadWorker*>(self);
-    if (Quitting()) {
+    if (worker->StopAsked()) {
         worker->m_bQuitting = true;
         return 1;
     }
@@ -435,7 +440,7 @@ std::size_t CDownloadWorker::OnBody(const char* data, std::size_t length) {
     // The body of a redirection that libcurl follows.
     if (!m_bResponseStarted) return length;
     for (std::size_t offset = 0; offset < length; offset += kChunkSize) {
-        if (Quitting()) {
+        if (StopAsked()) {
             m_bQuitting = true;
             return 0;
         }
@@ -526,7 +531,7 @@ DownloadResult CDownloadWorker::Finish() {
         m_record.storedAt = static_cast<std::int64_t>(std::time(nullptr));
         TitleRecord::Save(m_strRecordPath, m_record);
     }
-    SetCurrentTitlePath(m_strFinalPath);
+    if (m_bSetsCurrentTitle) SetCurrentTitlePath(m_strFinalPath);
     // The play step runs inside this call, while the download still counts as running.
     m_ui.SetStatusText("100%");
     m_result.outcome = DownloadOutcome::Completed;

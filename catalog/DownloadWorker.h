@@ -3,9 +3,11 @@
 #include "catalog/DownloadUi.h"
 #include "offline/TitleRecord.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 enum class DownloadOutcome {
@@ -53,6 +55,8 @@ struct DownloadOptions {
     // A digest the server states (header, or "<address>.sha256") is checked before the
     // rename; a mismatch is fetched again once from zero, then nothing is stored.
     bool verifyDigest = false;
+    // Set from another thread, it ends this download as quitting does (Abandoned).
+    std::shared_ptr<const std::atomic<bool>> stop;
 
     // What the offline library uses: resumable, verified, and a transfer below 2 KB/s for a
     // minute is given up (to be resumed later) rather than left hanging.
@@ -64,6 +68,9 @@ struct DownloadOptions {
 struct DownloadRequest {
     std::string url;
     std::string titlePath;
+    // A title fetched for later (a class queued for the road) leaves CurrentTitlePath alone:
+    // it is what a click plays.
+    bool setsCurrentTitle = true;
 };
 
 // The download worker: fetches DownloadUrl into CurrentTitlePath through a temporary file,
@@ -115,12 +122,14 @@ private:
     DownloadResult Finish();
     DownloadResult Abandon();
     DownloadResult Fail(DownloadOutcome outcome, const std::string& why);
+    bool StopAsked() const;
     bool KeepsRecord() const { return m_options.resumable || m_options.verifyDigest; }
 
     DownloadUi& m_ui;
     DownloadOptions m_options;
     DownloadResult m_result;
     std::string m_strFinalPath;
+    bool m_bSetsCurrentTitle = true;
     std::string m_strTempPath;
     std::FILE* m_file = nullptr;
     void* m_curl = nullptr;

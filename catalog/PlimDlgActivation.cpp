@@ -148,6 +148,10 @@ void CPlimDlg::OnStatusChanged(wxCommandEvent&) {
     HideBrowser(this);
     HideAdPanel();
     HideMoviePanel();
-    PlayInPanel(GetCurrentTitlePath());
+    const std::string path = GetCurrentTitlePath();
+    const std::size_t slash = path.rfind('/');
+    const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (file.size() > 4) MarkStoredTitle(file.substr(0, file.size() - 4));
+    PlayInPanel(path);
     zorbel::TrimWorkingSet();
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -14,6 +15,8 @@ namespace fs = std::filesystem;
 namespace zorbel::offline {
 
 namespace {
+
+constexpr const char* kSwitchFile = ".playable-offline-only";
 
 bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() > tail.size() &&
@@ -104,6 +107,32 @@ ShelfContents OfflineShelf::Scan() const {
 bool OfflineShelf::IsCached(const std::string& name) const {
     std::error_code ec;
     return SafeName(name) && fs::is_regular_file(TitlePath(name), ec);
+}
+
+std::unordered_set<std::string> OfflineShelf::CachedNames() const {
+    std::unordered_set<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(m_folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string file = it->path().filename().string();
+        std::error_code fileError;
+        if (EndsWith(file, ".swf") && it->is_regular_file(fileError))
+            names.insert(file.substr(0, file.size() - 4));
+    }
+    return names;
+}
+
+bool OfflineShelf::PlayableOfflineOnly() const {
+    std::error_code ec;
+    return !m_folder.empty() && fs::exists(m_folder + "/" + kSwitchFile, ec);
+}
+
+ShelfResult OfflineShelf::SetPlayableOfflineOnly(bool on) const {
+    const std::string path = m_folder + "/" + kSwitchFile;
+    if (!on) return RemoveFiles({path});
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return {false, "cannot write " + path};
+    out << "1\n";
+    return {};
 }
 
 ShelfResult OfflineShelf::DeleteTitle(const std::string& name) const {

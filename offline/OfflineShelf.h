@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace zorbel::offline {
@@ -47,6 +48,13 @@ public:
 
     ShelfContents Scan() const;
     bool IsCached(const std::string& name) const;
+    // The names of the stored titles, read in one pass (for marking a whole tree).
+    std::unordered_set<std::string> CachedNames() const;
+
+    // The "playable offline" switch: the trees show only stored titles. Kept in the folder,
+    // beside the titles it is about.
+    bool PlayableOfflineOnly() const;
+    ShelfResult SetPlayableOfflineOnly(bool on) const;
     // The title file and its record.
     ShelfResult DeleteTitle(const std::string& name) const;
     // The partial file and its record.

@@ -260,9 +260,25 @@ TEST_F(ResumableDownloadTest, SlowOrQuitTransfersKeepTheirBytesForLater) {
     EXPECT_GE(held, 40000u);
     EXPECT_THAT(CacheFiles(), ElementsAre("slow.info", "slow.tmp"));
 
+    // A stop asked from outside (the class queue cancelled) ends it the same way.
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    DownloadOptions stoppable = Resumable();
+    stoppable.stop = stop;
+    RecordingDownloadUi stopUi;
+    PrepareTitle("slow", "/_fault/trickle/20000");
+    auto stopped =
+        std::async(std::launch::async, [&] { return CDownloadWorker(stopUi, stoppable).Run(); });
+    ASSERT_TRUE(stopUi.WaitForPos(held + 40000, std::chrono::seconds(60)));
+    stop->store(true);
+    ASSERT_EQ(stopped.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_EQ(stopped.get().outcome, DownloadOutcome::Abandoned);
+    EXPECT_GE(Held("slow"), held + 40000);
+    EXPECT_EQ(DownloadBusy.load(), 0);
+
+    const std::uint64_t kept = Held("slow");
     const DownloadResult rest = Run("slow");
     ASSERT_EQ(rest.outcome, DownloadOutcome::Completed) << rest.detail;
-    EXPECT_EQ(rest.resumedFrom, held);
+    EXPECT_EQ(rest.resumedFrom, kept);
     EXPECT_TRUE(ReadFile(CachePath("slow.swf")) == bytes);
 }
 

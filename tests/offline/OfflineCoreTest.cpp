@@ -184,6 +184,13 @@ TEST_F(OfflineShelfTest, FiguresMatchTheFilesAndChecksFindDamage) {
     EXPECT_GT(contents.freeBytes, 0u);
     EXPECT_TRUE(shelf.IsCached("good"));
     EXPECT_FALSE(shelf.IsCached("half"));
+    EXPECT_EQ(shelf.CachedNames(), (std::unordered_set<std::string>{"bad", "good", "plain"}));
+    EXPECT_FALSE(shelf.PlayableOfflineOnly());
+    ASSERT_TRUE(shelf.SetPlayableOfflineOnly(true).ok);
+    EXPECT_TRUE(OfflineShelf(m_dir.Path()).PlayableOfflineOnly());
+    EXPECT_EQ(shelf.Scan().usedBytes, contents.usedBytes);  // the switch is no title
+    ASSERT_TRUE(shelf.SetPlayableOfflineOnly(false).ok);
+    EXPECT_FALSE(shelf.PlayableOfflineOnly());
 
     const OfflineShelf::CheckReport report = shelf.CheckAll();
     EXPECT_THAT(report.good, ElementsAre("good"));
