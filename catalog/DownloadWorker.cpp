@@ -95,6 +95,7 @@ DownloadResult CDownloadWorker::RunClaimed(const DownloadRequest& request) {
 
     m_strFinalPath = request.titlePath;
     m_bSetsCurrentTitle = request.setsCurrentTitle;
+    m_strUrl = request.url;
     const std::string& url = request.url;
     if (!IsTitleFilePath(m_strFinalPath))
         return Fail(DownloadOutcome::Refused, "not a title file path: " + m_strFinalPath);
@@ -363,6 +364,7 @@ bool CDownloadWorker::OnResponse(long status) {
     m_result.reportedLength = m_nHeaderLength;
     if (KeepsRecord()) {
         m_record = TitleRecord();
+        m_record.url = m_strUrl;
         m_record.etag = m_strEtag;
         m_record.lastModified = m_strLastModified;
         m_record.length = m_nHeaderLength;

@@ -129,6 +129,7 @@ private:
     DownloadOptions m_options;
     DownloadResult m_result;
     std::string m_strFinalPath;
+    std::string m_strUrl;
     bool m_bSetsCurrentTitle = true;
     std::string m_strTempPath;
     std::FILE* m_file = nullptr;

@@ -28,8 +28,11 @@ std::string SizeText(std::uint64_t bytes) {
     char text[32];
     if (bytes >= (1ull << 30))
         std::snprintf(text, sizeof text, "%.1f GB", bytes / double(1ull << 30));
-    else
+    else if (bytes >= (1ull << 20))
         std::snprintf(text, sizeof text, "%.1f MB", bytes / double(1ull << 20));
+    else
+        std::snprintf(text, sizeof text, "%llu KB",
+                      static_cast<unsigned long long>((bytes + 1023) / 1024));
     return text;
 }
 
@@ -105,8 +108,10 @@ CDlgOfflineLibrary::CDlgOfflineLibrary(wxWindow* parent, std::string cacheFolder
     m_offlineOnly = new wxCheckBox(this, kIdOfflineOnly, U("只显示能离线玩的节目"));
     m_offlineOnly->SetValue(OfflineShelf(m_cacheFolder).PlayableOfflineOnly());
     top->Add(m_offlineOnly, 0, wxALL, 8);
-    top->Add(CreateStdDialogButtonSizer(wxCLOSE), 0, wxEXPAND | wxALL, 8);
-    SetEscapeId(wxID_CLOSE);
+    // The toolkit's stock label would follow the system language, not the program's.
+    auto* close = new wxButton(this, wxID_CANCEL, U("关上"));
+    top->Add(close, 0, wxALIGN_RIGHT | wxALL, 8);
+    SetEscapeId(wxID_CANCEL);
     SetSizerAndFit(top);
     Centre();
 

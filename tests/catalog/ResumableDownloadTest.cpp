@@ -103,6 +103,7 @@ TEST_F(ResumableDownloadTest, ATitleCutTwentyTimesEndsWholeAndIsFetchedAboutOnce
         EXPECT_FALSE(record.complete);
         EXPECT_EQ(record.length, static_cast<std::int64_t>(size));
         EXPECT_EQ(record.held, Held("big"));
+        EXPECT_EQ(record.url, GetDownloadUrl());
         EXPECT_EQ(DownloadBusy.load(), 0);
     }
 
