@@ -2,6 +2,7 @@
 // library window driven with real pointer input.
 #include "catalog/DownloadState.h"
 #include "catalog/DownloadWorkerStart.h"
+#include "offline/ClassQueue.h"
 #include "offline/DlgOfflineLibrary.h"
 #include "offline/OfflineQueueRunner.h"
 #include "offline/OfflineShelf.h"
@@ -77,6 +78,27 @@ TEST_F(OfflineLibraryWindowTest, AQueuedClassCompletesThroughTwoNetworkCuts) {
     EXPECT_TRUE(contents.partials.empty());
     EXPECT_FALSE(fs::exists(COfflineQueueRunner::QueuePath(m_cache)));
     EXPECT_EQ(DownloadBusy.load(), 0);
+}
+
+TEST_F(OfflineLibraryWindowTest, AQueueLeftByTheLastRunGoesOnAtTheNextStart) {
+    AddTitle("故事1", 40000);
+    AddTitle("故事2", 50000);
+    {
+        // What a run that ended half way through a class leaves behind.
+        zorbel::offline::ClassQueue left(COfflineQueueRunner::QueuePath(m_cache));
+        left.Start("故事", {"故事0", "故事1", "故事2"});
+        left.PopFront();
+        ASSERT_TRUE(left.Save());
+    }
+    COfflineQueueRunner& runner = COfflineQueueRunner::Get();
+    runner.Configure(m_cache, m_base);
+    runner.ResumeSaved();
+    EXPECT_EQ(runner.Snapshot().done, 1u);
+    EXPECT_EQ(runner.Snapshot().total, 3u);
+    ASSERT_TRUE(zorbel::test::PumpUntil([&] { return !runner.Snapshot().running; }, 60s));
+    EXPECT_TRUE(ReadFile(CachePath("故事1.swf")) == Pattern(40000));
+    EXPECT_TRUE(ReadFile(CachePath("故事2.swf")) == Pattern(50000));
+    EXPECT_FALSE(fs::exists(COfflineQueueRunner::QueuePath(m_cache)));
 }
 
 TEST_F(OfflineLibraryWindowTest, TheWindowShowsTheFolderAndDeletesWhatIsPicked) {
