@@ -34,9 +34,11 @@ std::string COfflineQueueRunner::QueuePath(const std::string& cacheFolder) {
 
 void COfflineQueueRunner::Configure(const std::string& cacheFolder,
                                     const std::string& contentServer) {
-    if (m_bRunning && cacheFolder != m_cacheFolder) Cancel();
-    m_cacheFolder = cacheFolder;
     m_contentServer = contentServer;
+    // Opening the library window while a class is on its way keeps that queue going.
+    if (m_queue && cacheFolder == m_cacheFolder) return;
+    if (m_bRunning) Cancel();
+    m_cacheFolder = cacheFolder;
     m_queue = std::make_unique<zorbel::offline::ClassQueue>(QueuePath(cacheFolder));
 }
 

@@ -21,7 +21,8 @@ public:
     // One per program; never destroyed (a worker may still be ending at exit).
     static COfflineQueueRunner& Get();
 
-    // Where titles go and where they come from; call before anything else.
+    // Where titles go and where they come from; call before anything else. The same folder
+    // again keeps a running queue; another one drops it.
     void Configure(const std::string& cacheFolder, const std::string& contentServer);
     // Queues the titles of className that are not stored yet and starts; false when a queue
     // runs already or nothing is left to fetch.

@@ -65,6 +65,9 @@ TEST_F(OfflineLibraryWindowTest, AQueuedClassCompletesThroughTwoNetworkCuts) {
     EXPECT_TRUE(fs::exists(COfflineQueueRunner::QueuePath(m_cache)));
 
     ASSERT_TRUE(zorbel::test::PumpUntil([&] { return runner.Snapshot().done >= 8; }, 120s));
+    // Opening the library window on the way configures the runner again: the queue goes on.
+    runner.Configure(m_cache, m_base + "/_fault/trickle/30000");
+    EXPECT_EQ(runner.Snapshot().total, 29u);
     CutTheNetwork();
     ASSERT_TRUE(zorbel::test::PumpUntil([&] { return runner.Snapshot().done >= 18; }, 120s));
     CutTheNetwork();
