@@ -74,6 +74,21 @@ bool StartDownloadWorker(wxWindow* owner, DownloadOptions options,
     return true;
 }
 
+bool StartQueuedDownload(std::shared_ptr<DownloadUi> ui, DownloadRequest request,
+                         DownloadOptions options,
+                         std::function<void(const DownloadResult&)> finished) {
+    if (AppExiting.load() != 0) return false;
+    int idle = 0;
+    if (!DownloadBusy.compare_exchange_strong(idle, 1)) return false;
+    request.setsCurrentTitle = false;
+    if (!Threads().StartClaimed(std::move(ui), std::move(request), std::move(options),
+                                std::move(finished))) {
+        DownloadBusy.store(0);
+        return false;
+    }
+    return true;
+}
+
 void StopDownloadWorkers() {
     AppExiting = 1;
     Bridges& bridges = StartedBridges();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "catalog/DownloadWorker.h"
 #include "catalog/WindowDownloadUi.h"
@@ -23,6 +24,13 @@ bool StartDownloadWorker(
     wxWindow* owner, DownloadOptions options = DownloadOptions(),
     CWindowDownloadUi::ProgressDelivery delivery = CWindowDownloadUi::ProgressDelivery::Coalesced,
     DownloadFailed failed = DownloadFailed());
+
+// A download for later (the offline library's class queue): claims DownloadBusy like a click
+// does, so it is the one download running, and reports only to ui. False when another
+// download runs or no thread could be created. finished runs on the worker thread.
+bool StartQueuedDownload(std::shared_ptr<DownloadUi> ui, DownloadRequest request,
+                         DownloadOptions options,
+                         std::function<void(const DownloadResult&)> finished);
 
 // At exit, on the user-interface thread, once the main window's exit path has run: sets
 // AppExiting, releases every worker waiting on the user-interface thread, and joins the

@@ -14,6 +14,15 @@ bool StartsWithNoCase(const char* data, std::size_t length, const char* head) {
     return true;
 }
 
+std::string TrimmedValue(const char* data, std::size_t length) {
+    std::size_t begin = 0;
+    while (begin < length && (data[begin] == ' ' || data[begin] == '\t')) ++begin;
+    while (length > begin && (data[length - 1] == ' ' || data[length - 1] == '\t' ||
+                              data[length - 1] == '\r' || data[length - 1] == '\n'))
+        --length;
+    return std::string(data + begin, length - begin);
+}
+
 }  // namespace
 
 HttpHeaderLine HttpHeaderLine::Parse(const char* data, std::size_t length) {
@@ -28,6 +37,23 @@ HttpHeaderLine HttpHeaderLine::Parse(const char* data, std::size_t length) {
     } else if ((length == 2 && data[0] == '\r' && data[1] == '\n') ||
                (length == 1 && data[0] == '\n')) {
         line.kind = Kind::EndOfHeaders;
+    } else {
+        struct Named {
+            const char* head;
+            Kind kind;
+        };
+        static const Named named[] = {{"content-range:", Kind::ContentRange},
+                                      {"etag:", Kind::ETag},
+                                      {"last-modified:", Kind::LastModified},
+                                      {"repr-digest:", Kind::ReprDigest},
+                                      {"digest:", Kind::Digest}};
+        for (const Named& n : named) {
+            if (!StartsWithNoCase(data, length, n.head)) continue;
+            const std::size_t skip = std::strlen(n.head);
+            line.kind = n.kind;
+            line.value = TrimmedValue(data + skip, length - skip);
+            break;
+        }
     }
     return line;
 }

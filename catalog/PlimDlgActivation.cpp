@@ -113,7 +113,9 @@ bool CPlimDlg::ActivateTitle(const std::string& titleName) {
         auto failed = [titleName](const DownloadResult& result) {
             if (MainDialog != nullptr) MainDialog->ShowDownloadFailure(titleName, result);
         };
-        started = StartDownloadWorker(this, DownloadOptions(),
+        // A cut download keeps what it has for the next click; a title whose bytes are not
+        // the server's is never stored.
+        started = StartDownloadWorker(this, DownloadOptions::OfflineLibrary(),
                                       CWindowDownloadUi::ProgressDelivery::Coalesced, failed);
     }
     showAdvertisement();
@@ -148,6 +150,10 @@ void CPlimDlg::OnStatusChanged(wxCommandEvent&) {
     HideBrowser(this);
     HideAdPanel();
     HideMoviePanel();
-    PlayInPanel(GetCurrentTitlePath());
+    const std::string path = GetCurrentTitlePath();
+    const std::size_t slash = path.rfind('/');
+    const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (file.size() > 4) MarkStoredTitle(file.substr(0, file.size() - 4));
+    PlayInPanel(path);
     zorbel::TrimWorkingSet();
 }

@@ -15,6 +15,7 @@
 #include "app/DbVelaLite.h"
 #include "app/SqlStatement.h"
 #include "mainwnd/PlimDlg.h"
+#include "offline/OfflineShelf.h"
 #include "platform/MemoryTrim.h"
 #include "platform/MessageBox.h"
 #include "platform/SkinEngine.h"
@@ -24,6 +25,7 @@ namespace {
 constexpr const char* kTreeElement = "tree.videolist";
 constexpr const char* kItemElement = "drawitem.item";
 constexpr const char* kItemLabel = "item.name";
+constexpr const char* kItemCached = "item.cached";
 
 // The hidden root the top-level items go under, made when the tree has none.
 wxTreeItemId HiddenRoot(wxTreeCtrl* tree) {
@@ -81,6 +83,12 @@ void CPlimDlg::LoadCatalogType(const std::string& typeId) {
             return;
         }
         wxTreeCtrl* tree = m_treeCatalog;
+        m_strShownType = typeId;
+        // Stored titles carry the skin's mark; with the "playable offline" switch on, only
+        // they (and the classes holding some) are shown.
+        const zorbel::offline::OfflineShelf shelf(m_strCacheFolder);
+        const auto stored = shelf.CachedNames();
+        const bool storedOnly = shelf.PlayableOfflineOnly();
         bool damaged = false;
         {
             // Each row's look asks for a repaint of the whole tree; with ten thousand rows
@@ -103,8 +111,17 @@ void CPlimDlg::LoadCatalogType(const std::string& typeId) {
                 if (titles && titles->Rebind(1, classId)) {
                     while (titles->NextRow()) {
                         const std::string name = titles->ColumnText(zorbel::sql::kFileProgramName);
-                        AppendItem(tree, classItem, name, name);
+                        const bool isStored = stored.count(name) != 0;
+                        if (storedOnly && !isStored) continue;
+                        const wxTreeItemId item = AppendItem(tree, classItem, name, name);
+                        if (isStored)
+                            SkinDLL_TreeCtrl_SetDrawItemSubItemValue(tree, item, kItemCached, "1",
+                                                                     0);
                     }
+                }
+                if (storedOnly && !tree->ItemHasChildren(classItem)) {
+                    tree->Delete(classItem);
+                    return;
                 }
                 if (classCount == 0) tree->Expand(classItem);
                 ++classCount;

@@ -13,6 +13,7 @@
 #include "app/DbVelaLite.h"
 #include "app/SqlStatement.h"
 #include "mainwnd/PlimDlg.h"
+#include "offline/OfflineShelf.h"
 #include "platform/MemoryTrim.h"
 #include "platform/SkinEngine.h"
 
@@ -57,6 +58,10 @@ void CPlimDlg::LoadQuickList(const std::string& kind) {
             return;
         }
         wxTreeCtrl* tree = m_treeQuick;
+        m_strShownQuick = kind;
+        const zorbel::offline::OfflineShelf shelf(m_strCacheFolder);
+        const auto stored = shelf.CachedNames();
+        const bool storedOnly = shelf.PlayableOfflineOnly();
         tree->DeleteAllItems();
         SkinDLL_SubclassWindow(tree, "tree.videolist");
         const QuickList list = QuickListOf(kind);
@@ -64,8 +69,14 @@ void CPlimDlg::LoadQuickList(const std::string& kind) {
         {
             std::unique_ptr<CSqlStatement> statement(db->Prepare(list.sql));
             if (statement && statement->IsValid())
-                while (statement->NextRow())
-                    AppendItem(tree, heading, statement->ColumnText(list.column));
+                while (statement->NextRow()) {
+                    const std::string name = statement->ColumnText(list.column);
+                    const bool isStored = stored.count(name) != 0;
+                    if (storedOnly && !isStored) continue;
+                    const wxTreeItemId item = AppendItem(tree, heading, name);
+                    if (isStored)
+                        SkinDLL_TreeCtrl_SetDrawItemSubItemValue(tree, item, "item.cached", "1", 0);
+                }
         }
         // Damage is told as a catalog that does not open; a lock only reads as empty.
         const bool damaged = db->MetDamage();

@@ -67,6 +67,7 @@ wxBEGIN_EVENT_TABLE(CPlimDlg, wxDialog)
     EVT_MENU              (CPlimDlg::kCmdSettings,       CPlimDlg::OnSettings)
     EVT_MENU              (CPlimDlg::kCmdVendorSite,     CPlimDlg::OnVendorSite)
     EVT_MENU              (CPlimDlg::kCmdAbout,          CPlimDlg::OnAbout)
+    EVT_MENU              (CPlimDlg::kCmdOfflineLibrary, CPlimDlg::OnOfflineLibrary)
 
     EVT_CLOSE             (                              CPlimDlg::OnCloseWindow)
     EVT_TRAY_NOTIFY       (kTrayMessage,                 CPlimDlg::OnTrayNotify)
@@ -227,6 +228,7 @@ void CPlimDlg::OnInitDialog(wxInitDialogEvent& event) {
 
     StartTimers();
     StartCopyDataReceiver();
+    ResumeOfflineQueue();
 }
 
 void CPlimDlg::ShowOnlineCount() {

@@ -101,6 +101,7 @@ public:
     static constexpr int kCmdSettings = 20000;
     static constexpr int kCmdVendorSite = 20001;
     static constexpr int kCmdAbout = 20002;
+    static constexpr int kCmdOfflineLibrary = 20003;
     static constexpr int kCmdExit = 32777;
     static constexpr int kCmdShowMainWindow = 32779;
     static constexpr int kCmdFeedback = 32787;
@@ -191,6 +192,8 @@ public:
     wxTreeCtrl* m_listenTree = nullptr;   // the tree the playing title was picked in
     wxTreeItemId m_listenItem;            // its item there (checked against the tree before use)
     std::string m_listenText;
+    std::string m_strShownType;   // the catalog type last loaded into the tree
+    std::string m_strShownQuick;  // the quick list last loaded
 
 protected:
     // Binds the controls to their members: 1027, 1021, 1022, 1033, then 1032.
@@ -263,6 +266,13 @@ private:
     void OnSettings(wxCommandEvent& event);
     void OnVendorSite(wxCommandEvent& event);
     void OnAbout(wxCommandEvent& event);
+
+    // The offline library: its window, the trees following its switch and its marks, and a
+    // class queue left by an earlier run.
+    void OnOfflineLibrary(wxCommandEvent& event);
+    void RefreshOfflineView();
+    void MarkStoredTitle(const std::string& titleName);
+    void ResumeOfflineQueue();
     void OnBrowserNewWindow3(CWebBrowserEvent& event);
     void OnBrowserDocumentComplete(CWebBrowserEvent& event);
     wxRect m_rcMaximized;         // where the own maximise put the window

@@ -247,6 +247,9 @@ std::unique_ptr<wxMenu> CPlimDlg::BuildPopupMenu() {
     menu->AppendSeparator();
     menu->Append(kCmdVendorSite, wxString::FromUTF8("儿童游戏官网"));
     menu->Append(kCmdAbout, wxString::FromUTF8("关于我们"));
+    // The offline library comes after the original items, which keep their places.
+    menu->AppendSeparator();
+    menu->Append(kCmdOfflineLibrary, wxString::FromUTF8("离线宝库..."));
     return menu;
 }
 

@@ -49,6 +49,9 @@ namespace {
 const char* const kDefaultWindowElement = "window.default";
 const char* const kDefaultTreeItemElement = "drawitem.item";
 const std::string kItemLabel = "item.name";
+// A title kept on this machine carries this sub-item; the element draws its mark.
+const std::string kItemCached = "item.cached";
+const char* const kCachedMarkElement = "drawitem.cached";
 
 std::string Attr(const SkinStyle& style, const std::string& key) {
     auto it = style.find(key);
@@ -603,8 +606,28 @@ void SkinManager::PaintTree(wxTreeCtrl* tree, wxGraphicsContext* gc) {
                         arrow.CloseSubpath();
                         gc->FillPath(arrow);
                     }
+                    int markWidth = 0;
+                    if (it != windows_.end()) {
+                        auto i = it->second.treeItems.find(item.GetID());
+                        std::string markFolder;
+                        const SkinNode* mark = Element(kCachedMarkElement, &markFolder);
+                        if (mark && i != it->second.treeItems.end() &&
+                            i->second.Value(kItemCached)) {
+                            const SkinStyle markStyle = mark->StyleFor(states);
+                            const std::string picture = Attr(markStyle, "picture");
+                            const std::string sizeText = Attr(markStyle, "picture-size");
+                            const int side = sizeText.empty() ? 16 : std::atoi(sizeText.c_str());
+                            markWidth = side + 6;
+                            painter.DrawPicture(
+                                gc,
+                                wxRect(rowRect.GetRight() - side - 4,
+                                       rowRect.y + (rowRect.height - side) / 2, side, side),
+                                markStyle, markFolder, picture, hsb_);
+                        }
+                    }
                     painter.Draw(gc,
-                                 wxRect(indent + 4, rowRect.y, size.x - indent - 8, rowRect.height),
+                                 wxRect(indent + 4, rowRect.y, size.x - indent - 8 - markWidth,
+                                        rowRect.height),
                                  content, rowFolder, text, hsb_);
                 }
             }

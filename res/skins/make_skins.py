@@ -127,6 +127,10 @@ TREE = {
     "folder.svg": svg('<path d="M6 18 Q6 12 12 12 H26 L31 18 H52 Q58 18 58 24 V48 Q58 54 52 54 H12 '
                       'Q6 54 6 48 Z" fill="#ffa726"/><path d="M6 26 H58 V48 Q58 54 52 54 H12 Q6 54 6 48 Z" '
                       'fill="#ffcc80"/>'),
+    # The mark of a title kept on this machine: a green badge with a tick.
+    "saved.svg": svg('<circle cx="32" cy="32" r="27" fill="#66bb6a" stroke="#ffffff" stroke-width="5"/>'
+                     '<path d="M19 33 L28 42 L46 23" stroke="#ffffff" stroke-width="7" fill="none" '
+                     'stroke-linecap="round" stroke-linejoin="round"/>'),
 }
 
 PLAYER_GLYPH = 'fill="#29b6f6"'
@@ -282,6 +286,7 @@ def plim_xml():
     out.append('    <state name="hover" fill="#fff3e0" radius="10"/>\n')
     out.append('    <state name="selected" fill="#ffb74d" fill2="%s" radius="10" text-color="#ffffff"/>\n' % ORANGE)
     out.append('  </element>\n')
+    out.append('  <element name="drawitem.cached" picture="saved.svg" picture-size="18"/>\n')
     out.append('  <element name="winChild" fill="%s" border="%s" border-width="2"/>\n' % (PAPER, ORANGE_LIGHT))
     for name in ("Open", "Play", "Pause", "Stop", "Full"):
         out.append('  <element name="item.plim.btn.%s" fill="#ffffff" border="%s" border-width="3" radius="40" '

@@ -292,6 +292,28 @@ TEST_F(SkinWindowTest, TreeItemLabelAndTextStaySeparate) {
     const Rgb arrowInk = Pixel(Snapshot(tree), arrow.x, arrow.y);
     EXPECT_LT(arrowInk.b, 120) << arrowInk;  // the branch rows' orange, not the white ground
 
+    // A title kept on this machine carries the green mark at its row's end; the others not.
+    wxTreeItemId stored = tree->AppendItem(cls, "stored");
+    SkinDLL_TreeCtrl_SetDrawItemSkin(tree, stored, "drawitem.item", 0);
+    SkinDLL_TreeCtrl_SetDrawItemSubItemValue(tree, stored, "item.name", "小星星", 0);
+    SkinDLL_TreeCtrl_SetDrawItemSubItemValue(tree, stored, "item.cached", "1", 0);
+    tree->Refresh();
+    zorbel::test::PumpFor(std::chrono::milliseconds(200));
+    auto greenAtTheEnd = [&](const wxTreeItemId& item) {
+        wxRect r;
+        EXPECT_TRUE(tree->GetBoundingRect(item, r, false));
+        const wxImage shot = Snapshot(tree);
+        int green = 0;
+        for (int y = r.y; y < r.GetBottom(); ++y)
+            for (int x = tree->GetClientSize().x - 30; x < tree->GetClientSize().x; ++x) {
+                const Rgb c = Pixel(shot, x, y);
+                green += c.g > 150 && c.r < 140 && c.b < 140;
+            }
+        return green;
+    };
+    EXPECT_GT(greenAtTheEnd(stored), 60);
+    EXPECT_EQ(greenAtTheEnd(movie), 0);
+
     // Deleted items take their labels with them.
     tree->DeleteAllItems();
     wxTreeItemId again = tree->AddRoot("");

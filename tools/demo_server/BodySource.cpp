@@ -32,6 +32,21 @@ std::shared_ptr<BodySource> BodySource::Synthetic(std::uint64_t size) {
     return std::shared_ptr<BodySource>(new BodySource(Kind::Synthetic, size));
 }
 
+std::shared_ptr<BodySource> BodySource::View(std::shared_ptr<BodySource> whole,
+                                             std::uint64_t offset, std::uint64_t length,
+                                             unsigned char mask,
+                                             std::optional<std::uint64_t> flipAt) {
+    const std::uint64_t size = whole->Size();
+    if (offset > size) offset = size;
+    if (length > size - offset) length = size - offset;
+    std::shared_ptr<BodySource> source(new BodySource(Kind::View, length));
+    source->m_whole = std::move(whole);
+    source->m_offset = offset;
+    source->m_mask = mask;
+    source->m_flipAt = flipAt;
+    return source;
+}
+
 BodySource::~BodySource() {
     if (m_fd >= 0) ::close(m_fd);
 }
@@ -60,6 +75,15 @@ long long BodySource::ReadAt(std::uint64_t offset, char* buffer, std::size_t n) 
                 // transfer.
                 return got;
             }
+        case Kind::View: {
+            const long long got = m_whole->ReadAt(m_offset + offset, buffer, n);
+            for (long long i = 0; i < got; ++i) {
+                buffer[i] = static_cast<char>(buffer[i] ^ m_mask);
+                if (m_flipAt && *m_flipAt == m_offset + offset + static_cast<std::uint64_t>(i))
+                    buffer[i] = static_cast<char>(~buffer[i]);
+            }
+            return got;
+        }
     }
     return -1;
 }

@@ -11,6 +11,7 @@
 #include <httplib.h>
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <future>
@@ -81,6 +82,8 @@ public:
     std::future<void> finished;
     std::string address;
     int port = 0;
+    std::shared_ptr<std::atomic<std::uint64_t>> bodyBytes =
+        std::make_shared<std::atomic<std::uint64_t>>(0);
 };
 
 void DemoServer::Impl::Handle(const httplib::Request& req, httplib::Response& res) {
@@ -127,15 +130,20 @@ void DemoServer::Impl::Handle(const httplib::Request& req, httplib::Response& re
         res.status = 503;
         return;
     }
+    // Ranges are this server's business (titles only), never the library's: it would cut a
+    // piece out of any answer, error pages and faults included.
+    const_cast<httplib::Request&>(req).ranges.clear();
     if (!post) reply = routes->Get(path, query, req.get_header_value("Host"));
+    if (!reply.titleFile.empty() && reply.status == 200) routes->Titles().Apply(req, plan, reply);
     if (plan.status) reply = PlainReply(plan.status, std::to_string(plan.status) + " as asked\n");
     if (plan.syntheticSize) {
         if (!plan.status) reply.status = 200;
+        reply.headers.clear();
         reply.contentType =
             EndsWith(path, ".swf") ? SiteRoutes::kFlashType : "application/octet-stream";
         reply.body = BodySource::Synthetic(*plan.syntheticSize);
     }
-    ReplySender::Send(reply, plan, stop, req, res);
+    ReplySender::Send(reply, plan, stop, req, res, bodyBytes);
 }
 
 DemoServer::DemoServer(DemoServerOptions options)
@@ -273,6 +281,10 @@ DemoServer::RequestLogTimes() const {
     std::vector<std::pair<std::string, std::chrono::steady_clock::time_point>> lines;
     for (auto& entry : m_impl->log.Entries()) lines.emplace_back(std::move(entry.line), entry.at);
     return lines;
+}
+
+std::uint64_t DemoServer::BodyBytesSent() const {
+    return m_impl->bodyBytes->load();
 }
 
 void DemoServer::ClearRequestLog() {

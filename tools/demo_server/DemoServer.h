@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -56,6 +57,9 @@ public:
     std::vector<std::pair<std::string, std::chrono::steady_clock::time_point>> RequestLogTimes()
         const;
     void ClearRequestLog();
+    // Body bytes streamed out since the server was made (titles and other files; small pages
+    // sent whole are not counted).
+    std::uint64_t BodyBytesSent() const;
 
 private:
     class Impl;

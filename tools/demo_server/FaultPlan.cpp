@@ -38,12 +38,15 @@ bool FaultPlan::Parse(const std::string& rawPath, FaultPlan& plan, std::string& 
     while (rawPath.compare(pos, kPrefix.size(), kPrefix) == 0) {
         pos += kPrefix.size();
         const std::string kind = NextSegment(rawPath, pos);
-        if (kind == "chunked") {
-            plan.chunked = true;
+        if (kind == "chunked" || kind == "norange" || kind == "nodigest") {
+            plan.chunked = plan.chunked || kind == "chunked";
+            plan.ignoreRange = plan.ignoreRange || kind == "norange";
+            plan.noDigest = plan.noDigest || kind == "nodigest";
             continue;
         }
         if (kind != "delay" && kind != "short" && kind != "status" && kind != "trickle" &&
-            kind != "cut" && kind != "size") {
+            kind != "cut" && kind != "size" && kind != "drift" && kind != "flip" &&
+            kind != "flaky") {
             error = "unknown fault kind '" + kind + "'";
             return false;
         }
@@ -74,6 +77,16 @@ bool FaultPlan::Parse(const std::string& rawPath, FaultPlan& plan, std::string& 
                 return false;
             }
             plan.tricklePer100ms = arg;
+        } else if (kind == "drift") {
+            if (arg == 0 || arg > 255) {
+                error = "drift must lie between 1 and 255";
+                return false;
+            }
+            plan.drift = arg;
+        } else if (kind == "flip") {
+            plan.flip = arg;
+        } else if (kind == "flaky") {
+            plan.flaky = arg;
         } else if (kind == "size") {
             if (arg > kMaxSyntheticSize) {
                 error = "size above " + std::to_string(kMaxSyntheticSize) + " bytes";

@@ -25,6 +25,16 @@ public:
     std::optional<std::uint64_t> tricklePer100ms;
     std::optional<std::uint64_t> syntheticSize;
     int status = 0;
+    // Titles: the Range header is ignored (a whole answer every time).
+    bool ignoreRange = false;
+    // Titles: no digest header (the "<name>.swf.sha256" file still has it).
+    bool noDigest = false;
+    // Titles: served as version n (1-255) of the file, with its own validator and digest.
+    std::optional<std::uint64_t> drift;
+    // Titles: the byte at this offset inverted in the body, the headers those of the true file;
+    // flaky does so on the first request for the target only.
+    std::optional<std::uint64_t> flip;
+    std::optional<std::uint64_t> flaky;
 
     // Limits that keep a typo from tying the server up for hours.
     static constexpr std::uint64_t kMaxDelayMs = 600000;

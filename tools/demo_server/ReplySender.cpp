@@ -21,6 +21,7 @@ struct Transfer {
     std::string localAddr, peerAddr;
     int localPort = 0, peerPort = 0;
     std::vector<char> buffer;
+    std::shared_ptr<std::atomic<std::uint64_t>> sent;
 
     // Writes the next piece from offset; returns false when the connection is to be dropped.
     bool Next(std::uint64_t offset, std::uint64_t maxLength, httplib::DataSink& sink,
@@ -46,6 +47,7 @@ struct Transfer {
             const long long got = body->ReadAt(offset + sent, buffer.data(), want);
             if (got <= 0 || !sink.write(buffer.data(), static_cast<std::size_t>(got))) return false;
             sent += static_cast<std::uint64_t>(got);
+            if (this->sent) *this->sent += static_cast<std::uint64_t>(got);
         }
         if (tricklePer100ms && offset + sent < limit)
             return stop->WaitFor(std::chrono::milliseconds(100));
@@ -57,10 +59,12 @@ struct Transfer {
 }  // namespace
 
 void ReplySender::Send(const Reply& reply, const FaultPlan& plan, std::shared_ptr<StopSignal> stop,
-                       const httplib::Request& req, httplib::Response& res) {
+                       const httplib::Request& req, httplib::Response& res,
+                       std::shared_ptr<std::atomic<std::uint64_t>> sent) {
     res.status = reply.status;
     // Tests count reloads in the request log, so no page may come from a browser cache.
     res.set_header("Cache-Control", "no-store");
+    for (const auto& [name, value] : reply.headers) res.set_header(name, value);
     const std::shared_ptr<BodySource> body = reply.body ? reply.body : BodySource::FromText("");
 
     if (!plan.ChangesTransfer() && body->Text()) {
@@ -91,6 +95,7 @@ void ReplySender::Send(const Reply& reply, const FaultPlan& plan, std::shared_pt
     transfer->peerAddr = req.remote_addr;
     transfer->peerPort = req.remote_port;
     transfer->buffer.resize(kPieceSize);
+    transfer->sent = std::move(sent);
 
     if (plan.chunked) {
         res.set_chunked_content_provider(reply.contentType,

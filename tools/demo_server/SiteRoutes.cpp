@@ -122,18 +122,28 @@ Reply SiteRoutes::Page(const std::string& file, std::map<std::string, std::strin
 }
 
 Reply SiteRoutes::Title(const std::string& rawName) const {
-    const std::string name = TextCoding::PercentDecode(rawName);
+    std::string name = TextCoding::PercentDecode(rawName);
+    // "<name>.swf.sha256": the title's digest, as sha256sum writes it.
+    const std::string sidecar = ".sha256";
+    const bool digestFile = EndsWith(name, ".swf" + sidecar);
+    if (digestFile) name.resize(name.size() - sidecar.size());
     if (!EndsWith(name, ".swf") || name.size() == 4) return NotFound();
     const std::string stem = name.substr(0, name.size() - 4);
     // The name is the only thing that picks a file; nothing may lead out of the content folder.
     if (stem.find_first_of(std::string("/\\\0", 3)) != std::string::npos ||
         stem.find("..") != std::string::npos)
         return NotFound();
-    auto file = BodySource::OpenFile(m_contentDir + "/" + stem + ".swf");
+    const std::string path = m_contentDir + "/" + stem + ".swf";
+    if (digestFile) {
+        const std::string text = m_titles.SidecarText(path, name);
+        return text.empty() ? NotFound() : TextReply(200, text);
+    }
+    auto file = BodySource::OpenFile(path);
     if (!file) return NotFound();
     Reply reply;
     reply.contentType = kFlashType;
     reply.body = std::move(file);
+    reply.titleFile = path;
     return reply;
 }
 

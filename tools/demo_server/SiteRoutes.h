@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tools/demo_server/ReplySender.h"
+#include "tools/demo_server/TitleReply.h"
 
 #include <map>
 #include <string>
@@ -21,6 +22,9 @@ public:
     Reply Post(const std::string& path, const std::string& contentType, const std::string& body,
                std::string& logNote) const;
 
+    // Validators, digests and ranges of title answers.
+    TitleReply& Titles() const { return m_titles; }
+
     // A small answer for paths that lead nowhere.
     static Reply NotFound();
 
@@ -38,6 +42,8 @@ private:
     std::string m_contentDir;
     std::string m_wwwDir;
     int m_port;
+    mutable TitleDigests m_digests;
+    mutable TitleReply m_titles{m_digests};
 };
 
 }  // namespace zorbel::demo

@@ -384,9 +384,9 @@ TEST_F(PlimDlgFrameTest, EnterAndEscapeDoNothing) {
     delete dialog;
 }
 
-TEST_F(PlimDlgFrameTest, PopupMenuHoldsSettingsSeparatorSiteAndAbout) {
+TEST_F(PlimDlgFrameTest, PopupMenuHoldsSettingsSeparatorSiteAboutAndTheOfflineLibrary) {
     std::unique_ptr<wxMenu> menu = CPlimDlg::BuildPopupMenu();
-    ASSERT_EQ(menu->GetMenuItemCount(), 4u);
+    ASSERT_EQ(menu->GetMenuItemCount(), 6u);
     const auto& items = menu->GetMenuItems();
     std::vector<wxMenuItem*> list(items.begin(), items.end());
     EXPECT_EQ(list[0]->GetId(), 20000);
@@ -396,6 +396,8 @@ TEST_F(PlimDlgFrameTest, PopupMenuHoldsSettingsSeparatorSiteAndAbout) {
     EXPECT_EQ(std::string(list[2]->GetItemLabelText().utf8_str()), "儿童游戏官网");
     EXPECT_EQ(list[3]->GetId(), 20002);
     EXPECT_EQ(std::string(list[3]->GetItemLabelText().utf8_str()), "关于我们");
+    EXPECT_TRUE(list[4]->IsSeparator());
+    EXPECT_EQ(list[5]->GetId(), CPlimDlg::kCmdOfflineLibrary);
 }
 
 TEST_F(PlimDlgFrameTest, SiteCommandLinkLineAndNewWindowOpenTheBrowser) {

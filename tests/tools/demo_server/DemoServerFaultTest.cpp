@@ -3,6 +3,8 @@
 #include "DemoServerFixture.h"
 #include "HttpFetch.h"
 
+#include "offline/DigestHeader.h"
+#include "offline/Sha256.h"
 #include "tools/demo_server/BodySource.h"
 
 #include <thread>
@@ -102,6 +104,56 @@ TEST_F(DemoServerFaults, CutResetsTheConnection) {
     EXPECT_EQ(answer.code, CURLE_RECV_ERROR) << answer.error;
     EXPECT_EQ(answer.Header("content-length"), "5000");
     EXPECT_EQ(answer.body, m_small.substr(0, 1000));
+}
+
+TEST_F(DemoServerFaults, TitlesCarryValidatorsDigestsAndOneRange) {
+    auto sha = [](const std::string& bytes) {
+        zorbel::offline::Sha256 digest;
+        digest.Update(bytes.data(), bytes.size());
+        return digest.FinishHex();
+    };
+    const std::string url = Url("/vudevu/fla/small.swf");
+    const HttpAnswer whole = HttpFetch::Get(url);
+    ASSERT_EQ(whole.status, 200);
+    const std::string etag = whole.Header("etag");
+    ASSERT_FALSE(etag.empty());
+    EXPECT_EQ(zorbel::offline::DigestHeader::FromReprDigest(whole.Header("repr-digest")),
+              sha(m_small));
+    EXPECT_EQ(HttpFetch::Get(url + ".sha256").body, sha(m_small) + "  small.swf\n");
+
+    const HttpAnswer rest =
+        HttpFetch::Get(url, nullptr, {"Range: bytes=1000-", "If-Range: " + etag});
+    EXPECT_EQ(rest.status, 206);
+    EXPECT_EQ(rest.Header("content-range"), "bytes 1000-4999/5000");
+    EXPECT_TRUE(rest.body == m_small.substr(1000));
+    // A validator of another version, or a server told to ignore ranges: the whole title.
+    EXPECT_TRUE(HttpFetch::Get(url, nullptr, {"Range: bytes=1000-", "If-Range: \"old\""}).body ==
+                m_small);
+    EXPECT_EQ(
+        HttpFetch::Get(Url("/_fault/norange/vudevu/fla/small.swf"), nullptr, {"Range: bytes=1000-"})
+            .status,
+        200);
+    const HttpAnswer past = HttpFetch::Get(url, nullptr, {"Range: bytes=5000-"});
+    EXPECT_EQ(past.status, 416);
+    EXPECT_EQ(past.Header("content-range"), "bytes */5000");
+
+    // Another version has its own validator and digest; a flipped byte keeps the true ones.
+    const HttpAnswer drifted = HttpFetch::Get(Url("/_fault/drift/3/vudevu/fla/small.swf"));
+    std::string expected = m_small;
+    for (char& c : expected) c = static_cast<char>(c ^ 3);
+    EXPECT_TRUE(drifted.body == expected);
+    EXPECT_NE(drifted.Header("etag"), etag);
+    EXPECT_EQ(zorbel::offline::DigestHeader::FromDigest(drifted.Header("digest")), sha(expected));
+    const HttpAnswer flipped = HttpFetch::Get(Url("/_fault/flip/10/vudevu/fla/small.swf"));
+    expected = m_small;
+    expected[10] = static_cast<char>(~expected[10]);
+    EXPECT_TRUE(flipped.body == expected);
+    EXPECT_EQ(flipped.Header("repr-digest"), whole.Header("repr-digest"));
+    EXPECT_FALSE(HttpFetch::Get(Url("/_fault/nodigest/vudevu/fla/small.swf")).HasHeader("digest"));
+    // flaky flips on the first request for its target only.
+    const std::string flaky = Url("/_fault/flaky/10/vudevu/fla/small.swf");
+    EXPECT_FALSE(HttpFetch::Get(flaky).body == m_small);
+    EXPECT_TRUE(HttpFetch::Get(flaky).body == m_small);
 }
 
 TEST_F(DemoServerFaults, SizeServesExactSyntheticBody) {

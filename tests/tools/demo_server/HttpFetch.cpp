@@ -37,7 +37,8 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
 }
 
 HttpAnswer Perform(const std::string& url, const std::string* postBody,
-                   const std::string& contentType, std::atomic<std::size_t>* received) {
+                   const std::string& contentType, std::atomic<std::size_t>* received,
+                   const std::vector<std::string>& requestHeaders = {}) {
     HttpAnswer answer;
     std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
     char errorText[CURL_ERROR_SIZE] = {};
@@ -57,8 +58,10 @@ HttpAnswer Perform(const std::string& url, const std::string* postBody,
         curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, postBody->c_str());
         curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE, static_cast<long>(postBody->size()));
         headers = curl_slist_append(headers, ("Content-Type: " + contentType).c_str());
-        curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers);
     }
+    for (const std::string& header : requestHeaders)
+        headers = curl_slist_append(headers, header.c_str());
+    if (headers) curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers);
     const auto start = std::chrono::steady_clock::now();
     answer.code = curl_easy_perform(curl.get());
     answer.elapsed = std::chrono::steady_clock::now() - start;
@@ -75,8 +78,9 @@ std::string HttpAnswer::Header(const std::string& lowerName) const {
     return it == headers.end() ? std::string() : it->second;
 }
 
-HttpAnswer HttpFetch::Get(const std::string& url, std::atomic<std::size_t>* received) {
-    return Perform(url, nullptr, std::string(), received);
+HttpAnswer HttpFetch::Get(const std::string& url, std::atomic<std::size_t>* received,
+                          const std::vector<std::string>& requestHeaders) {
+    return Perform(url, nullptr, std::string(), received, requestHeaders);
 }
 
 HttpAnswer HttpFetch::Post(const std::string& url, const std::string& body,

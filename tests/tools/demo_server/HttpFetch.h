@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <curl/curl.h>
 
@@ -30,8 +31,10 @@ struct HttpAnswer {
 // A blocking libcurl client for the demo server's tests; one fresh connection per call.
 class HttpFetch {
 public:
-    // received, when given, is kept up to date with the body bytes read so far.
-    static HttpAnswer Get(const std::string& url, std::atomic<std::size_t>* received = nullptr);
+    // received, when given, is kept up to date with the body bytes read so far;
+    // requestHeaders are whole lines ("Range: bytes=10-").
+    static HttpAnswer Get(const std::string& url, std::atomic<std::size_t>* received = nullptr,
+                          const std::vector<std::string>& requestHeaders = {});
     static HttpAnswer Post(const std::string& url, const std::string& body,
                            const std::string& contentType);
 };
