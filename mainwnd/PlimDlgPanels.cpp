@@ -38,6 +38,14 @@ void CPlimDlg::CreatePlayerPanel() {
 
 void CPlimDlg::CreateAdPanel() {
     CreatePanel(m_pAdPanel, this);
+    // A page that finishes loading shows the advertisement panel even when the player or the
+    // movie page has taken the place meanwhile; they stay on top of it, for the eye and for
+    // the pointer.
+    if (m_pAdPanel != nullptr)
+        m_pAdPanel->SetShownByLoadHandler([this] {
+            if (m_pMoviePanel != nullptr && m_pMoviePanel->IsShown()) m_pMoviePanel->Raise();
+            if (m_pPlayerPanel != nullptr && m_pPlayerPanel->IsShown()) m_pPlayerPanel->Raise();
+        });
 }
 
 void CPlimDlg::CreateMoviePanel() {

@@ -111,7 +111,11 @@ void CDlgShowAd::OnDocumentComplete(CWebBrowserEvent& /*event*/) {
     // A load that fails before anything arrives completes without having begun; counting it
     // would leave the counter below zero and the panel hidden for good.
     if (m_nPending > 0) --m_nPending;
-    if (m_nPending == 0) wxPanel::Show(true);
+    if (m_nPending == 0) {
+        const bool wasShown = IsShown();
+        wxPanel::Show(true);
+        if (!wasShown && m_onShownByLoad) m_onShownByLoad();
+    }
     zorbel::TrimWorkingSet();
 }
 

@@ -51,6 +51,13 @@ public:
     using ShellOpener = std::function<void(const std::string& address)>;
     void SetShellOpener(ShellOpener opener);
 
+    // Called when a finished load has shown the panel again after it was hidden meanwhile. On
+    // this toolkit showing a window also puts it on top of its siblings, where it would take
+    // the pointer from a panel that still covers it; the owner puts that panel back on top.
+    void SetShownByLoadHandler(std::function<void()> handler) {
+        m_onShownByLoad = std::move(handler);
+    }
+
 private:
     void OnInitDialog(wxInitDialogEvent& event);
     void OnSize(wxSizeEvent& event);
@@ -68,6 +75,7 @@ private:
     int m_nPending = 0;
     std::string m_strPageUrl;
     ShellOpener m_shellOpen;
+    std::function<void()> m_onShownByLoad;
 
     wxDECLARE_EVENT_TABLE();
 };

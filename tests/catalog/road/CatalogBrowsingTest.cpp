@@ -26,6 +26,7 @@
 #include "platform/VelaPfcSystem.h"
 #include "platform/skin/CSkinButton.h"
 #include "player/DlgPlayer.h"
+#include "web/flash/ShockwaveFlash.h"
 #include "tests/app/TestCatalog.h"
 #include "tests/platform/TempDir.h"
 #include "tests/support/PointerInput.h"
@@ -420,6 +421,8 @@ TEST_F(CatalogBrowsingTest, CachedTitlePlaysAtOnceEvenWithTheStatusAlreadyAtHund
 }
 
 TEST_F(CatalogBrowsingTest, UncachedTitleDownloadsThenPlaysFromTheQuickList) {
+    // A stopped player: the advertisement page goes up while the title downloads.
+    Player()->OnStop();
     Dialog().LoadQuickList("1");
     // The quick list holds class 4 only; put one served title under it.
     const wxTreeItemId heading = Find(QuickTree(), "最新推荐");
@@ -431,6 +434,29 @@ TEST_F(CatalogBrowsingTest, UncachedTitleDownloadsThenPlaysFromTheQuickList) {
     EXPECT_FALSE(Shown(kIdProgress));
     EXPECT_EQ(Dialog().m_progress->GetValue(), 0);
     EXPECT_TRUE(ShownBoxes().empty());
+
+    // A page that finishes loading after the movie has started (as one from a slow server
+    // does) shows its panel again; the player's buttons still take the pointer.
+    ASSERT_NE(Dialog().m_pAdPanel, nullptr);
+    ASSERT_TRUE(PumpUntil([] { return Dialog().m_pAdPanel->PendingNavigations() == 0; }, 20s));
+    Dialog().m_pAdPanel->Hide();  // as the title's "100%" left it, whichever load came first
+    Dialog().m_pAdPanel->Browser().Navigate(Dialog().m_pAdPanel->PageAddress());
+    ASSERT_TRUE(PumpUntil(
+        [] {
+            return Dialog().m_pAdPanel->IsShown() && Dialog().m_pAdPanel->PendingNavigations() == 0;
+        },
+        20s));
+    PumpFor(300ms);
+    wxWindow* pause = Player()->FindWindow(CDlgPlayer::kPauseId);
+    ASSERT_NE(pause, nullptr);
+    const wxRect button = pause->GetScreenRect();
+    zorbel::test::MovePointer(button.GetPosition() + wxPoint(3, 3));
+    PumpFor(100ms);
+    zorbel::test::MovePointer(button.GetPosition() + wxPoint(button.width / 2, button.height / 2));
+    PumpFor(100ms);
+    zorbel::test::ClickPointer();
+    EXPECT_TRUE(PumpUntil(
+        [] { return Player()->IsActive() && !Player()->MovieControl()->IsPlaying(); }, 5s));
 }
 
 TEST_F(CatalogBrowsingTest, AFailedDownloadIsToldAndTheSameTitleAnswersTheNextClick) {
