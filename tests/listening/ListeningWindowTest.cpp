@@ -28,6 +28,7 @@
 #include "platform/skin/CSkinSlider.h"
 #include "player/DlgPlayer.h"
 #include "tests/platform/TempDir.h"
+#include "tests/support/StartedMainWindow.h"
 #include "tests/support/PointerInput.h"
 #include "tests/support/ScreenCapture.h"
 #include "tests/support/WindowTestSupport.h"
@@ -142,15 +143,7 @@ protected:
             WriteBytes(s_content->File(std::string(kSongs[i]) + ".swf"), s_songs[i]);
         WriteBytes(s_content->File(std::string(kOtherClassSong) + ".swf"), s_songs[3]);
 
-        DownloadBusy = 0;
-        s_dialog = new CPlimDlg;
-        s_dialog->Show();
-        const_cast<wxTimer&>(s_dialog->DeferredStartupTimer()).Stop();
-        const_cast<wxTimer&>(s_dialog->AdRotationTimer()).Stop();
-        s_dialog->CreatePlayerPanel();
-        s_dialog->CreateAdPanel();
-        s_dialog->CreateMoviePanel();
-        s_dialog->LayoutChildren();
+        s_dialog = zorbel::test::ShowMainWindowWithPanels();
     }
 
     static void TearDownTestSuite() {

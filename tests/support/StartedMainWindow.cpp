@@ -22,4 +22,17 @@ CPlimDlg* ShowStartedMainWindow(const std::string& skinsFolder) {
     return dialog;
 }
 
+CPlimDlg* ShowMainWindowWithPanels() {
+    DownloadBusy = 0;
+    auto* dialog = new CPlimDlg;
+    dialog->Show();
+    const_cast<wxTimer&>(dialog->DeferredStartupTimer()).Stop();
+    const_cast<wxTimer&>(dialog->AdRotationTimer()).Stop();
+    dialog->CreatePlayerPanel();
+    dialog->CreateAdPanel();
+    dialog->CreateMoviePanel();
+    dialog->LayoutChildren();
+    return dialog;
+}
+
 }  // namespace zorbel::test

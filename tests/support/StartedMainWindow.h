@@ -13,4 +13,9 @@ namespace zorbel::test {
 // start-up itself when it wants it.
 CPlimDlg* ShowStartedMainWindow(const std::string& skinsFolder);
 
+// The main window shown with its player, advertisement and movie panels made and laid out,
+// no download running, and the deferred start-up (which would load the trees behind a test's
+// back) and the ad rotation stopped.
+CPlimDlg* ShowMainWindowWithPanels();
+
 }  // namespace zorbel::test

@@ -29,6 +29,7 @@
 #include "web/flash/ShockwaveFlash.h"
 #include "tests/app/TestCatalog.h"
 #include "tests/platform/TempDir.h"
+#include "tests/support/StartedMainWindow.h"
 #include "tests/support/PointerInput.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tests/web/flash/TestMovie.h"
@@ -128,16 +129,7 @@ protected:
         for (const char* name : {"小兔子乖乖", "两只老虎", "数鸭子", "月亮"})
             zorbel::test::WriteFileBytes(s_content->File(std::string(name) + ".swf"), s_movie);
 
-        DownloadBusy = 0;
-        s_dialog = new CPlimDlg;
-        s_dialog->Show();
-        // The deferred start-up would load the trees behind the tests' backs.
-        const_cast<wxTimer&>(s_dialog->DeferredStartupTimer()).Stop();
-        const_cast<wxTimer&>(s_dialog->AdRotationTimer()).Stop();
-        s_dialog->CreatePlayerPanel();
-        s_dialog->CreateAdPanel();
-        s_dialog->CreateMoviePanel();
-        s_dialog->LayoutChildren();
+        s_dialog = zorbel::test::ShowMainWindowWithPanels();
     }
 
     static void TearDownTestSuite() {
