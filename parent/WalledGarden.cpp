@@ -63,14 +63,12 @@ std::string Rule(const std::string& action, const std::string& filter) {
 
 // The origin without its port when that is the scheme's default: addresses leave it out.
 std::string WithoutDefaultPort(const std::string& origin) {
-    for (const char* tail : {"http://:80", "https://:443"}) {
-        const std::string scheme = std::string(tail).substr(0, std::string(tail).find(':') + 3);
-        const std::string port = std::string(tail).substr(scheme.size());
-        if (origin.rfind(scheme, 0) == 0 && origin.size() > port.size() &&
-            origin.compare(origin.size() - port.size(), port.size(), port) == 0)
-            return origin.substr(0, origin.size() - port.size());
-    }
-    return std::string();
+    // Origin() always names the port, so the scheme decides which one is the default.
+    const std::string port = origin.rfind("https:", 0) == 0 ? ":443" : ":80";
+    if (origin.size() <= port.size() ||
+        origin.compare(origin.size() - port.size(), port.size(), port) != 0)
+        return std::string();
+    return origin.substr(0, origin.size() - port.size());
 }
 }  // namespace
 
