@@ -3,8 +3,6 @@
 #include <wx/button.h>
 #include <wx/dcbuffer.h>
 
-#include "ui/RaiseOverMovie.h"
-
 // clang-format off
 wxBEGIN_EVENT_TABLE(CPlayTimePanel, wxPanel)
     EVT_PAINT  (                         CPlayTimePanel::OnPaint)
@@ -61,7 +59,7 @@ void CPlayTimePanel::ShowAs(Mode mode, const std::string& text, int grantMinutes
     m_grant->Show(mode == Mode::kCover);
     Place();
     Show();
-    RaiseOverMovie(this);
+    Raise();
     KeepCovering();
     Refresh();
 }
