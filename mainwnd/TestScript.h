@@ -17,7 +17,8 @@ class CPlimDlg;
 // show, which no other process can see. It only uses the handlers the user's own clicks reach.
 //
 // The main window starts it after its deferred start-up. One command a line, run in order,
-// one every tenth of a second; unknown lines are skipped:
+// one every tenth of a second (a stamp and the line after it together, a wait looked at every
+// few milliseconds); unknown lines are skipped:
 //   select <title>        selects the first item of the catalog tree with that text
 //   wait-play             holds the script until the player has a movie playing
 //   wait-frame            holds it until the movie control has shown the movie's first frame
@@ -36,7 +37,10 @@ public:
 
 private:
     CTestScript(CPlimDlg* window, std::vector<std::string> lines);
+    static constexpr int kTickMs = 100;
+
     void OnTick(wxTimerEvent& event);
+    static bool IsStamp(const std::string& line);
     // false while the line must wait.
     bool Run(const std::string& line);
 
