@@ -1,5 +1,7 @@
 #pragma once
 
+#include "web/ViewConstructProperty.h"
+
 class wxWebView;
 
 // The program's page views (advertisement, cartoon, community, feedback) share one web
@@ -10,7 +12,7 @@ class wxWebView;
 //
 // wx makes its WebKit views itself, and WebKit takes the process to share only while a view is
 // being made (its construct-only "related-view" property); so, for the life of this object on
-// the UI thread, the next web view made is made related to a page view made before.
+// the UI thread, a web view made is made related to a page view made before.
 class CSharedPageProcess {
 public:
     CSharedPageProcess();
@@ -20,4 +22,7 @@ public:
 
     // Records a page view just made, for the ones made after it.
     void Made(wxWebView* view);
+
+private:
+    CViewConstructProperty m_related;
 };
