@@ -166,6 +166,7 @@ awk '{ $1 = $2 = $3 = $4 = $5 = ""; sub(/^ +/, ""); print }' "$work/contents.txt
 for expected in ./usr/lib/zorbel/zorbel ./usr/lib/zorbel/Zorbel.ini ./usr/lib/zorbel/zorbel.svg \
   ./usr/lib/zorbel/data/ZorbelPlim.dat ./usr/lib/zorbel/data/Velaone.dll \
   ./usr/lib/zorbel/ruffle/host.html ./usr/lib/zorbel/ruffle/host.js \
+  ./usr/lib/zorbel/ruffle/shared-audio.js \
   ./usr/lib/zorbel/Themes/Zorbel/skin.xml ./usr/lib/zorbel/Themes/ZorbelPlim/skin.xml \
   ./usr/lib/zorbel/Themes/changeskin/skin.xml \
   "./usr/bin/zorbel -> ../lib/zorbel/zorbel" ./usr/share/applications/zorbel.desktop \

@@ -7,6 +7,7 @@
 #include <wx/sizer.h>
 #include <wx/webview.h>
 
+#include "web/ViewConstructProperty.h"
 #include "web/WebHostSite.h"
 #include "web/flash/FlashHostMessage.h"
 #include "web/flash/FlashSchemePaths.h"
@@ -122,6 +123,13 @@ bool CShockwaveFlash::Create(wxWindow* parent, wxWindowID id, const wxPoint& pos
 
 void CShockwaveFlash::CreateView() {
     FlashUriScheme::Instance().Register();
+    // A song sings from its first frame. WebKit's default lets media start only without sound
+    // until a click, so the engine's audio would wait suspended, and the engine holds back
+    // every new movie 200 ms when it finds its audio not running.
+    WebKitWebsitePolicies* policies =
+        webkit_website_policies_new_with_policies("autoplay", WEBKIT_AUTOPLAY_ALLOW, nullptr);
+    CViewConstructProperty autoplay("website-policies", G_OBJECT(policies));
+    g_object_unref(policies);
     m_pView = wxWebView::New(this, wxID_ANY, wxWebViewDefaultURLStr, wxDefaultPosition,
                              GetClientSize(), wxWebViewBackendDefault, wxBORDER_NONE);
     if (!m_pView) return;

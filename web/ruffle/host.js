@@ -76,7 +76,7 @@
     shown: false,
     total: 0,
     frameRate: 12,
-    playing: true,         // what the program last asked for
+    playing: false,        // what the program last asked for
     base: 0,               // estimated frame (0-based) at 'since'
     since: 0,
     lastFrame: -1,
@@ -339,7 +339,9 @@
       return JSON.stringify({ id: S.id, mode: S.mode, loaded: S.loaded, shown: S.shown,
                               callbacks: hasCallbacks(), playing: S.playing, isPlaying: !!(S.player && S.player.isPlaying),
                               frame: currentFrame(), ready: S.ready, resting: !!S.suspended,
-                              tickWorkers: tickWorkers.length });
+                              tickWorkers: tickWorkers.length,
+                              audio: window.zorbelSharedAudio ? window.zorbelSharedAudio.state() : "none",
+                              audioContexts: window.zorbelSharedAudio ? window.zorbelSharedAudio.contextsMade() : 0 });
     },
     menuCaptions: function () {
       const p = S.player;
@@ -374,7 +376,9 @@
       clearInterval(S.ticker);
       S.ticker = 0;
       while (tickWorkers.length) tickWorkers.pop().terminate();
+      if (window.zorbelSharedAudio) window.zorbelSharedAudio.setResting(true);
     } else {
+      if (window.zorbelSharedAudio) window.zorbelSharedAudio.setResting(false);
       if (S.resumeRunning && S.player) S.player.play();
       S.resumeRunning = false;
       startTicker();
@@ -404,6 +408,8 @@
     S.player.addEventListener("loadedmetadata", announce, { once: true });
     S.player.ruffle().load({ data: warmUpMovie(), swfFileName: "blank.swf" }).catch(announce);
     startTicker();
+    // Warmed out of sight, it rests until the program asks for a movie.
+    updateSuspension();
     document.addEventListener("visibilitychange", updateSuspension);
   });
 })();

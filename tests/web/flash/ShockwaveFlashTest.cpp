@@ -143,6 +143,14 @@ TEST_F(ShockwaveFlashTest, CurrentFrameAdvancesWhilePlayingAndHoldsWhenStopped) 
     EXPECT_NE(PageState().find("\"isPlaying\":false"), std::string::npos) << PageState();
     // Nor does the engine's background ticker go on waking the page for a paused movie.
     EXPECT_NE(PageState().find("\"tickWorkers\":0"), std::string::npos) << PageState();
+    // Every movie so far has sounded through one output, and it rests with the player.
+    EXPECT_TRUE(PumpUntil(
+        [] {
+            return PageState().find("\"audio\":\"suspended\",\"audioContexts\":1") !=
+                   std::string::npos;
+        },
+        10s))
+        << PageState();
     s_frame->Show();
     EXPECT_TRUE(
         PumpUntil([] { return PageState().find("\"resting\":false") != std::string::npos; }, 10s))
@@ -151,6 +159,10 @@ TEST_F(ShockwaveFlashTest, CurrentFrameAdvancesWhilePlayingAndHoldsWhenStopped) 
 
     s_flash->Play();
     EXPECT_TRUE(PumpUntil([&] { return s_flash->CurrentFrame() > held; }, 20s));
+    // Sound needs no click first.
+    EXPECT_TRUE(PumpUntil(
+        [] { return PageState().find("\"audio\":\"running\"") != std::string::npos; }, 10s))
+        << PageState();
 }
 
 TEST_F(ShockwaveFlashTest, FrameNumLandsOnTheFrameAsked) {
