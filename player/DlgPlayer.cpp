@@ -105,6 +105,8 @@ CDlgPlayer::CDlgPlayer()
       m_timerWrites(this, kWritesTimerId) {}
 
 CDlgPlayer::~CDlgPlayer() {
+    *m_self = nullptr;
+    if (m_playWrite.valid()) m_playWrite.wait();
     m_listening.reset();
     m_playTime.reset();
     m_timerProgress.Stop();
@@ -303,7 +305,29 @@ void CDlgPlayer::WatchMovieInput() {
 
 void CDlgPlayer::RecordPlay() {
     const std::string title = m_strTitle;
-    ReportWrite(m_pendingWrites.Submit([title] { return CPlayHistory().RecordPlay(title); }));
+    CCatalogWriteQueue::Write write = [title] { return CPlayHistory().RecordPlay(title); };
+    FinishPlayWrite();
+    if (m_pendingWrites.HasPending()) {
+        ReportWrite(m_pendingWrites.Submit(std::move(write)));
+        return;
+    }
+    m_playWriteAgain = write;
+    m_playWrite = std::async(std::launch::async, [write, self = m_self] {
+        const zorbel::WriteOutcome outcome = write();
+        if (wxTheApp != nullptr)
+            wxTheApp->CallAfter([self] {
+                if (*self != nullptr) (*self)->FinishPlayWrite();
+            });
+        return outcome;
+    });
+}
+
+void CDlgPlayer::FinishPlayWrite() {
+    if (!m_playWrite.valid()) return;
+    const zorbel::WriteOutcome outcome = m_playWrite.get();
+    if (outcome == zorbel::WriteOutcome::kLocked) m_pendingWrites.Keep(std::move(m_playWriteAgain));
+    m_playWriteAgain = nullptr;
+    ReportWrite(outcome);
 }
 
 void CDlgPlayer::AddFavorite() {
@@ -312,6 +336,7 @@ void CDlgPlayer::AddFavorite() {
     const std::string title = m_strTitle;
     bool noticeShown = false;
     // Plays that wait for the lock go first; while they wait, the favourite waits behind them.
+    FinishPlayWrite();
     if (m_pendingWrites.HasPending()) ReportWrite(m_pendingWrites.Retry());
     CPlayHistory::FavoriteResult result;
     result.title = title;
@@ -544,6 +569,8 @@ bool CDlgPlayer::Destroy() {
     m_playTime.reset();
     // A last try for plays still waiting for a lock: the program is ending, nobody is told.
     m_timerWrites.Stop();
+    if (m_playWrite.valid() && m_playWrite.get() == zorbel::WriteOutcome::kLocked)
+        m_pendingWrites.Keep(std::move(m_playWriteAgain));
     if (m_pendingWrites.HasPending()) m_pendingWrites.Retry();
     // The movie goes with the control, a child of the player. No stop is sent to it: the
     // answer to a script would arrive after the view is gone, which the toolkit's web view

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <future>
 #include <memory>
 #include <string>
 
@@ -92,6 +93,8 @@ public:
     CPlayTimeWatch* PlayTimeWatch() const { return m_playTime.get(); }
     // 1 after a play or a pause, 0 after a stop (and before the first movie).
     int IsActive() const { return m_bActive; }
+    // A play is still being written to the catalog.
+    bool IsWritingPlay() const { return m_playWrite.valid(); }
 
     // Stops both timers, then destroys the window and the movie control with it.
     bool Destroy() override;
@@ -145,6 +148,8 @@ private:
     void CloseMovie();
     void OpenMovie();
     void RecordPlay();
+    // Takes the outcome of the play written on the worker, waiting for it if it still runs.
+    void FinishPlayWrite();
     // Keeps a write that met a lock, to be tried again on the writes timer.
     void KeepWrite(CCatalogWriteQueue::Write write);
     // The data failure box, when a write (now or tried again) says so; starts or stops the
@@ -175,6 +180,12 @@ private:
     wxTimer m_timerStatus;
     wxBitmapBundle m_hIcon;
     CCatalogWriteQueue m_pendingWrites;
+    // A play is written on a worker: the catalog's file sync takes up to a tenth of a second,
+    // which the movie's start would otherwise wait for. One at a time; its outcome is taken on
+    // the UI thread before any later write, so writes still land in the order made.
+    std::future<zorbel::WriteOutcome> m_playWrite;
+    CCatalogWriteQueue::Write m_playWriteAgain;
+    std::shared_ptr<CDlgPlayer*> m_self = std::make_shared<CDlgPlayer*>(this);
     wxTimer m_timerWrites;
     bool m_bRetryingWrites = false;
     bool m_bPlaying = false;  // played and neither paused nor stopped since

@@ -336,6 +336,8 @@ TEST_F(DlgPlayerTest, PlaysAndFavouritesAreCounted) {
     std::vector<int> counts;
     for (int i = 0; i < 3; ++i) {
         s_player->PlayMovie(s_duck);
+        // Written on a worker: the movie does not wait for the catalog.
+        ASSERT_TRUE(PumpUntil([] { return !s_player->IsWritingPlay(); }, 10s));
         counts.push_back(Count(played));
     }
     EXPECT_EQ(counts, (std::vector<int>{0, 1, 2}));
@@ -373,6 +375,7 @@ TEST_F(DlgPlayerTest, WithoutACatalogThePlayHappensAndThePlayerReportsIt) {
     const std::string moved = s_catalog + ".away";
     std::filesystem::rename(s_catalog, moved);
     s_player->PlayMovie(s_rabbit);
+    EXPECT_TRUE(PumpUntil([] { return !s_player->IsWritingPlay(); }, 10s));
     std::filesystem::rename(moved, s_catalog);
     EXPECT_EQ(s_player->MoviePath(), s_rabbit);
     EXPECT_EQ(s_player->IsActive(), 1);
