@@ -1,5 +1,6 @@
 #include "mainwnd/TestScript.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -51,8 +52,9 @@ void CTestScript::StartFromEnvironment(CPlimDlg* window) {
 }
 
 CTestScript::CTestScript(CPlimDlg* window, std::vector<std::string> lines)
-    : m_window(window), m_lines(std::move(lines)), m_timer(this) {
-    Bind(wxEVT_TIMER, &CTestScript::OnTick, this);
+    : m_window(window), m_lines(std::move(lines)), m_timer(this), m_stallTimer(this) {
+    Bind(wxEVT_TIMER, &CTestScript::OnTick, this, m_timer.GetId());
+    Bind(wxEVT_TIMER, &CTestScript::OnStallTick, this, m_stallTimer.GetId());
     m_timer.StartOnce(kTickMs);
 }
 
@@ -70,13 +72,23 @@ void CTestScript::OnTick(wxTimerEvent&) {
         return;
     }
     m_timer.Stop();
-    Unbind(wxEVT_TIMER, &CTestScript::OnTick, this);
+    m_stallTimer.Stop();
+    Unbind(wxEVT_TIMER, &CTestScript::OnTick, this, m_timer.GetId());
+    Unbind(wxEVT_TIMER, &CTestScript::OnStallTick, this, m_stallTimer.GetId());
     // Not inside its own event: the toolkit still uses the handler on the way back.
     if (wxTheApp != nullptr) wxTheApp->ScheduleForDestruction(this);
 }
 
+void CTestScript::OnStallTick(wxTimerEvent&) {
+    const auto now = std::chrono::steady_clock::now();
+    const double late =
+        std::chrono::duration<double, std::milli>(now - m_lastStallTick).count() - kStallTickMs;
+    m_longestStallMs = std::max(m_longestStallMs, late);
+    m_lastStallTick = now;
+}
+
 bool CTestScript::IsStamp(const std::string& line) {
-    return line.rfind("stamp ", 0) == 0;
+    return line.rfind("stamp ", 0) == 0 || line.rfind("stalls ", 0) == 0;
 }
 
 bool CTestScript::Run(const std::string& line) {
@@ -123,6 +135,23 @@ bool CTestScript::Run(const std::string& line) {
                             std::chrono::system_clock::now().time_since_epoch())
                             .count();
         std::ofstream(file, std::ios::app) << label << ' ' << ms << '\n';
+        return true;
+    }
+    if (command == "watch-stalls") {
+        m_lastStallTick = std::chrono::steady_clock::now();
+        m_longestStallMs = 0;
+        m_stallTimer.Start(kStallTickMs);
+        return true;
+    }
+    if (command == "stalls") {
+        std::istringstream args(rest);
+        std::string file;
+        std::string label;
+        args >> file >> label;
+        std::ofstream(file, std::ios::app)
+            << label << ' ' << static_cast<int>(m_longestStallMs) << '\n';
+        m_longestStallMs = 0;
+        m_stallTimer.Stop();
         return true;
     }
     if (command == "radio") {

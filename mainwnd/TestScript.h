@@ -24,6 +24,8 @@ class CPlimDlg;
 //   wait-frame            holds it until the movie control has shown the movie's first frame
 //   sleep <ms>            holds it for that long
 //   stamp <file> <label>  appends "<label> <wall-clock ms>" to file, for benchmarks
+//   watch-stalls          from now on a 10 ms timer measures how late the UI thread serves it
+//   stalls <file> <label> appends "<label> <longest lateness in ms>" to file; the watch ends
 //   radio <id>            the radio button with that control id is clicked
 //   dump <id> <file>      writes the items of tree <id> to file, one "<depth>\t<text>" a line
 //                         (written to <file>.part, then renamed, so a reader never sees half)
@@ -38,11 +40,13 @@ public:
 private:
     CTestScript(CPlimDlg* window, std::vector<std::string> lines);
     static constexpr int kTickMs = 100;
+    static constexpr int kStallTickMs = 10;
 
     void OnTick(wxTimerEvent& event);
     static bool IsStamp(const std::string& line);
     // false while the line must wait.
     bool Run(const std::string& line);
+    void OnStallTick(wxTimerEvent& event);
 
     wxWeakRef<CPlimDlg> m_window;
     std::vector<std::string> m_lines;
@@ -50,4 +54,7 @@ private:
     size_t m_sleepLine = static_cast<size_t>(-1);
     std::chrono::steady_clock::time_point m_sleepUntil;
     wxTimer m_timer;
+    wxTimer m_stallTimer;
+    std::chrono::steady_clock::time_point m_lastStallTick;
+    double m_longestStallMs = 0;
 };
