@@ -76,7 +76,7 @@
     shown: false,
     total: 0,
     frameRate: 12,
-    playing: false,        // what the program last asked for
+    playing: true,         // what the program last asked for
     base: 0,               // estimated frame (0-based) at 'since'
     since: 0,
     lastFrame: -1,
@@ -264,6 +264,7 @@
       S.callbacksSeen = false;
       S.playing = playing;
       updateSuspension();
+      if (playing && window.zorbelSharedAudio) window.zorbelSharedAudio.expectMovie();
       seek.target = -1;
       seek.at = -1;
       fetch(url).then(function (r) {
@@ -403,13 +404,17 @@
       if (announced) return;
       announced = true;
       S.ready = true;
+      // Warmed up out of sight with nothing asked for yet: it rests until a movie comes. Not
+      // before: an engine instance still being made must not be paused under it.
+      if (S.id === 0) {
+        S.playing = false;
+        updateSuspension();
+      }
       post({ t: "ready" });
     }
     S.player.addEventListener("loadedmetadata", announce, { once: true });
     S.player.ruffle().load({ data: warmUpMovie(), swfFileName: "blank.swf" }).catch(announce);
     startTicker();
-    // Warmed out of sight, it rests until the program asks for a movie.
-    updateSuspension();
     document.addEventListener("visibilitychange", updateSuspension);
   });
 })();
