@@ -37,6 +37,15 @@ void DumpItems(wxTreeCtrl* tree, const wxTreeItemId& item, int depth, std::ostre
     }
 }
 
+// "<file> <label>": appends "<label> <figure>" to file.
+void AppendFigure(const std::string& fileAndLabel, long long figure) {
+    std::istringstream args(fileAndLabel);
+    std::string file;
+    std::string label;
+    args >> file >> label;
+    std::ofstream(file, std::ios::app) << label << ' ' << figure << '\n';
+}
+
 }  // namespace
 
 void CTestScript::StartFromEnvironment(CPlimDlg* window) {
@@ -127,14 +136,10 @@ bool CTestScript::Run(const std::string& line) {
     }
     if (command == "stamp") {
         // Wall-clock milliseconds, so that a benchmark outside can set them against its own.
-        std::istringstream args(rest);
-        std::string file;
-        std::string label;
-        args >> file >> label;
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::system_clock::now().time_since_epoch())
                             .count();
-        std::ofstream(file, std::ios::app) << label << ' ' << ms << '\n';
+        AppendFigure(rest, static_cast<long long>(ms));
         return true;
     }
     if (command == "watch-stalls") {
@@ -144,12 +149,7 @@ bool CTestScript::Run(const std::string& line) {
         return true;
     }
     if (command == "stalls") {
-        std::istringstream args(rest);
-        std::string file;
-        std::string label;
-        args >> file >> label;
-        std::ofstream(file, std::ios::app)
-            << label << ' ' << static_cast<int>(m_longestStallMs) << '\n';
+        AppendFigure(rest, static_cast<long long>(m_longestStallMs));
         m_longestStallMs = 0;
         m_stallTimer.Stop();
         return true;

@@ -21,20 +21,20 @@ struct CViewConstructPropertyHook {
         size_t used = 0;
         // The innermost scope wins where two give the same property.
         for (CViewConstructProperty* p = s_innermost; p != nullptr && used < 8; p = p->m_pOuter) {
-            GParamSpec* spec = g_object_class_find_property(viewClass, p->m_szProperty);
-            if (spec == nullptr || p->m_pValue == nullptr) continue;
-            if (std::find(done.begin(), done.end(), spec) != done.end()) continue;
-            done.push_back(spec);
+            GParamSpec* property = g_object_class_find_property(viewClass, p->m_szProperty);
+            if (property == nullptr || p->m_pValue == nullptr) continue;
+            if (std::find(done.begin(), done.end(), property) != done.end()) continue;
+            done.push_back(property);
             GValue* value = &values[used++];
-            g_value_init(value, G_PARAM_SPEC_VALUE_TYPE(spec));
+            g_value_init(value, G_PARAM_SPEC_VALUE_TYPE(property));
             g_value_set_object(value, p->m_pValue);
-            auto given =
-                std::find_if(all.begin(), all.end(),
-                             [spec](const GObjectConstructParam& c) { return c.pspec == spec; });
+            auto given = std::find_if(
+                all.begin(), all.end(),
+                [property](const GObjectConstructParam& c) { return c.pspec == property; });
             if (given != all.end())
                 given->value = value;
             else
-                all.push_back({spec, value});
+                all.push_back({property, value});
         }
         GObject* made = s_webViewConstructor(type, static_cast<guint>(all.size()), all.data());
         for (size_t i = 0; i < used; ++i) g_value_unset(&values[i]);
