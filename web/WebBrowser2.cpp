@@ -4,6 +4,7 @@
 #include <wx/window.h>
 
 #include "parent/ParentGate.h"
+#include "web/HostViewSettings.h"
 #include "web/SharedPageProcess.h"
 #include "web/WebHostSite.h"
 
@@ -23,6 +24,7 @@ CWebBrowser2::~CWebBrowser2() {
 bool CWebBrowser2::Create(wxWindow* parent, int id, const wxRect& rect) {
     if (m_view.get() || !parent) return false;
     if (!wxWebView::IsBackendAvailable(wxWebViewBackendDefault)) return false;
+    CHostViewSettings settings;
     CSharedPageProcess sharedProcess;
     // No border: the page sits flat in its window.
     wxWebView* view = wxWebView::New(parent, id, wxString(), rect.GetPosition(), rect.GetSize(),

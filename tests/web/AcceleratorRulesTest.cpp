@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "tests/platform/TempDir.h"
 #include "web/AcceleratorRules.h"
+#include "web/GraphicsPath.h"
 
 using zorbel::web::HeldKeys;
 using zorbel::web::KeyboardState;
@@ -87,4 +91,15 @@ TEST(AcceleratorRules, ResetForgetsKeysWhoseReleaseWasMissed) {
     keys.Press(RuleKey::F5, false);
     keys.Reset();  // focus went away before F5 came up
     EXPECT_EQ(TranslateAccelerator(keys.Press(RuleKey::Other, false)), KeyVerdict::PassOn);
+}
+
+// Which way web content is drawn rides on this: with no render node WebKit's GL would be Mesa's
+// software rasteriser.
+TEST(GraphicsPath, OnlyARenderNodeCountsAsAGraphicsProcessor) {
+    zorbel::test::TempDir dri;
+    EXPECT_FALSE(zorbel::web::HasRenderNode(dri.Path() + "/missing"));
+    std::ofstream(dri.Path() + "/card0");
+    EXPECT_FALSE(zorbel::web::HasRenderNode(dri.Path()));
+    std::ofstream(dri.Path() + "/renderD128");
+    EXPECT_TRUE(zorbel::web::HasRenderNode(dri.Path()));
 }

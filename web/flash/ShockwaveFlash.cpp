@@ -7,6 +7,8 @@
 #include <wx/sizer.h>
 #include <wx/webview.h>
 
+#include "web/GraphicsPath.h"
+#include "web/HostViewSettings.h"
 #include "web/ViewConstructProperty.h"
 #include "web/WebHostSite.h"
 #include "web/flash/FlashHostMessage.h"
@@ -129,6 +131,7 @@ void CShockwaveFlash::CreateView() {
     WebKitWebsitePolicies* policies =
         webkit_website_policies_new_with_policies("autoplay", WEBKIT_AUTOPLAY_ALLOW, nullptr);
     CViewConstructProperty autoplay("website-policies", G_OBJECT(policies));
+    CHostViewSettings settings;
     g_object_unref(policies);
     m_pView = wxWebView::New(this, wxID_ANY, wxWebViewDefaultURLStr, wxDefaultPosition,
                              GetClientSize(), wxWebViewBackendDefault, wxBORDER_NONE);
@@ -141,6 +144,9 @@ void CShockwaveFlash::CreateView() {
     m_pView->EnableContextMenu(false);
     m_pView->AddScriptMessageHandler(kMessageHandler);
     m_pView->Bind(wxEVT_WEBVIEW_SCRIPT_MESSAGE_RECEIVED, &CShockwaveFlash::OnScriptMessage, this);
+    if (zorbel::web::DrawsInSoftware())
+        m_pView->AddUserScript("window.zorbelDrawsInSoftware = true;",
+                               wxWEBVIEW_INJECT_AT_DOCUMENT_START);
     m_pView->LoadURL(FlashSchemePaths::UriFor(kHostPage));
 }
 

@@ -42,6 +42,9 @@
     contextMenu: "on",
     logLevel: "error",
   };
+  // Set by the program where no graphics processor draws: WebGL would then run on a software
+  // rasteriser, slower and heavier than the engine's own canvas drawing.
+  if (window.zorbelDrawsInSoftware) window.RufflePlayer.config.preferredRenderer = "canvas";
 
   // The user never sees the player's own overlays, splash or menu.
   const kHiddenParts = "#play-button, #unmute-overlay, #splash-screen, #context-menu-overlay, " +
@@ -90,6 +93,13 @@
     style.id = "zorbel-hide";
     style.textContent = kHiddenParts;
     player.shadowRoot.appendChild(style);
+  }
+
+  // A canvas has one kind of context for good: asking for "2d" gives null on a WebGL one.
+  function rendererInUse() {
+    const canvas = S.player && S.player.shadowRoot && S.player.shadowRoot.querySelector("canvas");
+    if (!canvas) return "none";
+    return canvas.getContext("2d") ? "canvas" : "webgl";
   }
 
   // The callbacks stay defined on the element from an earlier movie; they count only once the
@@ -340,7 +350,7 @@
       return JSON.stringify({ id: S.id, mode: S.mode, loaded: S.loaded, shown: S.shown,
                               callbacks: hasCallbacks(), playing: S.playing, isPlaying: !!(S.player && S.player.isPlaying),
                               frame: currentFrame(), ready: S.ready, resting: !!S.suspended,
-                              tickWorkers: tickWorkers.length,
+                              tickWorkers: tickWorkers.length, renderer: rendererInUse(),
                               audio: window.zorbelSharedAudio ? window.zorbelSharedAudio.state() : "none",
                               audioContexts: window.zorbelSharedAudio ? window.zorbelSharedAudio.contextsMade() : 0 });
     },

@@ -11,6 +11,7 @@
 #include <wx/frame.h>
 #include <wx/webview.h>
 
+#include "tests/support/DesktopState.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tests/web/flash/TestMovie.h"
 #include "web/flash/FlashMoviePreparer.h"
@@ -18,6 +19,7 @@
 #include "player/SwfHeader.h"
 #include "tools/demo_server/DemoServer.h"
 #include "tools/swfgen/DemoMovie.h"
+#include "web/GraphicsPath.h"
 #include "web/flash/ShockwaveFlash.h"
 
 namespace zorbel {
@@ -127,6 +129,23 @@ TEST_F(ShockwaveFlashTest, CurrentFrameAdvancesWhilePlayingAndHoldsWhenStopped) 
     int start = s_flash->CurrentFrame();
     ASSERT_TRUE(PumpUntil([&] { return s_flash->CurrentFrame() >= start + 3; }, 20s))
         << PageState();
+    // With no graphics processor the engine draws on a 2D canvas instead of WebGL on a software
+    // rasteriser, and either way the movie's background reaches the screen.
+    const bool gpu = zorbel::web::HasRenderNode("/dev/dri");
+    EXPECT_NE(PageState().find(gpu ? "\"renderer\":\"webgl\"" : "\"renderer\":\"canvas\""),
+              std::string::npos)
+        << PageState();
+    const wxPoint middle = s_flash->GetScreenRect().GetPosition() + wxPoint(200, 150);
+    wxColour seen;
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            seen = zorbel::test::ScreenPixel(middle);
+            return std::abs(seen.Red() - 0x33) + std::abs(seen.Green() - 0x66) +
+                       std::abs(seen.Blue() - 0x99) <=
+                   6;
+        },
+        10s))
+        << seen.GetAsString(wxC2S_HTML_SYNTAX);
 
     s_flash->Stop();
     ASSERT_TRUE(WaitUntilSettled());
