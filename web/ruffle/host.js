@@ -202,18 +202,23 @@
     return estimatedFrame();
   }
 
+  // Once per movie, as soon as it can be driven. A seek that comes before our first report
+  // must come after this, or the hold on the first frame would undo it.
+  function markShown() {
+    if (!S.loaded || S.shown || (S.mode === "callbacks" && !hasCallbacks())) return;
+    S.shown = true;
+    // Asked to stay stopped before the movie came: it shows its first frame and holds there.
+    if (!S.playing && S.mode === "callbacks") S.player.zorbelGotoAndStop(1);
+    if (!S.playing && S.mode === "menu" && menuCommand("rewind")) {
+      S.rootStopped = true;
+      S.base = 0;
+    }
+    post({ t: "shown", id: S.id });
+  }
+
   function report() {
     if (!S.loaded) return;
-    if (!S.shown && (S.mode !== "callbacks" || hasCallbacks())) {
-      S.shown = true;
-      // Asked to stay stopped before the movie came: it shows its first frame and holds there.
-      if (!S.playing && S.mode === "callbacks") S.player.zorbelGotoAndStop(1);
-      if (!S.playing && S.mode === "menu" && menuCommand("rewind")) {
-        S.rootStopped = true;
-        S.base = 0;
-      }
-      post({ t: "shown", id: S.id });
-    }
+    markShown();
     const f = currentFrame();
     if (f !== S.lastFrame) {
       S.lastFrame = f;
@@ -327,6 +332,7 @@
       if (!S.player || !S.loaded) return;
       if (frame < 0) frame = 0;
       if (S.total > 0 && frame >= S.total) frame = S.total - 1;
+      markShown();
       if (S.mode === "callbacks" && hasCallbacks()) {
         if (S.playing) S.player.zorbelGotoAndPlay(frame + 1);
         else S.player.zorbelGotoAndStop(frame + 1);
