@@ -79,6 +79,9 @@ protected:
     void SetUp() override {
         main_ =
             new wxDialog(nullptr, wxID_ANY, "main", wxPoint(0, 0), wxSize(800, 600), wxBORDER_NONE);
+        // The main window has many children. A dialog's only child would be stretched over it
+        // by wx on each of the dialog's size events, and the ad panel reloads on a resize.
+        new wxPanel(main_, wxID_ANY, wxPoint(0, 0), wxSize(1, 1));
         CMainWindowRun::ShowAsMainWindow(main_);
         s_server->ClearRequestLog();
     }
