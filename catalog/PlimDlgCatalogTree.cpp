@@ -14,6 +14,7 @@
 #include "app/CatalogSql.h"
 #include "app/DbVelaLite.h"
 #include "app/SqlStatement.h"
+#include "catalog/CatalogTypeRows.h"
 #include "mainwnd/PlimDlg.h"
 #include "offline/OfflineShelf.h"
 #include "platform/MemoryTrim.h"
@@ -77,65 +78,64 @@ void CPlimDlg::ShowCatalogFailure() {
 void CPlimDlg::LoadCatalogType(const std::string& typeId) {
     if (m_treeCatalog == nullptr) return;
     try {
-        std::unique_ptr<CDbVelaLite> db = OpenCatalog();
-        if (!db) {
-            ShowCatalogFailure();
-            return;
-        }
-        wxTreeCtrl* tree = m_treeCatalog;
-        m_strShownType = typeId;
-        // Stored titles carry the skin's mark; with the "playable offline" switch on, only
-        // they (and the classes holding some) are shown.
-        const zorbel::offline::OfflineShelf shelf(m_strCacheFolder);
-        const auto stored = shelf.CachedNames();
-        const bool storedOnly = shelf.PlayableOfflineOnly();
+        using namespace zorbel::catalog;
+        // Stamped before the read: a write during it leaves a stamp that no longer matches.
+        const FileStamp stamp = StampFile(zorbel::files::CatalogPath());
+        const TypeRows* rows = m_catalogRows.Find(typeId, stamp);
+        TypeRows read;
         bool damaged = false;
-        {
-            // Each row's look asks for a repaint of the whole tree; with ten thousand rows
-            // that alone cost more than the rows. The frozen tree is drawn once, when thawed.
-            wxWindowUpdateLocker noUpdates(tree);
-            tree->DeleteAllItems();
-            SkinDLL_SubclassWindow(tree, kTreeElement);
-            const wxTreeItemId root = HiddenRoot(tree);
-            int classCount = 0;
-            // One statement for the titles of every class: preparing it anew for each of a
-            // hundred classes cost as much as reading their titles. One that did not prepare
-            // (a lock, say) is tried again for the next class, as a fresh one would be.
-            std::unique_ptr<CSqlStatement> titles;
-            ForEachRow(*db, zorbel::sql::SqlClassesOfType(typeId), [&](CSqlStatement& row) {
-                const std::string label = row.ColumnText(zorbel::sql::kClassName);
-                const wxTreeItemId classItem = AppendItem(tree, root, label, label);
-                const int classId = row.ColumnInt(zorbel::sql::kClassId);
-                if (!titles || !titles->IsValid())
-                    titles.reset(db->Prepare(zorbel::sql::SqlTitlesOfBoundClass()));
-                if (titles && titles->Rebind(1, classId)) {
-                    while (titles->NextRow()) {
-                        const std::string name = titles->ColumnText(zorbel::sql::kFileProgramName);
-                        const bool isStored = stored.count(name) != 0;
-                        if (storedOnly && !isStored) continue;
-                        const wxTreeItemId item = AppendItem(tree, classItem, name, name);
-                        if (isStored)
-                            SkinDLL_TreeCtrl_SetDrawItemSubItemValue(tree, item, kItemCached, "1",
-                                                                     0);
-                    }
-                }
-                if (storedOnly && !tree->ItemHasChildren(classItem)) {
-                    tree->Delete(classItem);
-                    return;
-                }
-                if (classCount == 0) tree->Expand(classItem);
-                ++classCount;
-            });
-            titles.reset();
+        if (rows == nullptr) {
+            std::unique_ptr<CDbVelaLite> db = OpenCatalog();
+            if (!db) {
+                ShowCatalogFailure();
+                return;
+            }
+            read = ReadCatalogType(*db, typeId);
             // Damage found half-way is told as a catalog that does not open; what was read
-            // stays.
+            // stays. Only a whole read, not cut short by a lock, stands for the file.
             damaged = db->MetDamage();
+            if (!damaged && !db->MetLock()) {
+                m_catalogRows.Keep(typeId, stamp, std::move(read));
+                rows = m_catalogRows.Find(typeId, stamp);
+            }
         }
-        db.reset();
+        m_strShownType = typeId;
+        FillCatalogTree(rows != nullptr ? *rows : read);
         if (damaged) ShowCatalogFailure();
         zorbel::TrimWorkingSet();
     } catch (...) {
         // A load that fails half-way keeps what it inserted; the user sees no message.
+    }
+}
+
+void CPlimDlg::FillCatalogTree(const zorbel::catalog::TypeRows& rows) {
+    wxTreeCtrl* tree = m_treeCatalog;
+    // Stored titles carry the skin's mark; with the "playable offline" switch on, only they
+    // (and the classes holding some) are shown.
+    const zorbel::offline::OfflineShelf shelf(m_strCacheFolder);
+    const auto stored = shelf.CachedNames();
+    const bool storedOnly = shelf.PlayableOfflineOnly();
+    // Each row's look asks for a repaint of the whole tree; with ten thousand rows that alone
+    // cost more than the rows. The frozen tree is drawn once, when thawed.
+    wxWindowUpdateLocker noUpdates(tree);
+    tree->DeleteAllItems();
+    SkinDLL_SubclassWindow(tree, kTreeElement);
+    const wxTreeItemId root = HiddenRoot(tree);
+    int classCount = 0;
+    for (const zorbel::catalog::TitleClass& titleClass : rows) {
+        const wxTreeItemId classItem = AppendItem(tree, root, titleClass.name, titleClass.name);
+        for (const std::string& name : titleClass.titles) {
+            const bool isStored = stored.count(name) != 0;
+            if (storedOnly && !isStored) continue;
+            const wxTreeItemId item = AppendItem(tree, classItem, name, name);
+            if (isStored) SkinDLL_TreeCtrl_SetDrawItemSubItemValue(tree, item, kItemCached, "1", 0);
+        }
+        if (storedOnly && !tree->ItemHasChildren(classItem)) {
+            tree->Delete(classItem);
+            continue;
+        }
+        if (classCount == 0) tree->Expand(classItem);
+        ++classCount;
     }
 }
 

@@ -14,6 +14,7 @@
 #include <wx/treebase.h>
 
 #include "app/SystemIcon.h"
+#include "catalog/CatalogTypeRows.h"
 #include "listening/TitleKind.h"
 #include "mainwnd/AdList.h"
 #include "platform/x11/CopyDataReceiver.h"
@@ -192,7 +193,8 @@ public:
     wxTreeCtrl* m_listenTree = nullptr;   // the tree the playing title was picked in
     wxTreeItemId m_listenItem;            // its item there (checked against the tree before use)
     std::string m_listenText;
-    std::string m_strShownType;   // the catalog type last loaded into the tree
+    std::string m_strShownType;  // the catalog type last loaded into the tree
+    zorbel::catalog::CatalogTypeRows m_catalogRows;
     std::string m_strShownQuick;  // the quick list last loaded
 
 protected:
@@ -218,6 +220,7 @@ private:
     // Catalog browsing: list tabs, tree selections, the download's "100%" and the category
     // buttons.
     void ShowCatalogFailure();
+    void FillCatalogTree(const zorbel::catalog::TypeRows& rows);
     void OnTabRecommended(wxCommandEvent& event);
     void OnTabFavourites(wxCommandEvent& event);
     void OnTabPlayed(wxCommandEvent& event);

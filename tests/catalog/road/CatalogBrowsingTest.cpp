@@ -274,6 +274,27 @@ TEST_F(CatalogBrowsingTest, TypeLoaderShowsClassesWithTheirTitlesAndExpandsOnlyT
     EXPECT_TRUE(ShownBoxes().empty());
 }
 
+// A type is read from the file once for as long as the file stays as it was; any write to it
+// shows at the next load.
+TEST_F(CatalogBrowsingTest, TypeLoaderSeesEveryWriteToTheCatalog) {
+    const auto rename = [](const char* name) {
+        CDbVelaLite db;
+        return db.Open(s_catalog, zorbel::files::kCatalogKey) &&
+               db.ExecuteSql(std::string("UPDATE T_Raruri_FileList SET f_ProgramName='") + name +
+                             "' WHERE f_FileID=14");
+    };
+    Dialog().LoadCatalogType("3");
+    Dialog().LoadCatalogType("3");
+    ASSERT_EQ(Branches(CatalogTree()).size(), 1u);
+    EXPECT_EQ(Branches(CatalogTree())[0].children, (std::vector<std::string>{"月亮"}));
+    ASSERT_TRUE(rename("星星"));
+    Dialog().LoadCatalogType("3");
+    EXPECT_EQ(Branches(CatalogTree())[0].children, (std::vector<std::string>{"星星"}));
+    ASSERT_TRUE(rename("月亮"));
+    Dialog().LoadCatalogType("3");
+    EXPECT_EQ(Branches(CatalogTree())[0].children, (std::vector<std::string>{"月亮"}));
+}
+
 TEST_F(CatalogBrowsingTest, CartoonItemsCarryTheAddressAndShowTheName) {
     CatalogTree()->DeleteAllItems();
     Dialog().LoadCartoonCatalog();
