@@ -55,13 +55,16 @@ const TypeRows* CatalogTypeRows::Find(const std::string& typeId, const FileStamp
     return found == m_rows.end() ? nullptr : &found->second;
 }
 
-void CatalogTypeRows::Keep(const std::string& typeId, const FileStamp& stamp, TypeRows rows) {
-    if (!stamp.ok) return;
+const TypeRows* CatalogTypeRows::Keep(const std::string& typeId, const FileStamp& stamp,
+                                      TypeRows&& rows) {
+    if (!stamp.ok) return nullptr;
     if (!(stamp == m_stamp)) {
         m_rows.clear();
         m_stamp = stamp;
     }
-    m_rows[typeId] = std::move(rows);
+    TypeRows& kept = m_rows[typeId];
+    kept = std::move(rows);
+    return &kept;
 }
 
 }  // namespace zorbel::catalog

@@ -39,8 +39,10 @@ class CatalogTypeRows {
 public:
     // The rows of typeId as kept for a file in the state stamp, or null.
     const TypeRows* Find(const std::string& typeId, const FileStamp& stamp) const;
-    // Keeps rows read from the file in the state stamp; rows of an older state go.
-    void Keep(const std::string& typeId, const FileStamp& stamp, TypeRows rows);
+    // Keeps rows read from the file in the state stamp (rows of an older state go) and returns
+    // them. A stamp of a file that could not be looked at keeps nothing and leaves rows as they
+    // are: null.
+    const TypeRows* Keep(const std::string& typeId, const FileStamp& stamp, TypeRows&& rows);
 
 private:
     FileStamp m_stamp;

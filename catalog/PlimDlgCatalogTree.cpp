@@ -94,10 +94,8 @@ void CPlimDlg::LoadCatalogType(const std::string& typeId) {
             // Damage found half-way is told as a catalog that does not open; what was read
             // stays. Only a whole read, not cut short by a lock, stands for the file.
             damaged = db->MetDamage();
-            if (!damaged && !db->MetLock()) {
-                m_catalogRows.Keep(typeId, stamp, std::move(read));
-                rows = m_catalogRows.Find(typeId, stamp);
-            }
+            if (!damaged && !db->MetLock())
+                rows = m_catalogRows.Keep(typeId, stamp, std::move(read));
         }
         m_strShownType = typeId;
         FillCatalogTree(rows != nullptr ? *rows : read);
